@@ -1,0 +1,20 @@
+# Compile options for the project's own targets only (never for GoogleTest or
+# Google Benchmark). Results must stay bit-exact: no fused multiply-add, no
+# fast-math, no reassociation.
+function(talvenor_target target)
+  target_compile_options(${target} PRIVATE
+    -ffp-contract=off
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wimplicit-fallthrough)
+  if(TALVENOR_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# A unit test beside the code it tests: talvenor_test(name source... LIBS lib...).
+function(talvenor_test name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  talvenor_target(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+endfunction()

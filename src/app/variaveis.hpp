@@ -1,0 +1,84 @@
+#pragma once
+
+// The run record: the one set of values that every stage of a run reads and
+// writes. Plain data: no input, output or numerics here.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talvenor {
+
+/// A text field of fixed length, blank-padded: a longer value is cut, a shorter
+/// one padded with blanks. Bytes are kept as they are (Windows-1252).
+///   FixedText<5> t; t.assign("ab");  t.full() -> "ab   ", t.trimmed() -> "ab"
+template <std::size_t Width>
+class FixedText {
+ public:
+  FixedText() { bytes_.fill(' '); }
+
+  void assign(std::string_view value) {
+    bytes_.fill(' ');
+    std::copy_n(value.begin(), std::min(value.size(), Width), bytes_.begin());
+  }
+
+  /// All Width characters, trailing blanks included.
+  std::string_view full() const { return {bytes_.data(), Width}; }
+
+  /// Without trailing blanks (only the blank character counts); empty when all blank.
+  std::string_view trimmed() const {
+    std::string_view text = full();
+    return text.substr(0, text.find_last_not_of(' ') + 1);
+  }
+
+ private:
+  std::array<char, Width> bytes_;
+};
+
+/// The eight per-node arrays, each indexed 0 to N (N + 1 values), zero when allocated.
+struct FieldArrays {
+  std::vector<double> ua;  ///< exact solution
+  std::vector<double> u;   ///< numerical solution
+  std::vector<double> x;   ///< node coordinates
+  std::vector<double> ap;  ///< central coefficient
+  std::vector<double> ae;  ///< east coefficient
+  std::vector<double> bp;  ///< right-hand side ("fonte" in the listing)
+  std::vector<double> aw;  ///< west coefficient
+  std::vector<double> S;   ///< manufactured source term at the nodes
+};
+
+/// The run record. A run keeps one, passed by reference to every stage; every
+/// number is zero and every text blank until the case is read.
+struct CaseData : FieldArrays {
+  // The twelve values of the case file, in its order.
+  FixedText<50> caso;        ///< case name: the listing is named by it, the log by it + ".itn"
+  std::int32_t esquema = 0;  ///< 0 upwind with deferred correction, 1 upwind, 2 central
+  std::int32_t fonte = 0;    ///< exact solution: 0 (e^x-1)/(e-1), 1 x, 2 x^2, 3 x^3, 4 x^4
+  std::int32_t N = 0;        ///< number of mesh elements; nodes 0 to N
+  double Re = 0.0;           ///< Reynolds number
+  double beta = 0.0;         ///< weight of the deferred correction (esquema 0)
+  std::int32_t itmax = 0;    ///< number of iterations
+  std::int32_t graficos = 0;    ///< 1: data file, plot scripts and plots
+  std::int32_t lista_coef = 0;  ///< 1: coefficient table in the listing
+  std::int32_t lista_sol = 0;   ///< 1: solution table in the listing
+  std::int32_t freq = 0;        ///< node step of the tables and the data file
+  FixedText<90> titulo;         ///< title of the case
+
+  double h = 0.0;  ///< element length, 1 / N
+
+  double tempo = 0.0;  ///< wall-clock seconds of the calculation stage
+  /// The editor command of a launch: the command padded with blanks to 90
+  /// characters (a name quoted for the interpreter may make it longer; it is never cut).
+  std::string command_line;
+  double u_media_a = 0.0;     ///< exact mean of u over [0, 1]
+  double inclinacao_a = 0.0;  ///< exact slope du/dx at x = 1
+  double u_media_n = 0.0;     ///< numerical mean after the latest iteration
+  double inclinacao_n = 0.0;  ///< numerical slope at x = 1 after the latest iteration
+  std::int32_t it = 0;        ///< iteration counter
+};
+
+}  // namespace talvenor

@@ -1,0 +1,14 @@
+#include "system/commands.hpp"
+
+#include "system/platform.hpp"
+
+namespace talvenor {
+
+std::string editor_command(std::string_view file) {
+  constexpr std::size_t kFieldWidth = 90;
+  std::string command = "notepad " + quote_argument(file);
+  if (command.size() < kFieldWidth) command.resize(kFieldWidth, ' ');
+  return command;
+}
+
+}  // namespace talvenor

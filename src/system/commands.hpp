@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace talvenor {
+
+/// The command line that shows `file` in the editor: "notepad " and the file name
+/// (quoted when it needs it, see quote_argument), padded with blanks to 90 characters.
+///   editor_command("teste1.txt.itn") -> "notepad teste1.txt.itn" + 68 blanks
+std::string editor_command(std::string_view file);
+
+}  // namespace talvenor

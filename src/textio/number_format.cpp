@@ -1,0 +1,1 @@
+#include "textio/number_format.hpp"
