@@ -1,8 +1,10 @@
 #pragma once
 
-// The operating-system services of the run. Implemented once for POSIX
-// (platform_posix.cpp) and once for Windows (platform_windows.cpp); no other
-// source file includes a platform header.
+// The operating-system services of the run. What every system shares (trimming
+// and the length limit of commands, the plain-name test, the timer arithmetic)
+// lives in platform.cpp; the few primitives below it are implemented once for
+// POSIX (platform_posix.cpp) and once for Windows (platform_windows.cpp). No
+// other source file includes a platform header.
 
 #include <cstdint>
 #include <optional>
@@ -20,8 +22,10 @@ namespace talvenor {
 /// Windows: "%COMSPEC% /c command" (COMSPEC missing or empty: "cmd.exe").
 /// POSIX: "/bin/sh -c command", where a leading word "notepad" stands for the
 /// editor (TALVENOR_EDITOR, else VISUAL, else EDITOR, else notepad) and
-/// "wgnuplot" for the plotter (TALVENOR_PLOTTER, else gnuplot). A variable that
-/// is set but empty launches nothing and returns 0.
+/// "wgnuplot" for the plotter (TALVENOR_PLOTTER, else "gnuplot -persist"), which
+/// reads its standard input from /dev/null. The first of those variables that is
+/// set decides; one that is set but empty launches nothing and returns 0. A child
+/// killed by a signal gives 128 + the signal number.
 ///   run_command("notepad teste1.txt.itn" + 68 blanks) -> runs "$EDITOR teste1.txt.itn"
 int run_command(std::string_view command);
 
@@ -37,6 +41,14 @@ std::string quote_argument(std::string_view name);
 /// possibly negative, results. Safe to call from several threads.
 double wall_seconds();
 
+/// The seconds from `origin` to `now`, both counts of 100-ns units, as wall_seconds
+/// reckons them: from the 32-bit halves, each low half shifted right by one bit,
+/// a borrow taken from the high difference when the low difference is negative,
+/// then (high difference * 2147483648 + low difference) * 2E-7.
+///   elapsed_seconds(0x1'FFFFFFF0, 0x2'00000010) -> 3.2e-06 (a borrow)
+///   elapsed_seconds(t, t + 15'000'000) -> 1.5
+double elapsed_seconds(std::uint64_t origin, std::uint64_t now);
+
 /// Bytes of memory the system can give the process now without swapping
 /// (Linux: MemAvailable; Windows: available physical memory), or nothing when
 /// the system does not say.
@@ -44,5 +56,33 @@ std::optional<std::uint64_t> available_memory();
 
 /// True when the standard error stream is a terminal (progress lines are drawn only then).
 bool stderr_is_terminal();
+
+/// The primitives each platform file provides for platform.cpp; nothing else calls them.
+namespace os {
+
+/// Runs `command` (already trimmed, at most 1024 characters) through the
+/// interpreter, waits for it and returns its exit code, or -1 when no process
+/// could be run.
+int run_interpreter(std::string_view command);
+
+/// `name`, which is not a plain name, quoted so that the interpreter takes every
+/// character of it literally and the program receives it as one argument.
+std::string quote_for_interpreter(std::string_view name);
+
+/// The system time (UTC) as a count of 100-ns units since the system's epoch,
+/// moving in whole milliseconds (steps of 10,000 units).
+std::uint64_t system_time_100ns();
+
+/// Holds the lock that guards the timer origin from construction to destruction.
+/// The lock itself exists from the start of the program.
+class TimerOriginLock {
+ public:
+  TimerOriginLock();
+  ~TimerOriginLock();
+  TimerOriginLock(const TimerOriginLock&) = delete;
+  TimerOriginLock& operator=(const TimerOriginLock&) = delete;
+};
+
+}  // namespace os
 
 }  // namespace talvenor

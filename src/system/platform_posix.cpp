@@ -1,11 +1,151 @@
+// The operating-system services on POSIX systems: /bin/sh stands for the command
+// interpreter, and the Windows program names of the run map to programs here.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
 #include "system/platform.hpp"
 
-namespace talvenor {
+extern char** environ;
 
-int run_command(std::string_view) { return -1; }
-std::string quote_argument(std::string_view name) { return std::string(name); }
-double wall_seconds() { return 0.0; }
-std::optional<std::uint64_t> available_memory() { return std::nullopt; }
-bool stderr_is_terminal() { return false; }
+namespace talvenor {
+namespace {
+
+/// A command name of the run that stands for a program chosen by the environment:
+/// the value of the first variable that is set, else `fallback`.
+struct StandIn {
+  std::string_view word;
+  std::array<const char*, 3> variables;  // unused places are null
+  std::string_view fallback;
+  bool input_from_null;  // for programs that must never wait for a terminal
+};
+
+const std::array<StandIn, 2> kStandIns{{
+    {"notepad", {"TALVENOR_EDITOR", "VISUAL", "EDITOR"}, "notepad", false},
+    {"wgnuplot", {"TALVENOR_PLOTTER", nullptr, nullptr}, "gnuplot -persist", true},
+}};
+
+/// The program command line that `stand_in` names now (may be empty: launch nothing).
+std::string program_of(const StandIn& stand_in) {
+  for (const char* variable : stand_in.variables) {
+    if (variable == nullptr) break;
+    if (const char* value = std::getenv(variable)) return value;
+  }
+  return std::string(stand_in.fallback);
+}
+
+/// True when the first word of `text` (after its leading blanks) is exactly `word`.
+bool leads_with(std::string_view text, std::string_view word) {
+  const std::size_t start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return false;
+  const std::string_view head = text.substr(start);
+  return head.starts_with(word) && (head.size() == word.size() || head[word.size()] == ' ');
+}
+
+/// Runs "/bin/sh -c text" and waits; the child's standard input is /dev/null
+/// when `input_from_null`, else it inherits the run's (and thus its terminal).
+int run_shell(const std::string& text, bool input_from_null) {
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return -1;
+  if (input_from_null &&
+      posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    return -1;
+  }
+  // posix_spawn takes its arguments as char* for the sake of C; it never writes them.
+  const std::array<char*, 4> arguments{const_cast<char*>("sh"), const_cast<char*>("-c"),
+                                       const_cast<char*>(text.c_str()), nullptr};
+  pid_t child = 0;
+  const int refused = posix_spawn(&child, "/bin/sh", &actions, nullptr, arguments.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (refused != 0) return -1;
+
+  int status = 0;
+  while (waitpid(child, &status, 0) == -1) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+std::mutex timer_origin_mutex;
+
+}  // namespace
+
+namespace os {
+
+int run_interpreter(std::string_view command) {
+  for (const StandIn& stand_in : kStandIns) {
+    if (!leads_with(command, stand_in.word)) continue;
+    const std::string program = program_of(stand_in);
+    if (program.empty()) return 0;
+    const std::size_t start = command.find_first_not_of(' ');
+    std::string text(command.substr(0, start));
+    text += program;
+    text += command.substr(start + stand_in.word.size());
+    return run_shell(text, stand_in.input_from_null);
+  }
+  return run_shell(std::string(command), false);
+}
+
+std::string quote_for_interpreter(std::string_view name) {
+  std::string quoted = "'";
+  for (char c : name) {
+    if (c == '\'') {
+      quoted += "'\\''";  // end the quotes, an escaped quote, quotes again
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
+}
+
+std::uint64_t system_time_100ns() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000 +
+                            static_cast<std::uint64_t>(now.tv_nsec / 1000000);
+  return milliseconds * 10000;
+}
+
+TimerOriginLock::TimerOriginLock() {
+  timer_origin_mutex.lock();
+}
+TimerOriginLock::~TimerOriginLock() {
+  timer_origin_mutex.unlock();
+}
+
+}  // namespace os
+
+std::optional<std::uint64_t> available_memory() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string line;
+  while (std::getline(meminfo, line)) {
+    std::istringstream fields(line);
+    std::string key;
+    std::uint64_t kibibytes = 0;
+    std::string unit;
+    if (fields >> key >> kibibytes >> unit && key == "MemAvailable:" && unit == "kB") {
+      return kibibytes * 1024;
+    }
+  }
+  return std::nullopt;
+}
+
+bool stderr_is_terminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
 
 }  // namespace talvenor

@@ -1,0 +1,71 @@
+// The parts of the operating-system services that every system shares.
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+#include "system/platform.hpp"
+
+namespace talvenor {
+namespace {
+
+/// The longest command, counted after trimming, that run_command starts.
+constexpr std::size_t kLongestCommand = 1024;
+
+/// True for the characters that no interpreter treats specially.
+bool is_plain(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '_' || c == '-' || c == '+' || c == '/' || c == ',';
+}
+
+/// The origin of wall_seconds: zero until the first call. It is tested once
+/// without the lock, so it is atomic.
+std::atomic<std::uint64_t> timer_origin{0};
+
+}  // namespace
+
+int run_command(std::string_view command) {
+  const std::string_view text = command.substr(0, command.find_last_not_of(' ') + 1);
+  if (text.size() > kLongestCommand) return -1;
+  // What the run wrote so far must reach the console before the child writes to it.
+  std::fflush(nullptr);
+  return os::run_interpreter(text);
+}
+
+std::string quote_argument(std::string_view name) {
+  if (!name.empty() && std::all_of(name.begin(), name.end(), is_plain)) return std::string(name);
+  return os::quote_for_interpreter(name);
+}
+
+double wall_seconds() {
+  const std::uint64_t now = os::system_time_100ns();
+  std::uint64_t origin = timer_origin.load(std::memory_order_acquire);
+  if (origin == 0) {
+    const os::TimerOriginLock lock;
+    origin = timer_origin.load(std::memory_order_relaxed);
+    if (origin == 0) {
+      timer_origin.store(now, std::memory_order_release);
+      return 0.0;
+    }
+  }
+  return elapsed_seconds(origin, now);
+}
+
+double elapsed_seconds(std::uint64_t origin, std::uint64_t now) {
+  constexpr std::int64_t kHalfSpan = 2147483648;  // 2^31, the span of a shifted low half
+  const auto high = [](std::uint64_t count) { return static_cast<std::int64_t>(count >> 32); };
+  const auto low_shifted = [](std::uint64_t count) {
+    return static_cast<std::int64_t>((count & 0xFFFFFFFF) >> 1);
+  };
+  std::int64_t high_difference = high(now) - high(origin);
+  std::int64_t low_difference = low_shifted(now) - low_shifted(origin);
+  if (low_difference < 0) {
+    high_difference -= 1;
+    low_difference += kHalfSpan;  // clears the sign bit of the 32-bit difference
+  }
+  return (static_cast<double>(high_difference) * static_cast<double>(kHalfSpan) +
+          static_cast<double>(low_difference)) *
+         2E-7;
+}
+
+}  // namespace talvenor
