@@ -1,11 +1,130 @@
+// The operating-system services on Windows: the interpreter named by COMSPEC
+// runs every command line; the system time and a critical section serve the timer.
+
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
 #include "system/platform.hpp"
 
 namespace talvenor {
+namespace {
 
-int run_command(std::string_view) { return -1; }
-std::string quote_argument(std::string_view name) { return std::string(name); }
-double wall_seconds() { return 0.0; }
-std::optional<std::uint64_t> available_memory() { return std::nullopt; }
-bool stderr_is_terminal() { return false; }
+/// The lock of the timer origin, created when the program starts and kept to its end.
+class CriticalSection {
+ public:
+  CriticalSection() { InitializeCriticalSection(&section_); }
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+
+  void enter() { EnterCriticalSection(&section_); }
+  void leave() { LeaveCriticalSection(&section_); }
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
+CriticalSection timer_origin_section;
+
+}  // namespace
+
+namespace os {
+
+int run_interpreter(std::string_view command) {
+  // COMSPEC is read into 261 characters: a value of up to 260 and its NUL.
+  constexpr DWORD kNameBuffer = 261;
+  char name[kNameBuffer];
+  const DWORD name_length = GetEnvironmentVariableA("COMSPEC", name, kNameBuffer);
+  if (name_length >= kNameBuffer) return -1;  // the size the value would need
+  const std::string_view interpreter =
+      name_length == 0 ? std::string_view("cmd.exe") : std::string_view(name, name_length);
+
+  PROCESS_INFORMATION process{};
+  {
+    // Room for the longest interpreter name (260), " /c " (4) and the NUL (1).
+    std::vector<char> line(command.size() + 265);
+    constexpr std::string_view kSwitch = " /c ";
+    auto end = std::copy(interpreter.begin(), interpreter.end(), line.begin());
+    end = std::copy(kSwitch.begin(), kSwitch.end(), end);
+    end = std::copy(command.begin(), command.end(), end);
+    *end = '\0';
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(STARTUPINFOA);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+      return -1;
+    }
+  }
+
+  DWORD exit_code = 0;
+  const bool ended = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process.hProcess, &exit_code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return ended ? static_cast<int>(exit_code) : -1;
+}
+
+// Inside double quotes cmd.exe still expands %NAME%, and no escape works there:
+// each % is set between the quotes instead ("50%" -> "50"%""), so that the text
+// between two of them begins and ends with a quote, which is no variable's name,
+// and stays as it is. The program's own parsing of its arguments reads n
+// backslashes before a quote as n/2, so a run of them ahead of a closing quote is
+// doubled. A name cannot hold " on Windows. Delayed expansion (!NAME!) is off
+// unless the system is set up otherwise, so ! is left as it is.
+std::string quote_for_interpreter(std::string_view name) {
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  const auto close_quotes = [&] {
+    quoted.append(backslashes, '\\');
+    quoted += '"';
+    backslashes = 0;
+  };
+  for (char c : name) {
+    if (c == '%') {
+      close_quotes();
+      quoted += "%\"";
+      continue;
+    }
+    quoted += c;
+    backslashes = c == '\\' ? backslashes + 1 : 0;
+  }
+  close_quotes();
+  return quoted;
+}
+
+std::uint64_t system_time_100ns() {
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  FILETIME count;
+  SystemTimeToFileTime(&now, &count);
+  return (static_cast<std::uint64_t>(count.dwHighDateTime) << 32) | count.dwLowDateTime;
+}
+
+TimerOriginLock::TimerOriginLock() {
+  timer_origin_section.enter();
+}
+TimerOriginLock::~TimerOriginLock() {
+  timer_origin_section.leave();
+}
+
+}  // namespace os
+
+std::optional<std::uint64_t> available_memory() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof(MEMORYSTATUSEX);
+  if (!GlobalMemoryStatusEx(&status)) return std::nullopt;
+  return status.ullAvailPhys;
+}
+
+bool stderr_is_terminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
 
 }  // namespace talvenor
