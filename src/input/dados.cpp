@@ -1,11 +1,206 @@
 #include "input/dados.hpp"
 
-namespace talvenor {
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <vector>
 
-void read_case(CaseData&) {}
-void load_case(CaseData&, const std::string&) {}
-void parse_case(CaseData&, std::string_view, std::string_view) {}
-void prepare_mesh(CaseData&) {}
+#include "input/value_reader.hpp"
+#include "system/commands.hpp"
+#include "system/console.hpp"
+#include "system/error.hpp"
+#include "system/platform.hpp"
+
+namespace talvenor {
+namespace {
+
+/// The files of the working folder that a listing named by caso must not replace.
+constexpr std::array<std::string_view, 4> kFixedFiles = {kCaseFile, "Talvenor_u.dat",
+                                                         "Talvenor_u.gnu", "Talvenor_E.gnu"};
+
+/// How reports name the case file: "Talvenor.in (unit 7)".
+std::string case_source(std::string_view file_name) {
+  return std::string(file_name) + " (unit " + std::to_string(kCaseUnit) + ")";
+}
+
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char p, char q) { return lower(p) == lower(q); });
+}
+
+/// The name of the file that `name` designates in the working folder, as far as its
+/// text tells; empty when it designates a file elsewhere. Both / and \ separate
+/// folders (Windows takes either), "." and empty steps are dropped, ".." cancels the
+/// step before it, and trailing dots and blanks are dropped as Windows does:
+///   "./sub/../Talvenor.in." -> "Talvenor.in";  "sub/Talvenor.in" -> "";  "/x" -> ""
+std::string_view name_in_working_folder(std::string_view name) {
+  const auto is_separator = [](char c) { return c == '/' || c == '\\'; };
+  if (name.empty() || is_separator(name.front())) return {};
+  std::vector<std::string_view> steps;
+  while (!name.empty()) {
+    std::size_t end = 0;
+    while (end < name.size() && !is_separator(name[end])) ++end;
+    const std::string_view step = name.substr(0, end);
+    name.remove_prefix(std::min(end + 1, name.size()));
+    if (step == "..") {
+      if (steps.empty()) return {};
+      steps.pop_back();
+    } else if (!step.empty() && step != ".") {
+      steps.push_back(step);
+    }
+  }
+  if (steps.size() != 1) return {};
+  std::string_view file = steps.front();
+  return file.substr(0, file.find_last_not_of(". ") + 1);
+}
+
+/// Rejects a case name whose listing would replace the case file or a plot file.
+void check_case_name(const ValueReader& values, std::string_view caso) {
+  const std::string_view file = name_in_working_folder(caso);
+  for (std::string_view fixed : kFixedFiles) {
+    if (equal_ignoring_ascii_case(file, fixed)) {
+      values.reject("caso", "the case name '" + printable(caso) + "' names the file " +
+                                std::string(fixed) +
+                                ", which the listing would overwrite; choose another case name");
+    }
+  }
+}
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+/// The bytes of the N + 1 nodes of a mesh; at most 2^31 * 80, far inside 64 bits.
+std::uint64_t mesh_bytes(std::int32_t N) {
+  return (static_cast<std::uint64_t>(N) + 1) * kBytesPerNode;
+}
+
+/// "the mesh of N = 20 needs 0 MiB (80 bytes per node)": the start of every memory report.
+std::string mesh_needs(std::int32_t N) {
+  return "the mesh of N = " + std::to_string(N) + " needs " + std::to_string(mesh_bytes(N) / kMiB) +
+         " MiB (" + std::to_string(kBytesPerNode) + " bytes per node)";
+}
+
+/// Closes a C stream when it goes out of scope.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void fail_file(std::string_view what, const std::string& path, int error) {
+  throw Error(Error::Kind::case_file, "cannot " + std::string(what) + " the case file " +
+                                          case_source(path) + ": " + std::strerror(error));
+}
+
+/// `path` opened for reading; a missing file is first created empty.
+File open_case_file(const std::string& path) {
+  if (File file{std::fopen(path.c_str(), "rb")}) return file;
+  // Mode "a" creates the file when it is missing and never cuts one that appeared meanwhile.
+  File created{std::fopen(path.c_str(), "ab")};
+  if (!created) fail_file("open or create", path, errno);
+  created.reset();
+  File file{std::fopen(path.c_str(), "rb")};
+  if (!file) fail_file("open", path, errno);
+  return file;
+}
+
+}  // namespace
+
+void read_case(CaseData& data) {
+  run_command(editor_command(kCaseFile));  // the run goes on whatever the editor did
+  load_case(data, std::string(kCaseFile));
+  prepare_mesh(data);
+  for (const std::string& warning : incomplete_run_warnings(data)) warn(warning);
+}
+
+void load_case(CaseData& data, const std::string& path) {
+  const File file = open_case_file(path);
+  std::string bytes;
+  std::array<char, 65536> block;
+  std::size_t count = 0;
+  while ((count = std::fread(block.data(), 1, block.size(), file.get())) > 0) {
+    bytes.append(block.data(), count);
+  }
+  if (std::ferror(file.get())) fail_file("read", path, errno);
+  parse_case(data, bytes, path);
+}
+
+void parse_case(CaseData& data, std::string_view bytes, std::string_view file_name) {
+  ValueReader values(bytes, case_source(file_name));
+  values.read("caso", data.caso);
+  check_case_name(values, data.caso.trimmed());
+  values.read("esquema", data.esquema);
+  values.read("fonte", data.fonte);
+  values.read("N", data.N);
+  if (data.N < 2) values.reject("N", "N must be at least 2, found " + std::to_string(data.N));
+  values.read("Re", data.Re);
+  values.read("beta", data.beta);
+  values.read("itmax", data.itmax);
+  values.read("graficos", data.graficos);
+  values.read("lista_coef", data.lista_coef);
+  values.read("lista_sol", data.lista_sol);
+  values.read("freq", data.freq);
+  if (data.freq < 1) {
+    values.reject("freq", "freq must be at least 1, found " + std::to_string(data.freq));
+  }
+  values.read("titulo", data.titulo);
+}
+
+void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes) {
+  if (!available_bytes || mesh_bytes(N) <= *available_bytes) return;
+  throw Error(Error::Kind::memory, mesh_needs(N) + ", only " +
+                                       std::to_string(*available_bytes / kMiB) +
+                                       " MiB of memory are available");
+}
+
+void prepare_mesh(CaseData& data) {
+  check_mesh_memory(data.N, available_memory());
+  const auto nodes = static_cast<std::size_t>(std::int64_t{data.N} + 1);
+  const auto refused = [&] {
+    return Error(Error::Kind::memory, mesh_needs(data.N) + ", more than the system could allocate");
+  };
+  try {
+    for (std::vector<double>* array :
+         {&data.ua, &data.u, &data.x, &data.ap, &data.ae, &data.bp, &data.aw, &data.S}) {
+      array->assign(nodes, 0.0);
+    }
+  } catch (const std::bad_alloc&) {
+    throw refused();
+  } catch (const std::length_error&) {  // more elements than a vector can hold on this system
+    throw refused();
+  }
+
+  data.h = 1.0 / static_cast<double>(data.N);
+  data.x[0] = 0.0;
+  for (std::int32_t i = 1; i < data.N; ++i) data.x[i] = static_cast<double>(i) * data.h;
+  data.x[data.N] = 1.0;
+}
+
+std::vector<std::string> incomplete_run_warnings(const CaseData& data) {
+  constexpr std::string_view kNoIteration =
+      ": no iteration runs, so the listing reports the exact solution as the numerical one"
+      " and a numerical mean and slope of 0";
+  std::vector<std::string> warnings;
+  if (data.esquema < 0 || data.esquema > 2) {
+    warnings.push_back("esquema = " + std::to_string(data.esquema) + " is not 0, 1 or 2" +
+                       std::string(kNoIteration));
+  }
+  if (data.fonte < 0 || data.fonte > 4) {
+    warnings.push_back("fonte = " + std::to_string(data.fonte) +
+                       " is not 0 to 4: no exact solution and no source term are computed"
+                       " (both stay 0), so the errors of the listing are measured against 0");
+  }
+  if (data.itmax < 1) {
+    warnings.push_back("itmax = " + std::to_string(data.itmax) + " is below 1" +
+                       std::string(kNoIteration));
+  }
+  return warnings;
+}
+
 void echo_case(const CaseData&, TextFile&) {}
 
 }  // namespace talvenor

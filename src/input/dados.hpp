@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/variaveis.hpp"
 #include "textio/text_file.hpp"
@@ -10,6 +13,13 @@ namespace talvenor {
 
 /// The case file of every run, in the working folder.
 inline constexpr std::string_view kCaseFile = "Talvenor.in";
+
+/// The channel that reports on the case file name.
+inline constexpr int kCaseUnit = 7;
+
+/// Memory a mesh takes per node: the eight arrays and the solver's two work arrays,
+/// one 8-byte real each.
+inline constexpr std::uint64_t kBytesPerNode = 80;
 
 /// Shows the case file in the editor ("notepad Talvenor.in") and waits, reads its
 /// twelve values into `data` (load_case), then allocates the arrays and builds the
@@ -29,9 +39,22 @@ void load_case(CaseData& data, const std::string& path);
 void parse_case(CaseData& data, std::string_view bytes, std::string_view file_name);
 
 /// Allocates the eight arrays for nodes 0 to N, zero-filled, after checking that
-/// they and the solver's work arrays fit in the memory available; builds the mesh:
-/// h = 1 / N, x(0) = 0, x(i) = i * h, x(N) = 1.
+/// they and the solver's work arrays fit in the memory available
+/// (check_mesh_memory); builds the mesh: h = 1 / N, x(0) = 0, x(i) = i * h with
+/// the integer i made a double, x(N) = 1. Needs N >= 1 (parse_case ensures N >= 2).
+/// A failed allocation throws Error (memory) like check_mesh_memory.
 void prepare_mesh(CaseData& data);
+
+/// Throws Error (memory) when the N + 1 nodes of a mesh, kBytesPerNode each, need
+/// more than `available_bytes`; checks nothing when that is unknown:
+///   check_mesh_memory(100000000, 2100 MiB) -> "the mesh of N = 100000000 needs
+///   7629 MiB (80 bytes per node), only 2100 MiB of memory are available"
+void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes);
+
+/// One line for each part of the run that the case leaves out although the listing
+/// still reports it: an esquema outside 0 to 2, a fonte outside 0 to 4, an itmax
+/// below 1. Empty for a case that computes everything.
+std::vector<std::string> incomplete_run_warnings(const CaseData& data);
 
 /// Writes the head of the listing: the title and the case data as read, with h.
 void echo_case(const CaseData& data, TextFile& listing);
