@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,14 @@ void load_case(CaseData& data, const std::string& path);
 /// Every failure throws Error (case_file) naming the file, unit 7, the line and
 /// the value: "Talvenor.in (unit 7) line 4 (N): expected an integer, found 'abc'".
 void parse_case(CaseData& data, std::string_view bytes, std::string_view file_name);
+
+/// Memory a mesh needs per node: the eight arrays and the solver's two work arrays.
+inline constexpr std::uint64_t kBytesPerNode = 80;
+
+/// Throws Error (memory) when a mesh of N elements (N + 1 nodes of kBytesPerNode)
+/// does not fit in `available` bytes; no answer from the system passes.
+///   check_mesh_memory(100000000, 2 GiB) -> "the mesh of N = 100000000 needs 7630 MiB ..."
+void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available);
 
 /// Allocates the eight arrays for nodes 0 to N, zero-filled, after checking that
 /// they and the solver's work arrays fit in the memory available; builds the mesh:
