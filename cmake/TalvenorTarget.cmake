@@ -16,5 +16,7 @@ function(talvenor_test name)
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   talvenor_target(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  # Tests never start the editor or the plotter.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "TALVENOR_EDITOR=;TALVENOR_PLOTTER=")
 endfunction()

@@ -15,6 +15,7 @@
 #include "system/console.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
+#include "textio/layout.hpp"
 
 namespace talvenor {
 namespace {
@@ -201,6 +202,22 @@ std::vector<std::string> incomplete_run_warnings(const CaseData& data) {
   return warnings;
 }
 
-void echo_case(const CaseData&, TextFile&) {}
+void echo_case(const CaseData& data, TextFile& listing) {
+  static const Layout kEcho(
+      u8"(/,7X,'título = ',A^,/,/,1X,'*** DADOS ***',/,/,23X,'caso = ',A50,/,/,"
+      u8"I8,1X,'.................. = esquema',/,"
+      u8"I8,1X,'.................. = fonte',/,"
+      u8"I8,1X,'.................. = número de elementos da malha (N)',/,"
+      u8"I8,1X,'.................. = itmax',/,"
+      u8"I8,1X,'.................. = freqüência de impressão dos campos',/,"
+      u8"1P,E27.14,' = número de Reynolds (Re)',/,"
+      u8"1P,E27.14,' = beta',/,"
+      u8"1P,E27.14,' = comprimento de cada elemento da malha (h)')");
+  const std::string_view title = data.titulo.trimmed();
+  write_formatted(listing, kEcho,
+                  {title, data.caso.full(), data.esquema, data.fonte, data.N, data.itmax, data.freq,
+                   data.Re, data.beta, data.h},
+                  static_cast<int>(title.size()));
+}
 
 }  // namespace talvenor

@@ -39,7 +39,9 @@ class ListedNodes {
   std::int32_t N_, freq_;
 };
 
-inline ListedNodes listed_nodes(std::int32_t N, std::int32_t freq) { return {N, freq}; }
+inline ListedNodes listed_nodes(std::int32_t N, std::int32_t freq) {
+  return {N, freq};
+}
 
 void list_coefficients(const CaseData& data, TextFile& listing);
 void list_solutions(const CaseData& data, TextFile& listing);

@@ -1,1 +1,147 @@
 #include "textio/number_format.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace talvenor {
+namespace {
+
+constexpr int kMostKeptDigits = 16;
+
+/// The decimal digits of a magnitude, value = 0.d1 d2 d3 ... × 10^exponent. Positions past
+/// `kept` (and before the first digit) read as '0', so a field may ask for any position.
+struct DecimalDigits {
+  char digits[17];
+  int kept = 0;
+  int exponent = 0;
+
+  char at(int position) const { return position >= 0 && position < kept ? digits[position] : '0'; }
+};
+
+/// The 17 correctly rounded significant digits of `magnitude` (finite, >= 0);
+/// zero gives no digits and exponent 0.  0.125 -> "12500000000000000", exponent 0.
+DecimalDigits seventeen_digits(double magnitude) {
+  DecimalDigits number;
+  if (magnitude == 0.0) return number;
+  // "d.dddddddddddddddde-dd": the digit, the point, 16 digits, 'e', the exponent.
+  char text[32];
+  const auto result =
+      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 16);
+  number.digits[0] = text[0];
+  std::memcpy(number.digits + 1, text + 2, 16);
+  const char* exponent = text + 19;
+  const bool negative = *exponent == '-';
+  int value = 0;
+  for (const char* c = exponent + 1; c != result.ptr; ++c) value = value * 10 + (*c - '0');
+  number.kept = 17;
+  number.exponent = (negative ? -value : value) + 1;
+  return number;
+}
+
+/// Rounds to `count` significant digits (never more than 16 kept) by the digit after the
+/// last one kept: 5 to 9 round up, a carry out of the first digit gives "1" and raises the
+/// exponent. `count` may be 0: then the first digit alone decides between 1 × 10^exponent
+/// and nothing.  "99960000000000000" e0 to 3 -> "1" e1.
+void round_to(DecimalDigits& number, int count) {
+  if (number.kept == 0) return;
+  const int keep = std::min(count, kMostKeptDigits);
+  const bool up = number.digits[keep] >= '5';
+  number.kept = keep;
+  if (!up) return;
+  int position = keep - 1;
+  while (position >= 0 && number.digits[position] == '9') number.digits[position--] = '0';
+  if (position >= 0) {
+    ++number.digits[position];
+  } else {
+    number.digits[0] = '1';
+    number.kept = 1;
+    ++number.exponent;
+  }
+}
+
+char* fill(char* out, int count, char c) {
+  std::memset(out, c, static_cast<std::size_t>(count));
+  return out + count;
+}
+
+/// Leaves room for a text of `length` characters right-justified in the field: the
+/// leading blanks are written and the text's first position is returned; nullptr when
+/// the text is longer than the field, which is then all asterisks.
+char* justify(char* out, int length, int width) {
+  if (length > width) {
+    fill(out, width, '*');
+    return nullptr;
+  }
+  return fill(out, width - length, ' ');
+}
+
+}  // namespace
+
+void format_integer(char* out, std::int64_t value, int width) {
+  char digits[20];
+  char* first = digits + sizeof digits;
+  auto magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  do {
+    *--first = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  const int count = static_cast<int>(digits + sizeof digits - first);
+  char* text = justify(out, count + (value < 0 ? 1 : 0), width);
+  if (text == nullptr) return;
+  if (value < 0) *text++ = '-';
+  std::memcpy(text, first, static_cast<std::size_t>(count));
+}
+
+void format_scientific(char* out, double value, int width, int digits) {
+  if (!std::isfinite(value)) {
+    fill(out, width, '*');
+    return;
+  }
+  DecimalDigits number = seventeen_digits(std::fabs(value));
+  round_to(number, digits + 1);
+  const bool negative = value < 0.0;
+  const int exponent = number.kept == 0 ? 0 : number.exponent - 1;
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  const int exponent_length = 4;  // "E+dd" up to 99, "+ddd" from 100 to 999
+  char* text = justify(out, (negative ? 1 : 0) + 2 + digits + exponent_length, width);
+  if (text == nullptr) return;
+  if (negative) *text++ = '-';
+  *text++ = number.at(0);
+  *text++ = '.';
+  for (int i = 1; i <= digits; ++i) *text++ = number.at(i);
+  if (magnitude <= 99) {
+    *text++ = 'E';
+    *text++ = exponent < 0 ? '-' : '+';
+  } else {
+    *text++ = exponent < 0 ? '-' : '+';
+    *text++ = static_cast<char>('0' + magnitude / 100);
+  }
+  *text++ = static_cast<char>('0' + magnitude / 10 % 10);
+  *text = static_cast<char>('0' + magnitude % 10);
+}
+
+void format_fixed(char* out, double value, int width, int digits) {
+  if (!std::isfinite(value)) {
+    fill(out, width, '*');
+    return;
+  }
+  DecimalDigits number = seventeen_digits(std::fabs(value));
+  if (number.exponent < -digits) {
+    number.kept = 0;  // below half a unit of the last place whatever its digits: ".000"
+  } else {
+    round_to(number, number.exponent + digits);
+  }
+  const bool negative = value < 0.0 && number.kept > 0;
+  const int whole = std::max(number.exponent, 0);
+  char* text = justify(out, (negative ? 1 : 0) + whole + 1 + digits, width);
+  if (text == nullptr) return;
+  if (negative) *text++ = '-';
+  for (int i = 0; i < whole; ++i) *text++ = number.at(i);
+  *text++ = '.';
+  for (int i = 0; i < digits; ++i) *text++ = number.at(number.exponent + i);
+}
+
+}  // namespace talvenor

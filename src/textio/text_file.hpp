@@ -12,10 +12,11 @@ namespace talvenor {
 /// only whole records are ever handed to the system. Closing cuts the file right
 /// after the last record written, so a file written from its start is replaced
 /// whole and a file opened after some lines keeps exactly the bytes of those lines.
-/// Every failure (open, write, close) throws Error (file) naming the file's role,
+/// Every failure (open, read, write, close) throws Error (file) naming the file's role,
 /// its name and its channel:
 ///   "cannot write the listing '/dev/full' (unit 10): No space left on device".
-/// The destructor flushes what is buffered and never throws.
+/// The destructor flushes what is buffered and closes, but never throws: it is for
+/// unwinding, and a file whose failure matters is closed with close().
 class TextFile {
  public:
   /// Opens `path` for writing from its start: created when missing, replaced when present.
@@ -23,8 +24,11 @@ class TextFile {
   TextFile(std::string path, int channel, std::string role);
 
   /// Opens the existing file `path`, reads its first `keep` lines (ended by LF or
-  /// CR LF; a last line without an end gets CR LF added) and positions after them.
-  /// A file with fewer lines is an Error naming the file and the lines it needs.
+  /// CR LF; a last line without an end gets CR LF added) and positions after them;
+  /// closing cuts whatever followed the records written.
+  ///   "a\nb\r\nold\r\n", keep 2, write_record("new") -> "a\nb\r\nnew\r\n"
+  /// A file with fewer lines is an Error naming the file and the lines it needs; a
+  /// missing file is created empty first, so it is reported as having 0 lines.
   static TextFile after_lines(std::string path, int channel, std::string role, int keep);
 
   TextFile(TextFile&& other) noexcept;
@@ -38,22 +42,33 @@ class TextFile {
   /// Hands the buffered records to the system now.
   void flush();
 
-  /// Flushes, cuts and closes; throws on failure. Further writes are not allowed.
+  /// Flushes, closes and, for a file opened after some lines, cuts it after the last
+  /// record; throws on failure, and the stream is released either way. Further writes,
+  /// flushes or closes are programming errors (std::logic_error).
   void close();
 
   const std::string& path() const { return path_; }
 
  private:
   TextFile(std::string path, int channel, std::string role, std::FILE* stream, bool cut_on_close);
-  [[noreturn]] void fail(std::string_view operation) const;
+  [[noreturn]] void fail(std::string_view operation, int error_number) const;
+  [[noreturn]] void fail(std::string_view operation, const std::string& reason) const;
+
+  // Record writers place whole records straight into the buffer: reserve() returns room
+  // for at least `bytes` after the records already there, commit() takes what was
+  // placed up to `end`. Nothing placed counts until it is committed.
+  char* reserve(std::size_t bytes);
+  void commit(const char* end);
+  int hand_over();  // writes the committed records to the stream; 0 or the errno
 
   std::string path_;
   int channel_;
   std::string role_;
   std::FILE* stream_;
   bool cut_on_close_;
-  long long position_ = 0;  // bytes of the file up to the end of the last record written
+  unsigned long long position_ = 0;  // bytes of the file up to the last record handed over
   std::vector<char> buffer_;
+  std::size_t used_ = 0;  // committed bytes at the start of buffer_
 
   friend class RecordWriter;
 };
