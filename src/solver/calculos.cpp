@@ -4,7 +4,8 @@ namespace talvenor {
 
 void run_calculation(CaseData&) {}
 void compute_exact(CaseData&) {}
-void iterate(CaseData&) {}
+void run_iterations(CaseData&, const IterationObserver&) {}
+void iterate(CaseData&, const IterationObserver&) {}
 void compute_variables(CaseData&) {}
 
 }  // namespace talvenor

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "app/variaveis.hpp"
 
 namespace talvenor {
@@ -12,9 +14,19 @@ void run_calculation(CaseData& data);
 /// writes nothing).
 void compute_exact(CaseData& data);
 
-/// Successive substitution: u = ua, then itmax times coefficients, tdma and the
-/// variables of interest, one record of the iteration log (caso + ".itn") each.
-void iterate(CaseData& data);
+/// Called after each iteration, once its values are in the record: data.it is the
+/// iteration's number, u, u_media_n and inclinacao_n its results.
+using IterationObserver = std::function<void(const CaseData& data)>;
+
+/// Successive substitution without files: u = ua, the scheme's preparation, then
+/// itmax times coefficients, tdma and the variables of interest, observed after
+/// each. A floating-point fault stops it (Error arithmetic) before the faulty
+/// iteration is observed. An esquema outside 0 to 2 does nothing after u = ua.
+void run_iterations(CaseData& data, const IterationObserver& observe);
+
+/// run_iterations with the iteration log (caso + ".itn"): the header, then one
+/// record per iteration; `progress` (if set) also sees every iteration.
+void iterate(CaseData& data, const IterationObserver& progress = {});
 
 /// The numerical mean (trapezoidal rule) and slope at x = 1 (three-point
 /// one-sided difference) of u.
