@@ -119,6 +119,17 @@ TEST_P(WholeRun, LeavesExactlyTheExpectedFiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WholeRun, testing::ValuesIn(std::vector<Case>{
+    // The sample case: the echo, both tables, the report and the iteration log.
+    {"example", 1, 0, ""},
+    // Plots over templates that are present, run twice: the scripts keep their first
+    // lines and carry one title and one redraw.
+    {"plots", 2, 0, ""},
+    // Templates missing from the folder are written from the samples first.
+    {"missing_templates", 1, 0, ""},
+    // Every flag off: the echo is followed directly by the report.
+    {"flags_off", 1, 0, ""},
+    // Negative coefficients, solutions and errors keep their digits in place.
+    {"negative", 1, 0, ""},
     // A missing case file is left behind empty, and the first value is named.
     {"missing_case_file", 1, 1,
      "talvenor: Talvenor.in (unit 7) line 1 (caso): end of file, expected the value of caso\n"},
