@@ -14,32 +14,25 @@
 #include <string>
 #include <vector>
 
-#include "folder_files.hpp"
-
-namespace fs = std::filesystem;
-using talvenor_e2e::folder_files;
-using talvenor_e2e::mask_time;
-using talvenor_e2e::read_bytes;
+#include "e2e_support.hpp"
 
 namespace {
 
-const fs::path kProgram = TALVENOR_PROGRAM;
-const fs::path kExample = TALVENOR_EXAMPLE;
-const fs::path kScratch = fs::path(TALVENOR_SCRATCH) / "console";
+using namespace e2e;
 
-/// A value of the example case replaced: the line that ends in "  " + name becomes
+/// A value of the sample case replaced: the line that ends in "  " + name becomes
 /// value + "  " + name, its line end kept.
 struct Change {
   std::string name;
   std::string value;
 };
 
-/// A fresh scratch folder holding the example case with `changes`.
-fs::path prepare(const std::string& name, const std::vector<Change>& changes) {
-  const fs::path folder = kScratch / name;
+/// A fresh scratch folder holding the sample case with `changes`.
+fs::path sample_with(const std::string& name, const std::vector<Change>& changes) {
+  const fs::path folder = kScratch / "console" / name;
   fs::remove_all(folder);
   fs::create_directories(folder);
-  std::ifstream example(kExample, std::ios::binary);
+  std::ifstream example(kCases / "example" / "in" / "Talvenor.in", std::ios::binary);
   std::ofstream out(folder / "Talvenor.in", std::ios::binary);
   for (std::string line; std::getline(example, line);) {
     const bool crlf = line.ends_with('\r');
@@ -53,20 +46,15 @@ fs::path prepare(const std::string& name, const std::vector<Change>& changes) {
   return folder;
 }
 
-struct Outcome {
-  int status;
-  std::string stderr_text;
-};
-
 /// Runs talvenor in `folder` with the launches off, standard input and output
 /// /dev/null, and standard error a pseudo-terminal when `on_terminal`, else a
 /// file beside the folder.
-Outcome run_talvenor(const fs::path& folder, bool on_terminal) {
+Outcome run_on_stderr(const fs::path& folder, bool on_terminal) {
   const fs::path errors = fs::path(folder).concat(".stderr");
   int reader = -1;
   int error_fd = -1;
   if (on_terminal) {
-    if (openpty(&reader, &error_fd, nullptr, nullptr, nullptr) != 0) return {-1, "no pty"};
+    if (openpty(&reader, &error_fd, nullptr, nullptr, nullptr) != 0) return {-1, "no pty", ""};
   } else {
     error_fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
@@ -93,7 +81,7 @@ Outcome run_talvenor(const fs::path& folder, bool on_terminal) {
   int status = 0;
   waitpid(child, &status, 0);
   if (!on_terminal) text = read_bytes(errors);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text, ""};
 }
 
 const std::string kWarning =
@@ -102,21 +90,21 @@ const std::string kWarning =
 
 TEST(ConvergenceWarning, OnlyForAnIterationThatStillMoves) {
   // The example case (Re 10) oscillates for ever.
-  Outcome outcome = run_talvenor(prepare("example", {}), false);
+  Outcome outcome = run_on_stderr(sample_with("example", {}), false);
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.stderr_text, kWarning + "\n");
 
-  outcome = run_talvenor(prepare("settles", {{"Re", "1.0"}, {"itmax", "200"}}), false);
+  outcome = run_on_stderr(sample_with("settles", {{"Re", "1.0"}, {"itmax", "200"}}), false);
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.stderr_text, "");
 
-  outcome = run_talvenor(prepare("one_iteration", {{"itmax", "1"}}), false);
+  outcome = run_on_stderr(sample_with("one_iteration", {{"itmax", "1"}}), false);
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.stderr_text, "");
 }
 
 TEST(ProgressLine, ShortRunDrawsNothingOnATerminal) {
-  const Outcome outcome = run_talvenor(prepare("example_terminal", {}), true);
+  const Outcome outcome = run_on_stderr(sample_with("example_terminal", {}), true);
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.stderr_text, kWarning + "\r\n");  // the terminal ends lines with CR LF
 }
@@ -125,10 +113,10 @@ TEST(ProgressLine, LongRunIsDrawnThenErasedAndTheFilesStayTheSame) {
   // About two seconds: a mesh of a million elements, 150 iterations.
   const std::vector<Change> long_run{
       {"N", "1000000"}, {"Re", "1.0"}, {"itmax", "150"}, {"lista_coef", "0"}, {"lista_sol", "0"}};
-  const fs::path terminal = prepare("long_terminal", long_run);
-  const fs::path plain = prepare("long_plain", long_run);
-  const Outcome drawn = run_talvenor(terminal, true);
-  const Outcome quiet = run_talvenor(plain, false);
+  const fs::path terminal = sample_with("long_terminal", long_run);
+  const fs::path plain = sample_with("long_plain", long_run);
+  const Outcome drawn = run_on_stderr(terminal, true);
+  const Outcome quiet = run_on_stderr(plain, false);
   EXPECT_EQ(drawn.status, 0);
   EXPECT_EQ(quiet.status, 0);
 
