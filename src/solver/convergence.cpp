@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
+#include <string_view>
+
+#include "textio/number_format.hpp"
 
 namespace talvenor {
 
@@ -36,12 +38,14 @@ std::optional<std::string> convergence_warning(const InterestValues& previous,
     }
   }
   if (worst == nullptr) return std::nullopt;
-  char text[200];
-  std::snprintf(text, sizeof text,
-                "the iteration has not converged in %d iterations: %s changed by %.3e in the "
-                "last one; the listing shows its last iterate",
-                iterations, worst->name, worst->after - worst->before);
-  return std::string(text);
+  // The files' scientific form, the same on every system (printf's %e is not).
+  char change[10];
+  format_scientific(change, worst->after - worst->before, sizeof change, 3);
+  const std::string_view field(change, sizeof change);
+  return "the iteration has not converged in " + std::to_string(iterations) +
+         " iterations: " + worst->name + " changed by " +
+         std::string(field.substr(field.find_first_not_of(' '))) +
+         " in the last one; the listing shows its last iterate";
 }
 
 }  // namespace talvenor

@@ -24,7 +24,7 @@ InterestValues interest_values(const CaseData& data);
 /// there is nothing to compare.
 ///   convergence_warning({0.5, 0.4, 1.2}, {0.5, 0.41, 1.2}, 50) ->
 ///   "the iteration has not converged in 50 iterations: u_media changed by
-///    1.000e-02 in the last one; the listing shows its last iterate"
+///    1.000E-02 in the last one; the listing shows its last iterate"
 std::optional<std::string> convergence_warning(const InterestValues& previous,
                                                const InterestValues& last, int iterations);
 

@@ -25,15 +25,15 @@ TEST(ConvergenceWarning, BoundIsAbsoluteBelowOneAndRelativeAbove) {
 
 TEST(ConvergenceWarning, NamesTheVariableFurthestBeyondItsBound) {
   EXPECT_EQ(convergence_warning({0.5, 0.4, 1.2}, {0.5, 0.41, 1.2}, 50),
-            "the iteration has not converged in 50 iterations: u_media changed by 1.000e-02 in "
+            "the iteration has not converged in 50 iterations: u_media changed by 1.000E-02 in "
             "the last one; the listing shows its last iterate");
   // u(1/2) moves by 1e-6; the slope by 3e-4 of a size of 3, so relatively by 1e-4.
   const auto warning = convergence_warning({0.3, 0.4, 3.0003}, {0.300001, 0.4, 3.0}, 7);
   EXPECT_EQ(warning,
             "the iteration has not converged in 7 iterations: inclinacao(1) changed by "
-            "-3.000e-04 in the last one; the listing shows its last iterate");
+            "-3.000E-04 in the last one; the listing shows its last iterate");
   EXPECT_EQ(convergence_warning({0.5, 0.4, 1.2}, {0.3, 0.4, 1.2}, 2),
-            "the iteration has not converged in 2 iterations: u(1/2) changed by -2.000e-01 in "
+            "the iteration has not converged in 2 iterations: u(1/2) changed by -2.000E-01 in "
             "the last one; the listing shows its last iterate");
 }
 

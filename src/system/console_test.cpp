@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "system/scratch_folder_test.hpp"
+
 namespace talvenor {
 namespace {
 
@@ -16,14 +18,19 @@ double fake_clock() {
   return now;
 }
 
-/// What the progress line wrote on its stream, a temporary file.
-class ProgressLineTest : public testing::Test {
+/// What the progress line wrote on its stream, a file in a scratch folder.
+class ProgressLineTest : public ScratchFolderTest {
  protected:
-  ProgressLineTest() : stream_(std::tmpfile()) {
+  void SetUp() override {
+    ScratchFolderTest::SetUp();
+    stream_ = std::fopen("progress", "wb");
     now = 0.0;
     readings = 0;
   }
-  ~ProgressLineTest() override { std::fclose(stream_); }
+  void TearDown() override {
+    std::fclose(stream_);
+    ScratchFolderTest::TearDown();
+  }
 
   /// Step `done` of `total` ends at `seconds`.
   static void step(ProgressLine& line, long done, long total, double seconds) {
@@ -33,14 +40,10 @@ class ProgressLineTest : public testing::Test {
 
   std::string written() {
     std::fflush(stream_);
-    std::rewind(stream_);
-    std::string text;
-    for (int c = std::fgetc(stream_); c != EOF; c = std::fgetc(stream_))
-      text += static_cast<char>(c);
-    return text;
+    return read("progress");
   }
 
-  std::FILE* stream_;
+  std::FILE* stream_ = nullptr;
 };
 
 TEST_F(ProgressLineTest, LongWorkIsDrawnAtMostTenTimesASecondThenErased) {

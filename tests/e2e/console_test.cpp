@@ -86,7 +86,7 @@ Outcome run_on_stderr(const fs::path& folder, bool on_terminal) {
 
 const std::string kWarning =
     "talvenor: warning: the iteration has not converged in 50 iterations: inclinacao(1) "
-    "changed by 1.472e-03 in the last one; the listing shows its last iterate";
+    "changed by 1.472E-03 in the last one; the listing shows its last iterate";
 
 TEST(ConvergenceWarning, OnlyForAnIterationThatStillMoves) {
   // The example case (Re 10) oscillates for ever.
