@@ -144,9 +144,9 @@ void iterate(CaseData& data, const IterationObserver& progress) {
   TextFile log(std::string(data.caso.trimmed()) + ".itn", kLogUnit, "iteration log");
   write_formatted(log, kHeader, {});
   run_iterations(data, [&](const CaseData& now) {
-    write_formatted(
-        log, kRecord,
-        {now.it, now.u[static_cast<std::size_t>(now.N / 2)], now.u_media_n, now.inclinacao_n});
+    write_formatted(log, kRecord,
+                    {now.it, now.u[static_cast<std::size_t>(now.N / 2)], now.u_media_n,
+                     now.inclinacao_n});
     if (progress) progress(now);
   });
   log.close();
