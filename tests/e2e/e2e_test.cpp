@@ -112,6 +112,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, WholeRun, testing::ValuesIn(std::vector<Case>{
     // A plot template too short to keep its lines stops the run after the data file
     // and the first script; the listing lacks the report.
     {"template_too_short", 1, 3,
+     "talvenor: warning: the iteration has not converged in 3 iterations: inclinacao(1) changed "
+     "by -3.601E-04 in the last one; the listing shows its last iterate\n"
      "talvenor: cannot use the plot template 'Talvenor_E.gnu' (unit 11): expected at least 6 "
      "lines, found 4\n"},
     // A diverging iteration stops at the overflow: the log holds every iteration
@@ -140,6 +142,9 @@ TEST(Faults, FolderWhereTheLogGoes) {
 
 TEST(Faults, FolderWhereAPlotTemplateGoes) {
   check_case({"template_unopenable", 1, 3,
+              "talvenor: warning: the iteration has not converged in 3 iterations: "
+              "inclinacao(1) changed by -3.601E-04 in the last one; the listing shows its "
+              "last iterate\n"
               "talvenor: cannot open the plot template 'Talvenor_u.gnu' (unit 11): Is a "
               "directory\n"},
              [](const fs::path& folder) { fs::create_directory(folder / "Talvenor_u.gnu"); });
