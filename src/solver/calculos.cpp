@@ -1,11 +1,141 @@
 #include "solver/calculos.hpp"
 
-namespace talvenor {
+#include <algorithm>
+#include <cmath>
+#include <string>
 
-void run_calculation(CaseData&) {}
-void compute_exact(CaseData&) {}
-void run_iterations(CaseData&, const IterationObserver&) {}
-void iterate(CaseData&, const IterationObserver&) {}
-void compute_variables(CaseData&) {}
+#include "solver/coeficientes.hpp"
+#include "solver/solver.hpp"
+#include "system/commands.hpp"
+#include "system/fp_faults.hpp"
+#include "system/platform.hpp"
+#include "textio/layout.hpp"
+#include "textio/text_file.hpp"
+
+namespace talvenor {
+namespace {
+
+constexpr int kLogUnit = 11;
+
+/// Stops the iteration at a fault, naming the iteration and the operation:
+///   "floating-point overflow in iteration 7 (coefficients)".
+void check_iteration(const CaseData& data, const char* operation) {
+  if (fp_faults_raised()) {
+    check_fp_faults("iteration " + std::to_string(data.it) + " (" + operation + ")");
+  }
+}
+
+}  // namespace
+
+void run_calculation(CaseData& data) {
+  data.tempo = wall_seconds();
+  compute_exact(data);
+  iterate(data);
+  data.tempo = wall_seconds();
+  data.command_line = editor_command(std::string(data.caso.trimmed()) + ".itn");
+  run_command(data.command_line);
+}
+
+void compute_exact(CaseData& data) {
+  const int N = data.N;
+  const double* const x = data.x.data();
+  double* const ua = data.ua.data();
+  switch (data.fonte) {
+    case 0: {
+      const double D = std::exp(1.0) - 1.0;
+      for (int i = 0; i <= N; ++i) ua[i] = (std::exp(x[i]) - 1.0) / D;
+      ua[0] = 0.0;
+      ua[N] = 1.0;
+      const double E = std::exp(1.0);
+      data.u_media_a = (E - 2.0) / (E - 1.0);
+      data.inclinacao_a = E / (E - 1.0);
+      break;
+    }
+    case 1:
+      std::copy_n(x, N + 1, ua);
+      data.u_media_a = 0.5;
+      data.inclinacao_a = 1.0;
+      break;
+    case 2:
+      for (int i = 0; i <= N; ++i) ua[i] = x[i] * x[i];
+      data.u_media_a = 1.0 / 3.0;
+      data.inclinacao_a = 2.0;
+      break;
+    case 3:
+      for (int i = 0; i <= N; ++i) ua[i] = (x[i] * x[i]) * x[i];
+      data.u_media_a = 0.25;
+      data.inclinacao_a = 3.0;
+      break;
+    case 4:
+      for (int i = 0; i <= N; ++i) ua[i] = (x[i] * x[i]) * (x[i] * x[i]);
+      data.u_media_a = 0.2;
+      data.inclinacao_a = 4.0;
+      break;
+    default:
+      break;
+  }
+  check_fp_faults("the exact solution");
+}
+
+void compute_variables(CaseData& data) {
+  const int N = data.N;
+  const double h = data.h;
+  const double* const u = data.u.data();
+  // The slope needs nodes N - 2 to N; a mesh of one element has none to give.
+  if (N >= 2) data.inclinacao_n = (((u[N - 1] * -4.0) + u[N - 2]) + u[N] * 3.0) / (h * 2.0);
+  double sum = 0.0;
+  for (int i = 1; i <= N; ++i) sum += u[i] + u[i - 1];
+  data.u_media_n = (sum * h) * 0.5;
+}
+
+void run_iterations(CaseData& data, const IterationObserver& observe) {
+  std::copy(data.ua.begin(), data.ua.end(), data.u.begin());
+  void (*coefficients)(CaseData&) = nullptr;
+  switch (data.esquema) {
+    case 0:
+      compute_source(data);
+      coefficients = coefficients_upwind_deferred;
+      break;
+    case 1:
+      compute_source_bp(data);
+      coefficients = coefficients_upwind;
+      break;
+    case 2:
+      compute_source_bp(data);
+      coefficients = coefficients_central;
+      break;
+    default:
+      return;
+  }
+  set_boundary_rows(data);
+  check_fp_faults("the source term");
+  data.it = 1;
+  if (data.itmax < 1) return;
+  TdmaWorkspace work(static_cast<std::size_t>(data.N) + 1);
+  for (int k = 1; k <= data.itmax; ++k) {
+    coefficients(data);
+    check_iteration(data, "coefficients");
+    tdma(data.N, data.aw, data.ap, data.ae, data.bp, data.u, work);
+    check_iteration(data, "tdma");
+    compute_variables(data);
+    check_iteration(data, "variables of interest");
+    observe(data);
+    ++data.it;
+  }
+}
+
+void iterate(CaseData& data, const IterationObserver& progress) {
+  static const Layout kHeader(u8"(T2,'iteração',T12,'u(1/2)',T35,'u_média',T58,'Inclinação')");
+  static const Layout kRecord(u8"(I8,3(1P,E23.14))");
+  TextFile log(std::string(data.caso.trimmed()) + ".itn", kLogUnit, "iteration log");
+  write_formatted(log, kHeader, {});
+  run_iterations(data, [&](const CaseData& now) {
+    write_formatted(log, kRecord,
+                    {now.it, now.u[static_cast<std::size_t>(now.N / 2)], now.u_media_n,
+                     now.inclinacao_n});
+    if (progress) progress(now);
+  });
+  log.close();
+}
 
 }  // namespace talvenor

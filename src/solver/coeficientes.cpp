@@ -1,12 +1,134 @@
 #include "solver/coeficientes.hpp"
 
+#include <cmath>
+
 namespace talvenor {
 
-void compute_source(CaseData&) {}
-void compute_source_bp(CaseData&) {}
-void set_boundary_rows(CaseData&) {}
-void coefficients_upwind_deferred(CaseData&) {}
-void coefficients_upwind(CaseData&) {}
-void coefficients_central(CaseData&) {}
+void compute_source(CaseData& data) {
+  const int N = data.N;
+  const double Re = data.Re;
+  const double* const x = data.x.data();
+  double* const S = data.S.data();
+  switch (data.fonte) {
+    case 0: {
+      const double E = std::exp(1.0);
+      const double D = (E - 1.0) * (E - 1.0);
+      for (int i = 0; i <= N; ++i) {
+        const double T = ((std::exp(x[i]) - 1.0) * Re - E) + 1.0;
+        S[i] = (std::exp(x[i]) * T) / D;
+      }
+      break;
+    }
+    case 1:
+      for (int i = 0; i <= N; ++i) S[i] = x[i] * Re;
+      break;
+    case 2:
+      for (int i = 0; i <= N; ++i) S[i] = (((x[i] * x[i]) * x[i]) * Re) * 2.0 - 2.0;
+      break;
+    case 3:
+      for (int i = 0; i <= N; ++i) {
+        const double p = x[i] * x[i];
+        const double q = x[i] * p;
+        S[i] = ((p * q) * Re - x[i] * 2.0) * 3.0;
+      }
+      break;
+    case 4:
+      for (int i = 0; i <= N; ++i) {
+        const double p = x[i] * x[i];
+        const double q = (p * p) * x[i];
+        S[i] = ((p * q) * Re - (x[i] * x[i]) * 3.0) * 4.0;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void compute_source_bp(CaseData& data) {
+  compute_source(data);
+  const double hh = data.h * data.h;
+  for (int i = 1; i <= data.N - 1; ++i) data.bp[i] = (data.S[i] * hh) * 2.0;
+}
+
+void set_boundary_rows(CaseData& data) {
+  const auto N = static_cast<std::size_t>(data.N);
+  data.aw[0] = 0.0;
+  data.ap[0] = 1.0;
+  data.ae[0] = 0.0;
+  data.bp[0] = 0.0;
+  data.aw[N] = 0.0;
+  data.ap[N] = 1.0;
+  data.ae[N] = 0.0;
+  data.bp[N] = 1.0;
+}
+
+namespace {
+
+// r = Re h u(i) is the cell Reynolds number of the previous iterate, formed as
+// (u(i) h) Re. Every row is the equation multiplied by 2 h^2, so nothing divides.
+inline double cell_reynolds(double u, double h, double Re) { return (u * h) * Re; }
+
+/// The upwind row: the backward convection difference adds 2r to aw and to ap.
+inline void upwind_row(double r, double& aw, double& ap) {
+  aw = (r + 1.0) * 2.0;
+  ap = (r + 2.0) * 2.0;
+}
+
+}  // namespace
+
+void coefficients_upwind_deferred(CaseData& data) {
+  const int N = data.N;
+  if (N - 1 <= 0) return;
+  const double Re = data.Re;
+  const double beta = data.beta;
+  const double h = data.h;
+  const double hh = h * h;
+  const double* const u = data.u.data();
+  const double* const S = data.S.data();
+  double* const aw = data.aw.data();
+  double* const ap = data.ap.data();
+  double* const ae = data.ae.data();
+  double* const bp = data.bp.data();
+  for (int i = 1; i <= N - 1; ++i) ae[i] = 2.0;
+  for (int i = 1; i <= N - 1; ++i) {
+    upwind_row(cell_reynolds(u[i], h, Re), aw[i], ap[i]);
+    // The correction moves the backward convection difference toward the central
+    // one, with the previous iterate: multiplied left to right as written.
+    const double t = ((((2.0 * u[i]) - u[i + 1]) - u[i - 1]) * u[i]) * beta * h * Re;
+    bp[i] = t + (S[i] * hh) * 2.0;
+  }
+}
+
+void coefficients_upwind(CaseData& data) {
+  const int N = data.N;
+  if (N - 1 <= 0) return;
+  const double Re = data.Re;
+  const double h = data.h;
+  const double* const u = data.u.data();
+  double* const aw = data.aw.data();
+  double* const ap = data.ap.data();
+  double* const ae = data.ae.data();
+  for (int i = 1; i <= N - 1; ++i) ae[i] = 2.0;
+  for (int i = 1; i <= N - 1; ++i) {
+    upwind_row(cell_reynolds(u[i], h, Re), aw[i], ap[i]);
+  }
+}
+
+void coefficients_central(CaseData& data) {
+  const int N = data.N;
+  if (N - 1 <= 0) return;
+  const double Re = data.Re;
+  const double h = data.h;
+  const double* const u = data.u.data();
+  double* const aw = data.aw.data();
+  double* const ap = data.ap.data();
+  double* const ae = data.ae.data();
+  for (int i = 1; i <= N - 1; ++i) ap[i] = 4.0;
+  for (int i = 1; i <= N - 1; ++i) {
+    const double r = cell_reynolds(u[i], h, Re);
+    aw[i] = 2.0 + r;
+    ae[i] = 2.0 - r;
+  }
+}
 
 }  // namespace talvenor

@@ -27,6 +27,10 @@ void clear_fp_faults() {
   std::feclearexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
 }
 
+bool fp_faults_raised() {
+  return std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW) != 0;
+}
+
 void check_fp_faults(std::string_view where) {
   const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
   if (raised == 0) return;

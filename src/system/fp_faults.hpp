@@ -11,6 +11,10 @@ namespace talvenor {
 /// Clears the fault flags of the calling thread.
 void clear_fp_faults();
 
+/// True when a fault flag is raised: the cheap test for a loop, before it builds
+/// the words that check_fp_faults needs.
+bool fp_faults_raised();
+
 /// Throws Error (arithmetic) if a fault flag is raised, naming the fault and
 /// `where`; the flags are left as they were.
 ///   check_fp_faults("iteration 3 (tdma)") after 1.0 / 0.0 ->
