@@ -82,8 +82,12 @@ void run_study(const StudyOptions& options) {
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
   std::fputs(study_table(base, studies).c_str(), stdout);
-  for (const std::string& warning : study_warnings(base, studies)) {
-    std::fprintf(stderr, "talvenor-study: warning: %s\n", warning.c_str());
+  const std::size_t troubled = study_warnings(base, studies).size();
+  if (troubled > 0) {
+    std::fprintf(stderr,
+                 "talvenor-study: warning: %zu of the %zu meshes diverged or are not iteratively"
+                 " converged; the table ends with the details\n",
+                 troubled, meshes.size());
   }
 
   const std::string csv = prefix + ".csv";

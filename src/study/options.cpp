@@ -41,9 +41,11 @@ the error E = exact - numerical, and:
 and the least-squares order of |E| against h over all meshes and over the
 finest three.
 
-Notes flag what the numbers cannot say: "round-off" (|E| below 100 machine
-epsilons of the exact value: no order), "oscillatory" (the successive differences
-change sign: no p_U, Richardson value or GCI), "itmax short" (the last iteration
+Notes flag what the numbers cannot say: "round-off" (|E| below 100 N machine
+epsilons of the exact value, the rounding noise of a mesh of N elements: no
+order), "oscillatory" (the successive differences
+change sign: no p_U, Richardson value or GCI), "not converging" (p_U <= 0: the
+differences grow under refinement, no Richardson value or GCI), "itmax short" (the last iteration
 still changed the value by 1 % of the error or more: raise itmax), "diverged"
 (a floating-point fault stopped that mesh; the others still run).
 

@@ -21,8 +21,9 @@ constexpr double kLargestOrder = 64.0;
 
 }  // namespace
 
-bool at_round_off(double error, double exact) {
-  return std::fabs(error) < 100.0 * std::numeric_limits<double>::epsilon() * std::fabs(exact);
+bool at_round_off(double error, double exact, std::int32_t N) {
+  return std::fabs(error) <
+         100.0 * static_cast<double>(N) * std::numeric_limits<double>::epsilon() * std::fabs(exact);
 }
 
 double effective_order(double error_coarse, double error_fine, double h_coarse, double h_fine) {

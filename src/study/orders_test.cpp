@@ -10,12 +10,16 @@ namespace {
 
 constexpr double kClose = 1e-12;
 
-TEST(RoundOff, IsBelowAHundredEpsilonsOfTheExactValue) {
-  EXPECT_TRUE(at_round_off(2e-15, 1.0));
-  EXPECT_TRUE(at_round_off(-2e-15, -1.0));
-  EXPECT_FALSE(at_round_off(3e-14, 1.0));
-  EXPECT_TRUE(at_round_off(0.0, 0.5));
-  EXPECT_FALSE(at_round_off(1e-12, 0.5));
+TEST(RoundOff, IsBelowAHundredNEpsilonsOfTheExactValue) {
+  // 100 eps = 2.22e-14 for N = 1.
+  EXPECT_TRUE(at_round_off(2e-14, 1.0, 1));
+  EXPECT_TRUE(at_round_off(-2e-14, -1.0, 1));
+  EXPECT_FALSE(at_round_off(3e-14, 1.0, 1));
+  EXPECT_TRUE(at_round_off(0.0, 0.5, 2));
+  // N = 320 raises the floor to 7.1e-12.
+  EXPECT_TRUE(at_round_off(7e-12, 1.0, 320));
+  EXPECT_FALSE(at_round_off(7.2e-12, 1.0, 320));
+  EXPECT_FALSE(at_round_off(1e-12, 0.5, 20));
 }
 
 TEST(EffectiveOrder, ComparesTheErrorsOfTwoMeshes) {

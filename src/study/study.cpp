@@ -101,14 +101,15 @@ std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32
   for (std::size_t t = 0; t < std::min(threads, count); ++t) pool.emplace_back(work);
   {
     std::unique_lock lock(mutex);
-    if (progress) progress(0);
-    while (done < count) {
-      finished.wait_for(lock, std::chrono::milliseconds(250));
-      if (!progress) continue;
+    for (;;) {
       const std::size_t now_done = done;
-      lock.unlock();  // the workers go on while the line is drawn
-      progress(now_done);
-      lock.lock();
+      if (progress) {
+        lock.unlock();  // the workers go on while the line is drawn
+        progress(now_done);
+        lock.lock();
+      }
+      if (now_done == count) break;
+      finished.wait_for(lock, std::chrono::milliseconds(250));
     }
   }
   for (std::thread& thread : pool) thread.join();
@@ -134,11 +135,14 @@ bool usable(const MeshRow& row) {
 void derive_mesh_values(MeshRow& row) {
   if (!row.numerical) return;
   row.error = row.exact - *row.numerical;
-  row.round_off = at_round_off(*row.error, row.exact);
+  row.round_off = at_round_off(*row.error, row.exact, row.N);
   if (row.round_off || !row.previous) return;
+  // A change at round-off level is the iteration standing still.
   const double change = std::fabs(*row.numerical - *row.previous);
   const double size = std::fabs(*row.error);
-  if (change > 0.0 && change >= kIterativeShare * size) row.iterative_share = change / size;
+  if (change >= kIterativeShare * size && !at_round_off(change, row.exact, row.N)) {
+    row.iterative_share = change / size;
+  }
 }
 
 /// The least-squares order over `rows` when at least `needed` of them are usable,

@@ -50,9 +50,9 @@ using Progress = std::function<void(std::size_t done)>;
 
 /// run_mesh for each of `meshes` on `jobs` threads (at most one per mesh), the finest
 /// first so that the longest run starts at once. The results come in the order of
-/// `meshes`. `progress` sees 0 at the start, each completion, and is called again at
-/// least every quarter second. After all threads end, the first failure of the
-/// meshes (in their order) is thrown again.
+/// `meshes`. `progress` is called at the start, after completions and at least every
+/// quarter second, the last time with all meshes done. After all threads end, the
+/// first failure of the meshes (in their order) is thrown again.
 std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
                                 int jobs, const Progress& progress = {});
 
