@@ -224,7 +224,6 @@ std::vector<std::string> plot_script_records(const CaseData& base,
       "set title " + gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base)) +
           " noenhanced",
       "set logscale xy",
-      "set format x '10^{%L}'",
       "set format y '10^{%L}'",
       "set xlabel 'h = 1/N'",
       "set ylabel '|error| = |exact - numerical|'",
@@ -234,6 +233,12 @@ std::vector<std::string> plot_script_records(const CaseData& base,
       "h0 = " + scientific(largest_h, 16),
       "e0 = " + scientific(largest_error, 16),
   };
+  // One tick per mesh, named by its N: the axis shows which mesh each point is.
+  std::string ticks;
+  for (const MeshRow& row : mesh_rows(studies)) {
+    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific(row.h, 16));
+  }
+  records.push_back("set xtics (" + ticks + ")");
   std::vector<std::string> curves;
   for (std::size_t v = 0; v < studies.size(); ++v) {
     const std::string block = "$variable" + std::to_string(v + 1);

@@ -3,7 +3,6 @@ set terminal pngcairo size 900,640 enhanced font 'Sans,11'
 set output 'teste1.txt-study.png'
 set title 'teste1.txt: esquema 1, fonte 0, Re = 10, beta = 1, itmax 50' noenhanced
 set logscale xy
-set format x '10^{%L}'
 set format y '10^{%L}'
 set xlabel 'h = 1/N'
 set ylabel '|error| = |exact - numerical|'
@@ -12,6 +11,7 @@ set key bottom right
 set xrange [4.166667e-03:7.500000e-02]
 h0 = 5.0000000000000003e-02
 e0 = 8.7660550879658627e-02
+set xtics ('1/20' 5.0000000000000003e-02, '1/40' 2.5000000000000001e-02, '1/80' 1.2500000000000001e-02, '1/160' 6.2500000000000003e-03)
 $variable1 << EOD
 5.0000000000000003e-02 4.8303195643381591e-03
 2.5000000000000001e-02 2.0858305412127520e-03
