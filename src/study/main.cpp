@@ -35,8 +35,8 @@ class ProgressLine {
   void draw(std::size_t done) {
     if (!shown_) return;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-    const int written = std::fprintf(stderr, "\rmeshes %zu of %zu done, %.1f s", done, total_,
-                                     elapsed.count());
+    const int written =
+        std::fprintf(stderr, "\rmeshes %zu of %zu done, %.1f s", done, total_, elapsed.count());
     if (written > 0) width_ = std::max(width_, static_cast<std::size_t>(written));
     std::fflush(stderr);
   }
@@ -60,7 +60,8 @@ bool draw_plot(const std::string& script, const std::string& png) {
   const int status = run_command("wgnuplot " + quote_argument(script));
   const bool drawn = std::filesystem::exists(png, ignored);
   if (status != 0 && !drawn) {
-    std::fprintf(stderr, "talvenor-study: warning: %s was not drawn: the plotter ended with status %d\n",
+    std::fprintf(stderr,
+                 "talvenor-study: warning: %s was not drawn: the plotter ended with status %d\n",
                  png.c_str(), status);
   }
   return drawn;

@@ -59,8 +59,8 @@ cannot be read or used, 2 for a bad option, 3 for a file that cannot be written,
 )";
 
 [[noreturn]] void bad(std::string_view option, const std::string& what) {
-  throw Error(Error::Kind::usage, std::string(option) + ": " + what +
-                                      " (talvenor-study --help lists the options)");
+  throw Error(Error::Kind::usage,
+              std::string(option) + ": " + what + " (talvenor-study --help lists the options)");
 }
 
 /// A whole number written with digits alone, or nothing.
@@ -153,8 +153,9 @@ std::vector<std::int32_t> default_meshes(std::int32_t N) {
   const std::string source = std::string(kCaseFile) + ": N = " + std::to_string(N);
   if (N % 2 != 0) {
     throw Error(Error::Kind::case_file,
-                source + " is odd; u(1/2) is taken at node N/2, so a study needs even meshes:"
-                         " change N or give them with --meshes");
+                source +
+                    " is odd; u(1/2) is taken at node N/2, so a study needs even meshes:"
+                    " change N or give them with --meshes");
   }
   if (N > std::numeric_limits<std::int32_t>::max() / 8) {
     throw Error(Error::Kind::case_file,

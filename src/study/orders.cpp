@@ -36,8 +36,8 @@ bool oscillates(double coarse, double medium, double fine) {
   return (coarse_step < 0.0 && fine_step > 0.0) || (coarse_step > 0.0 && fine_step < 0.0);
 }
 
-std::optional<double> apparent_order(double h_coarse, double h_medium, double h_fine,
-                                     double coarse, double medium, double fine) {
+std::optional<double> apparent_order(double h_coarse, double h_medium, double h_fine, double coarse,
+                                     double medium, double fine) {
   const double coarse_step = coarse - medium;
   const double fine_step = medium - fine;
   if (coarse_step == 0.0 || fine_step == 0.0 || oscillates(coarse, medium, fine)) return {};

@@ -33,8 +33,8 @@ bool oscillates(double coarse, double medium, double fine);
 /// otherwise the ratio of differences also depends on p, and p is found by bisection.
 /// Nothing when the differences oscillate or one of them is zero.
 ///   h 0.1, 0.05, 0.025 with f = 1 + 2 h^2 -> 2
-std::optional<double> apparent_order(double h_coarse, double h_medium, double h_fine,
-                                     double coarse, double medium, double fine);
+std::optional<double> apparent_order(double h_coarse, double h_medium, double h_fine, double coarse,
+                                     double medium, double fine);
 
 /// The value extrapolated to h = 0 from the two finest solutions with order p > 0
 /// and refinement ratio r = h_medium / h_fine: fine + (fine - medium) / (r^p - 1).
@@ -54,6 +54,7 @@ std::optional<double> gci(double medium, double fine, double ratio, double order
 /// The least-squares slope of log|E| against log h: the order that fits all the
 /// given meshes at once. Needs at least two meshes, no zero error and two distinct h.
 ///   least_squares_order({0.1, 0.05, 0.025}, {0.02, 0.005, 0.00125}) -> 2
-std::optional<double> least_squares_order(std::span<const double> h, std::span<const double> errors);
+std::optional<double> least_squares_order(std::span<const double> h,
+                                          std::span<const double> errors);
 
 }  // namespace talvenor

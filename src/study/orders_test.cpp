@@ -61,8 +61,8 @@ TEST(ApparentOrder, AnyRefinementRatio) {
     EXPECT_NEAR(*p, order, 1e-9) << order;
   }
   // Ratio 3 (N = 10, 30, 90), a second-order sequence converging from above.
-  const auto p = apparent_order(1.0 / 10, 1.0 / 30, 1.0 / 90, 1.0 + 0.01, 1.0 + 0.01 / 9,
-                                1.0 + 0.01 / 81);
+  const auto p =
+      apparent_order(1.0 / 10, 1.0 / 30, 1.0 / 90, 1.0 + 0.01, 1.0 + 0.01 / 9, 1.0 + 0.01 / 81);
   ASSERT_TRUE(p);
   EXPECT_NEAR(*p, 2.0, 1e-9);
 }

@@ -73,8 +73,7 @@ std::string notes(const MeshRow& row) {
 }
 
 std::string table_row(const MeshRow& row) {
-  std::string line = right(std::to_string(row.N), kWidthN) +
-                     right(scientific(row.h, 4), kWidthH) +
+  std::string line = right(std::to_string(row.N), kWidthN) + right(scientific(row.h, 4), kWidthH) +
                      (row.numerical ? column(row.numerical, kWidthValue, scientific, 14)
                                     : right("diverged", kWidthValue)) +
                      right(scientific(row.exact, 14), kWidthValue) +
@@ -104,7 +103,8 @@ std::string least_squares_line(const VariableStudy& study) {
     line += fixed(*study.order_all, 4) + " over all " + std::to_string(meshes) + " meshes";
   } else {
     line += fixed(*study.order_all, 4) + " over " + std::to_string(study.order_all_meshes) +
-            " of the " + std::to_string(meshes) + " meshes (the others diverged or are at round-off)";
+            " of the " + std::to_string(meshes) +
+            " meshes (the others diverged or are at round-off)";
   }
   if (meshes >= 3) {
     line += study.order_finest ? ", " + fixed(*study.order_finest, 4) + " over the finest three"
@@ -149,8 +149,8 @@ std::string study_table(const CaseData& base, std::span<const VariableStudy> stu
     add_to_list(meshes, std::to_string(row.N));
   }
   std::string text = "Mesh-refinement study of " + std::string(base.caso.trimmed()) + ": " +
-                     std::string(base.titulo.trimmed()) + "\n" + case_summary(base) +
-                     "; meshes " + meshes + "\n";
+                     std::string(base.titulo.trimmed()) + "\n" + case_summary(base) + "; meshes " +
+                     meshes + "\n";
   for (const VariableStudy& study : studies) {
     text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
     for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");

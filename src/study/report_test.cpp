@@ -48,7 +48,8 @@ TEST(StudyTable, AlignsOneRowPerMeshWithItsNotes) {
       "       N           h              numerical                  exact         error"
       "      p_E      p_U             Richardson        GCI  notes\n"
       "      10  1.0000e-01   4.75000000000000e-01   5.00000000000000e-01   2.50000e-02"
-      "                                                      itmax short (last change 20 % of |E|)\n"
+      "                                                      itmax short (last change 20 % of "
+      "|E|)\n"
       "      20  5.0000e-02   4.87500000000000e-01   5.00000000000000e-01   1.25000e-02"
       "   1.0000                                  7.692e-02\n"
       "      40  2.5000e-02   4.93750000000000e-01   5.00000000000000e-01   6.25000e-03"
@@ -87,9 +88,11 @@ TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   EXPECT_TRUE(has("set logscale xy"));
   EXPECT_TRUE(has("$variable1 << EOD"));
   EXPECT_TRUE(has("1.0000000000000001e-01 2.5000000000000022e-02"));
-  EXPECT_TRUE(has("plot $variable1 using 1:2 with linespoints pointtype 7 title 'u(1/2)' "
-                  "noenhanced, \\"));
-  EXPECT_TRUE(has("     e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'"));
+  EXPECT_TRUE(
+      has("plot $variable1 using 1:2 with linespoints pointtype 7 title 'u(1/2)' "
+          "noenhanced, \\"));
+  EXPECT_TRUE(
+      has("     e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'"));
   // The diverged mesh has no point: three lines of data between the markers.
   const auto begin = std::find(records.begin(), records.end(), "$variable1 << EOD");
   const auto end = std::find(begin, records.end(), "EOD");

@@ -27,16 +27,19 @@ std::array<double, kVariableCount> numerical_variables(const CaseData& data) {
 void check_study_case(const CaseData& base) {
   std::string problem;
   if (base.esquema < 0 || base.esquema > 2) {
-    problem = "esquema = " + std::to_string(base.esquema) + " is not 0, 1 or 2, so nothing iterates";
+    problem =
+        "esquema = " + std::to_string(base.esquema) + " is not 0, 1 or 2, so nothing iterates";
   } else if (base.fonte < 0 || base.fonte > 4) {
-    problem = "fonte = " + std::to_string(base.fonte) + " is not 0 to 4, so there is no exact solution";
+    problem =
+        "fonte = " + std::to_string(base.fonte) + " is not 0 to 4, so there is no exact solution";
   } else if (base.itmax < 1) {
     problem = "itmax = " + std::to_string(base.itmax) + " is below 1, so nothing iterates";
   } else {
     return;
   }
   throw Error(Error::Kind::case_file,
-              std::string(kCaseFile) + ": " + problem + "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
+              std::string(kCaseFile) + ": " + problem +
+                  "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
 }
 
 MeshRun run_mesh(const CaseData& base, std::int32_t N) {
@@ -148,7 +151,7 @@ void derive_mesh_values(MeshRow& row) {
 /// The least-squares order over `rows` when at least `needed` of them are usable,
 /// with the number of rows it used.
 std::pair<std::optional<double>, std::size_t> fitted_order(std::span<const MeshRow> rows,
-                                                            std::size_t needed) {
+                                                           std::size_t needed) {
   std::vector<double> h;
   std::vector<double> errors;
   for (const MeshRow& row : rows) {

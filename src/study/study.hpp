@@ -19,8 +19,8 @@ namespace talvenor {
 
 /// The variables of interest, in the order of the report.
 inline constexpr std::size_t kVariableCount = 3;
-inline constexpr std::array<std::string_view, kVariableCount> kVariableNames = {
-    "u(1/2)", "u_media", "inclinacao(1)"};
+inline constexpr std::array<std::string_view, kVariableCount> kVariableNames = {"u(1/2)", "u_media",
+                                                                                "inclinacao(1)"};
 
 /// The three variables of `data` as they stand: u at node N/2, the mean, the slope.
 std::array<double, kVariableCount> numerical_variables(const CaseData& data);

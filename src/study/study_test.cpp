@@ -106,7 +106,7 @@ TEST(AnalyseVariable, ADivergedMeshLeavesItsNeighboursWithoutWhatNeedsIt) {
 
 TEST(AnalyseVariable, AnIterationThatStillMovesTheValueIsFlagged) {
   std::vector<MeshRow> rows = rows_of({10, 20}, 1.0, [](double h) { return 1.0 - h; });
-  rows[0].previous = *rows[0].numerical - 0.05 * 0.1;   // 5 % of the error 0.1
+  rows[0].previous = *rows[0].numerical - 0.05 * 0.1;    // 5 % of the error 0.1
   rows[1].previous = *rows[1].numerical + 0.005 * 0.05;  // 0.5 %: settled enough
   // An error of 1e-12 above the floor 2.2e-13 of N = 10, and a last change of
   // 1e-13: 10 % of it, yet round-off noise, not an unfinished iteration.
@@ -157,9 +157,9 @@ TEST(CheckStudyCase, RejectsCasesThatComputeLess) {
   data.fonte = 0;
   data.itmax = 1;
   EXPECT_NO_THROW(check_study_case(data));
-  for (const auto& change : std::vector<void (*)(CaseData&)>{
-           [](CaseData& d) { d.esquema = 3; }, [](CaseData& d) { d.fonte = -1; },
-           [](CaseData& d) { d.itmax = 0; }}) {
+  for (const auto& change : std::vector<void (*)(CaseData&)>{[](CaseData& d) { d.esquema = 3; },
+                                                             [](CaseData& d) { d.fonte = -1; },
+                                                             [](CaseData& d) { d.itmax = 0; }}) {
     CaseData bad = data;
     change(bad);
     try {

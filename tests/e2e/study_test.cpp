@@ -28,8 +28,13 @@ const fs::path kStudy = TALVENOR_STUDY;
 /// A case file (CR LF) for caso "estudo".
 std::string case_text(int esquema, int fonte, double Re, double beta, int itmax, int N = 20) {
   std::ostringstream text;
-  text << "'estudo'  caso\r\n" << esquema << "  esquema\r\n" << fonte << "  fonte\r\n" << N
-       << "  N\r\n" << Re << "  Re\r\n" << beta << "  beta\r\n" << itmax << "  itmax\r\n"
+  text << "'estudo'  caso\r\n"
+       << esquema << "  esquema\r\n"
+       << fonte << "  fonte\r\n"
+       << N << "  N\r\n"
+       << Re << "  Re\r\n"
+       << beta << "  beta\r\n"
+       << itmax << "  itmax\r\n"
        << "0\r\n0\r\n0\r\n1\r\n'Estudo de malhas'\r\n";
   return text.str();
 }
@@ -94,8 +99,8 @@ void expect_orders_near(const Csv& csv, const std::vector<std::string>& variable
 }
 
 TEST(StudyOrders, UpwindIsFirstOrder) {
-  const auto [outcome, csv] = study("study_upwind", case_text(1, 0, 1.0, 1.0, 200),
-                                    "20,40,80,160,320");
+  const auto [outcome, csv] =
+      study("study_upwind", case_text(1, 0, 1.0, 1.0, 200), "20,40,80,160,320");
   for (const int N : {160, 320}) expect_orders_near(csv, kVariables, N, p_effective, 1.0, 0.05);
   expect_orders_near(csv, {"u(1/2)", "inclinacao(1)"}, 320, p_apparent, 1.0, 0.05);
   // The trapezoidal mean adds an error of second order that the apparent order
@@ -106,17 +111,17 @@ TEST(StudyOrders, UpwindIsFirstOrder) {
 
 TEST(StudyOrders, CentralAndDeferredCorrectionAreSecondOrder) {
   for (const int esquema : {2, 0}) {
-    const auto [outcome, csv] =
-        study("study_second_order_" + std::to_string(esquema), case_text(esquema, 0, 1.0, 1.0, 200),
-              "20,40,80,160,320");
+    const auto [outcome, csv] = study("study_second_order_" + std::to_string(esquema),
+                                      case_text(esquema, 0, 1.0, 1.0, 200), "20,40,80,160,320");
     for (const int N : {160, 320}) {
       expect_orders_near(csv, kVariables, N, p_effective, 2.0, 0.05);
       expect_orders_near(csv, kVariables, N, p_apparent, 2.0, 0.05);
     }
     // Richardson's value is closer to the exact one than the finest mesh's.
     for (const std::string& variable : kVariables) {
-      EXPECT_LT(std::fabs(*value(csv, variable, 320, richardson) - *value(csv, variable, 320, exact)),
-                std::fabs(*value(csv, variable, 320, error)))
+      EXPECT_LT(
+          std::fabs(*value(csv, variable, 320, richardson) - *value(csv, variable, 320, exact)),
+          std::fabs(*value(csv, variable, 320, error)))
           << variable;
     }
   }
@@ -147,8 +152,7 @@ TEST(StudyOrders, ALinearExactSolutionIsAtRoundOffAndHasNoOrder) {
 
 TEST(StudyOrders, ApparentOrderWithRatiosOtherThanTwo) {
   // Ratios 1.6, 1.625, 1.615...: the ratio of differences alone is not r^p.
-  const auto [outcome, csv] =
-      study("study_ratios", case_text(2, 0, 1.0, 1.0, 200), "10,16,26,42");
+  const auto [outcome, csv] = study("study_ratios", case_text(2, 0, 1.0, 1.0, 200), "10,16,26,42");
   const std::vector<int> Ns = {16, 26, 42};
   for (const std::string& variable : kVariables) {
     std::vector<double> hs, fs_;
@@ -159,8 +163,8 @@ TEST(StudyOrders, ApparentOrderWithRatiosOtherThanTwo) {
     const double p = *value(csv, variable, 42, p_apparent);
     // f0 + C h^p through the three values: the ratio of differences matches.
     const double ratio = (fs_[0] - fs_[1]) / (fs_[1] - fs_[2]);
-    const double model = (std::pow(hs[0], p) - std::pow(hs[1], p)) /
-                         (std::pow(hs[1], p) - std::pow(hs[2], p));
+    const double model =
+        (std::pow(hs[0], p) - std::pow(hs[1], p)) / (std::pow(hs[1], p) - std::pow(hs[2], p));
     EXPECT_NEAR(ratio / model, 1.0, 1e-9) << variable;
     EXPECT_NEAR(p, 2.0, 0.2) << variable;
     EXPECT_GT(std::fabs(std::log(ratio) / std::log(hs[1] / hs[2]) - p), 1e-3) << variable;
@@ -181,8 +185,9 @@ TEST(StudyDiagnostics, SuccessiveSubstitutionThatNeverSettlesIsReportedOnEveryMe
   const auto [outcome, csv] =
       study("study_unsettled", case_text(2, 0, 10.0, 1.0, 200), "20,40,80,160,320");
   for (const int N : {20, 40, 80, 160, 320}) {
-    EXPECT_NE(outcome.stdout_text.find("N = " + std::to_string(N) + " is not iteratively converged"),
-              std::string::npos)
+    EXPECT_NE(
+        outcome.stdout_text.find("N = " + std::to_string(N) + " is not iteratively converged"),
+        std::string::npos)
         << N;
   }
   EXPECT_EQ(outcome.stderr_text,
@@ -237,7 +242,8 @@ TEST(StudyNumbers, AreTalvenorsForEachMesh) {
     for (std::size_t v = 0; v < kVariables.size(); ++v) {
       const double studied = *value(csv, kVariables[v], N, numerical);
       EXPECT_EQ(listing_form(studied), logged[v]) << kVariables[v] << " N = " << N;
-      EXPECT_EQ(std::memcmp(&studied, &direct[v], sizeof studied), 0) << kVariables[v] << " N = " << N;
+      EXPECT_EQ(std::memcmp(&studied, &direct[v], sizeof studied), 0)
+          << kVariables[v] << " N = " << N;
     }
     EXPECT_EQ(*value(csv, "u(1/2)", N, exact), data.ua[static_cast<std::size_t>(N / 2)]);
     EXPECT_EQ(*value(csv, "u_media", N, h), data.h);
