@@ -3,12 +3,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -110,6 +112,19 @@ std::string quote_for_interpreter(std::string_view name) {
   }
   quoted += '\'';
   return quoted;
+}
+
+void advise_large_pages(void* start, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  // The advice covers whole pages: those wholly inside the array.
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto first = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+  const auto end = (reinterpret_cast<std::uintptr_t>(start) + bytes) / page * page;
+  if (first < end) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+  (void)start;
+  (void)bytes;
+#endif
 }
 
 std::uint64_t system_time_100ns() {
