@@ -40,7 +40,7 @@ std::string quote_argument(std::string_view name) {
 void assign_zeros(std::vector<double>& array, std::size_t count) {
   std::vector<double> fresh;
   fresh.reserve(count);
-  os::advise_large_pages(fresh.data(), count * sizeof(double));
+  os::prepare_pages(fresh.data(), count * sizeof(double));
   fresh.assign(count, 0.0);
   array.swap(fresh);
 }

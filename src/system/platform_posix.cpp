@@ -114,16 +114,21 @@ std::string quote_for_interpreter(std::string_view name) {
   return quoted;
 }
 
-void advise_large_pages(void* start, std::size_t bytes) {
-#ifdef MADV_HUGEPAGE
+void prepare_pages(void* start, std::size_t bytes) {
   // The advice covers whole pages: those wholly inside the array.
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
   const auto first = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
   const auto end = (reinterpret_cast<std::uintptr_t>(start) + bytes) / page * page;
-  if (first < end) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-#else
-  (void)start;
-  (void)bytes;
+  if (first >= end) return;
+  [[maybe_unused]] void* const pages = reinterpret_cast<void*>(first);
+  [[maybe_unused]] const std::size_t length = end - first;
+#ifdef MADV_HUGEPAGE
+  madvise(pages, length, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+  // Refused (an older kernel, or no memory now), the pages are mapped one fault at
+  // a time as they are written.
+  madvise(pages, length, MADV_POPULATE_WRITE);
 #endif
 }
 
