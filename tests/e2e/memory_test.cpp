@@ -24,7 +24,7 @@ std::string one_iteration_case(const std::string& N) {
 // The largest N, 2^31 - 1, needs 2^31 nodes of 80 bytes: 163840 MiB. Without the
 // check, overcommit would let the allocation succeed and the kernel would kill the
 // run later, without a word.
-TEST(MeshMemory, RefusesAMeshLargerThanTheMemoryAvailableBeforeWritingAnything) {
+TEST(MeshMemoryRun, RefusesAMeshLargerThanTheMemoryAvailableBeforeWritingAnything) {
   const auto available = talvenor::available_memory();
   if (!available || *available / (1024 * 1024) >= 163840) {
     GTEST_SKIP() << "this machine could hold the largest mesh";
@@ -44,7 +44,7 @@ TEST(MeshMemory, RefusesAMeshLargerThanTheMemoryAvailableBeforeWritingAnything) 
   EXPECT_EQ(folder_files(folder), (std::map<std::string, std::string>{{"Talvenor.in", case_file}}));
 }
 
-TEST(MeshMemory, AcceptsAMeshThatFits) {
+TEST(MeshMemoryRun, AcceptsAMeshThatFits) {
   const fs::path folder = prepare("mesh_that_fits");
   write_bytes(folder / "Talvenor.in", one_iteration_case("1000000"));
 
