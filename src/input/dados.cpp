@@ -170,7 +170,7 @@ void prepare_mesh(CaseData& data) {
   try {
     for (std::vector<double>* array :
          {&data.ua, &data.u, &data.x, &data.ap, &data.ae, &data.bp, &data.aw, &data.S}) {
-      array->assign(nodes, 0.0);
+      assign_zeros(*array, nodes);
     }
   } catch (const std::bad_alloc&) {
     throw refused();
