@@ -1,21 +1,28 @@
 // The two tables of the listing (coefficients, solutions) written to a file by
 // the program's own table writers, against the bare conversion of the same
-// numbers by the number-format functions into one reused buffer.
+// numbers by the number-format functions into one reused buffer; and one million
+// records of the table layout against std::to_chars on their numbers.
 //
 //   listing_bench --benchmark_counters_tabular=true
 //
-// The counter row_s is seconds per table row (shown with an n prefix: nanoseconds).
+// The counters row_s and record_s are seconds per table row and per record (shown
+// with an n prefix: nanoseconds).
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "app/variaveis.hpp"
 #include "input/dados.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"
 #include "system/fp_faults.hpp"
+#include "textio/layout.hpp"
 #include "textio/number_format.hpp"
 #include "textio/text_file.hpp"
 
@@ -86,6 +93,60 @@ void bare_conversion(benchmark::State& state) {
   per_row(state);
 }
 
+// One million records of the coefficient table's layout written to a file,
+// against std::to_chars (scientific, 16 digits after the point) on the same five
+// doubles of each record: the formatting layer's cost over the bare conversion.
+
+constexpr int kRecords = 1000000;
+
+const std::vector<double>& record_numbers() {
+  static const std::vector<double> numbers = [] {
+    std::mt19937_64 random(12345);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    std::vector<double> values(5 * kRecords);
+    for (double& value : values) value = std::ldexp(mantissa(random), exponent(random));
+    return values;
+  }();
+  return numbers;
+}
+
+void per_record(benchmark::State& state) {
+  state.counters["record_s"] = benchmark::Counter(
+      kRecords, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void formatted_records(benchmark::State& state) {
+  static const talvenor::Layout kRow(u8"(I8,5(1P,E23.14))");
+  const std::vector<double>& v = record_numbers();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "talvenor_record_bench").string();
+  for (auto _ : state) {
+    talvenor::TextFile file(path, 10, "listing");
+    for (int i = 0; i < kRecords; ++i) {
+      const double* n = &v[5 * static_cast<std::size_t>(i)];
+      talvenor::write_formatted(file, kRow, {i, n[0], n[1], n[2], n[3], n[4]});
+    }
+    file.close();
+  }
+  std::filesystem::remove(path);
+  per_record(state);
+}
+
+void to_chars_conversion(benchmark::State& state) {
+  const std::vector<double>& v = record_numbers();
+  char text[32];
+  for (auto _ : state) {
+    for (const double value : v) {
+      benchmark::DoNotOptimize(
+          std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 16));
+    }
+  }
+  per_record(state);
+}
+
+BENCHMARK(formatted_records)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(to_chars_conversion)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(listing_tables)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(bare_conversion)->UseRealTime()->Unit(benchmark::kMillisecond);
 
