@@ -137,7 +137,9 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
   values.read("esquema", data.esquema);
   values.read("fonte", data.fonte);
   values.read("N", data.N);
-  if (data.N < 2) values.reject("N", "N must be at least 2, found " + std::to_string(data.N));
+  if (data.N < 2) {
+    values.reject("N", "expected at least 2 elements, found " + std::to_string(data.N));
+  }
   values.read("Re", data.Re);
   values.read("beta", data.beta);
   values.read("itmax", data.itmax);
@@ -146,7 +148,8 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
   values.read("lista_sol", data.lista_sol);
   values.read("freq", data.freq);
   if (data.freq < 1) {
-    values.reject("freq", "freq must be at least 1, found " + std::to_string(data.freq));
+    values.reject("freq",
+                  "expected a step of at least 1 node, found " + std::to_string(data.freq));
   }
   values.read("titulo", data.titulo);
 }
@@ -167,7 +170,7 @@ void prepare_mesh(CaseData& data) {
   try {
     for (std::vector<double>* array :
          {&data.ua, &data.u, &data.x, &data.ap, &data.ae, &data.bp, &data.aw, &data.S}) {
-      array->assign(nodes, 0.0);
+      assign_zeros(*array, nodes);
     }
   } catch (const std::bad_alloc&) {
     throw refused();

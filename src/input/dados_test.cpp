@@ -128,13 +128,13 @@ TEST(ParseCase, ConversionFailuresNameLineAndMember) {
 TEST(ParseCase, RejectsMeshAndStepTheRunCannotUse) {
   for (const std::string N : {"0", "1", "-5"}) {
     EXPECT_EQ(parse_failure(example_with(4, N + "  N")),
-              "Talvenor.in (unit 7) line 4 (N): N must be at least 2, found " + N);
+              "Talvenor.in (unit 7) line 4 (N): expected at least 2 elements, found " + N);
   }
   // A null N leaves the 0 it had.
   EXPECT_EQ(parse_failure(example_with(4, ",")),
-            "Talvenor.in (unit 7) line 4 (N): N must be at least 2, found 0");
+            "Talvenor.in (unit 7) line 4 (N): expected at least 2 elements, found 0");
   EXPECT_EQ(parse_failure(example_with(11, "0  freq")),
-            "Talvenor.in (unit 7) line 11 (freq): freq must be at least 1, found 0");
+            "Talvenor.in (unit 7) line 11 (freq): expected a step of at least 1 node, found 0");
 
   CaseData largest;
   parse_case(largest, example_with(4, "2147483647  N"), "Talvenor.in");

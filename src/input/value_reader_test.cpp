@@ -286,8 +286,8 @@ TEST(ValueReaderFailures, RejectNamesTheLineOfTheLastValue) {
   ValueReader values("\n\n 0 N\n", kSource);
   std::int32_t n = 7;
   values.read("N", n);
-  EXPECT_EQ(failure([&] { values.reject("N", "N must be at least 2, found 0"); }),
-            "Talvenor.in (unit 7) line 3 (N): N must be at least 2, found 0");
+  EXPECT_EQ(failure([&] { values.reject("N", "expected at least 2, found 0"); }),
+            "Talvenor.in (unit 7) line 3 (N): expected at least 2, found 0");
 }
 
 TEST(Printable, EscapesEverythingOutsidePrintableAscii) {

@@ -98,8 +98,8 @@ TEST_F(PlotFiles, ATemplateWithTooFewLinesStopsTheRunAfterTheDataFile) {
   } catch (const Error& error) {
     EXPECT_EQ(error.kind(), Error::Kind::file);
     EXPECT_STREQ(error.what(),
-                 "cannot use the plot template 'Talvenor_u.gnu' (unit 11): it has 3 lines and "
-                 "must have at least 8");
+                 "cannot use the plot template 'Talvenor_u.gnu' (unit 11): expected at least 8 "
+                 "lines, found 3");
   }
   EXPECT_EQ(read("Talvenor_u.gnu"), "1\n2\n3\n");
   EXPECT_TRUE(std::filesystem::exists("Talvenor_u.dat"));

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "solver/coeficientes.hpp"
+#include "solver/convergence.hpp"
 #include "solver/solver.hpp"
 #include "system/commands.hpp"
+#include "system/console.hpp"
 #include "system/fp_faults.hpp"
 #include "system/platform.hpp"
 #include "textio/layout.hpp"
@@ -30,8 +32,20 @@ void check_iteration(const CaseData& data, const char* operation) {
 void run_calculation(CaseData& data) {
   data.tempo = wall_seconds();
   compute_exact(data);
-  iterate(data);
+  // The last two iterates decide the convergence warning.
+  InterestValues previous{};
+  InterestValues last{};
+  int iterations = 0;
+  ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds);
+  iterate(data, [&](const CaseData& now) {
+    previous = last;
+    last = interest_values(now);
+    ++iterations;
+    progress.update(now.it, now.itmax);
+  });
   data.tempo = wall_seconds();
+  progress.erase();
+  if (const auto warning = convergence_warning(previous, last, iterations)) warn(*warning);
   data.command_line = editor_command(std::string(data.caso.trimmed()) + ".itn");
   run_command(data.command_line);
 }

@@ -10,7 +10,7 @@ namespace talvenor {
 /// every solve of an iteration loop.
 class TdmaWorkspace {
  public:
-  explicit TdmaWorkspace(std::size_t nodes) : P(nodes), Q(nodes) {}
+  explicit TdmaWorkspace(std::size_t nodes);
   std::vector<double> P;  ///< ties u(i) to u(i+1)
   std::vector<double> Q;  ///< constant part: u(i) = P(i) u(i+1) + Q(i)
 };

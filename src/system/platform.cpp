@@ -37,6 +37,14 @@ std::string quote_argument(std::string_view name) {
   return os::quote_for_interpreter(name);
 }
 
+void assign_zeros(std::vector<double>& array, std::size_t count) {
+  std::vector<double> fresh;
+  fresh.reserve(count);
+  os::prepare_pages(fresh.data(), count * sizeof(double));
+  fresh.assign(count, 0.0);
+  array.swap(fresh);
+}
+
 double wall_seconds() {
   const std::uint64_t now = os::system_time_100ns();
   std::uint64_t origin = timer_origin.load(std::memory_order_acquire);

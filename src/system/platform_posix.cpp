@@ -3,12 +3,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -110,6 +112,24 @@ std::string quote_for_interpreter(std::string_view name) {
   }
   quoted += '\'';
   return quoted;
+}
+
+void prepare_pages(void* start, std::size_t bytes) {
+  // The advice covers whole pages: those wholly inside the array.
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto first = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+  const auto end = (reinterpret_cast<std::uintptr_t>(start) + bytes) / page * page;
+  if (first >= end) return;
+  [[maybe_unused]] void* const pages = reinterpret_cast<void*>(first);
+  [[maybe_unused]] const std::size_t length = end - first;
+#ifdef MADV_HUGEPAGE
+  madvise(pages, length, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+  // Refused (an older kernel, or no memory now), the pages are mapped one fault at
+  // a time as they are written.
+  madvise(pages, length, MADV_POPULATE_WRITE);
+#endif
 }
 
 std::uint64_t system_time_100ns() {

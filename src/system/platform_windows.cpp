@@ -99,6 +99,10 @@ std::string quote_for_interpreter(std::string_view name) {
   return quoted;
 }
 
+// Large pages on Windows need a privilege that a user's process does not hold, and
+// its page faults are left as they are.
+void prepare_pages(void*, std::size_t) {}
+
 std::uint64_t system_time_100ns() {
   SYSTEMTIME now;
   GetSystemTime(&now);

@@ -75,8 +75,8 @@ TextFile TextFile::after_lines(std::string path, int channel, std::string role, 
   file.position_ = measure_lines(stream, keep, lines, ended);
   if (std::ferror(stream)) file.fail("read", errno);
   if (lines < keep) {
-    file.fail("use", "it has " + std::to_string(lines) + " lines and must have at least " +
-                         std::to_string(keep));
+    file.fail("use", "expected at least " + std::to_string(keep) + " lines, found " +
+                         std::to_string(lines));
   }
   if (std::fseek(stream, static_cast<long>(file.position_), SEEK_SET) != 0) {
     file.fail("position", errno);

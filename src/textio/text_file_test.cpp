@@ -130,7 +130,7 @@ TEST_F(TextFileTest, TemplateWithTooFewLines) {
     put_file(path_, content);
     EXPECT_EQ(file_error([&] { TextFile::after_lines(path_, 11, "plot template", 8); }),
               "cannot use the plot template '" + path_ +
-                  "' (unit 11): it has 3 lines and must have at least 8");
+                  "' (unit 11): expected at least 8 lines, found 3");
     EXPECT_EQ(file_bytes(path_), content);
   }
 }
@@ -138,7 +138,7 @@ TEST_F(TextFileTest, TemplateWithTooFewLines) {
 TEST_F(TextFileTest, MissingTemplateIsCreatedEmptyAndHasNoLines) {
   EXPECT_EQ(file_error([&] { TextFile::after_lines(path_, 11, "plot template", 6); }),
             "cannot use the plot template '" + path_ +
-                "' (unit 11): it has 0 lines and must have at least 6");
+                "' (unit 11): expected at least 6 lines, found 0");
   EXPECT_TRUE(std::filesystem::exists(path_));
   EXPECT_EQ(std::filesystem::file_size(path_), 0u);
 }

@@ -55,19 +55,27 @@ struct Outcome {
   std::string stdout_text;
 };
 
-/// Runs talvenor in `folder` with the launches off, standard input from
+/// Runs `program` in `folder` with the launches off, standard input from
 /// `console_input`; `environment` and `arguments` go on the shell command line.
-inline Outcome run_talvenor(const fs::path& folder, const std::string& arguments = "",
-                     const std::string& environment = "", const std::string& console_input = "") {
+inline Outcome run_program(const fs::path& program, const fs::path& folder,
+                           const std::string& arguments = "", const std::string& environment = "",
+                           const std::string& console_input = "") {
   const fs::path input = fs::path(folder).concat(".stdin");
   const fs::path errors = fs::path(folder).concat(".stderr");
   const fs::path output = fs::path(folder).concat(".stdout");
   write_bytes(input, console_input);
   const std::string command = "cd '" + folder.string() + "' && TALVENOR_EDITOR= TALVENOR_PLOTTER= " +
-                              environment + " '" + kProgram.string() + "' " + arguments + " <'" +
+                              environment + " '" + program.string() + "' " + arguments + " <'" +
                               input.string() + "' >'" + output.string() + "' 2>'" + errors.string() + "'";
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_bytes(errors), read_bytes(output)};
+}
+
+/// run_program with talvenor.
+inline Outcome run_talvenor(const fs::path& folder, const std::string& arguments = "",
+                            const std::string& environment = "",
+                            const std::string& console_input = "") {
+  return run_program(kProgram, folder, arguments, environment, console_input);
 }
 
 /// A fresh scratch folder holding the case's input files.

@@ -1,0 +1,167 @@
+#include "study/options.hpp"
+
+#include <charconv>
+#include <limits>
+
+#include "input/dados.hpp"
+#include "system/error.hpp"
+
+namespace talvenor {
+namespace {
+
+constexpr std::string_view kHelp =
+    R"(Usage: talvenor-study [--meshes N1,N2,...] [--jobs J] [--output PREFIX]
+
+Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
+itmax as the file gives them; the editor is not started) on a sequence of meshes,
+N replaced, and reports how each variable of interest converges: u(1/2) at node
+N/2, the mean u_media and the slope inclinacao(1) at x = 1.
+
+Options:
+  --meshes N1,N2,...  the meshes, coarse to fine, each N even and at least 2
+                      (default: the case's N and three successive doublings)
+  --jobs J            meshes run at once on J threads (default: one per core);
+                      the numbers do not depend on J
+  --output PREFIX     names the files PREFIX.csv, PREFIX.gnu and PREFIX.png
+                      (default: caso without trailing blanks, then "-study")
+  --help              shows this text
+
+For each variable and mesh the table gives N, h, the numerical and exact values,
+the error E = exact - numerical, and:
+  p_E         effective order against the previous mesh,
+              log(|E(h1)| / |E(h2)|) / log(h1 / h2)
+  p_U         apparent order from the three latest meshes, the p for which
+              f0 + C h^p passes through their three values (any refinement ratio)
+  Richardson  the value extrapolated to h = 0 from the finest pair with p_U
+  GCI         grid convergence index of the finest pair, a fraction of its fine
+              value: Fs |(f_fine - f_coarse) / f_fine| / (r^p - 1), Fs = 1.25 with
+              p_U from three meshes; with two meshes Fs = 3 and p is the formal
+              order of the scheme (upwind 1, central 2, deferred correction 2 with
+              beta = 1, else 1)
+and the least-squares order of |E| against h over all meshes and over the
+finest three.
+
+Notes flag what the numbers cannot say: "round-off" (|E| below 100 N machine
+epsilons of the exact value, the rounding noise of a mesh of N elements: no
+order), "oscillatory" (the successive differences
+change sign: no p_U, Richardson value or GCI), "not converging" (p_U <= 0: the
+differences grow under refinement, no Richardson value or GCI), "itmax short" (the last iteration
+still changed the value by 1 % of the error or more: raise itmax), "diverged"
+(a floating-point fault stopped that mesh; the others still run).
+
+Files: PREFIX.csv holds the table with full 17-digit numbers; PREFIX.gnu is a
+gnuplot script that draws |E| against h on log-log axes, with reference slopes of
+order 1 and 2, into PREFIX.png, which is drawn when gnuplot can be run.
+
+Exit status: 0 after a study (diverged meshes included), 1 for a case file that
+cannot be read or used, 2 for a bad option, 3 for a file that cannot be written,
+4 for a mesh that does not fit in memory.
+)";
+
+[[noreturn]] void bad(std::string_view option, const std::string& what) {
+  throw Error(Error::Kind::usage,
+              std::string(option) + ": " + what + " (talvenor-study --help lists the options)");
+}
+
+/// A whole number written with digits alone, or nothing.
+std::optional<std::int64_t> whole_number(std::string_view text) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || text.front() == '-' || error != std::errc() ||
+      end != text.data() + text.size()) {
+    return {};
+  }
+  return value;
+}
+
+std::vector<std::int32_t> parse_meshes(std::string_view option, std::string_view text) {
+  std::vector<std::int32_t> meshes;
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    const auto N = whole_number(item);
+    if (!N || *N > std::numeric_limits<std::int32_t>::max()) {
+      bad(option, "expected mesh sizes N separated by commas, found '" + std::string(item) + "'");
+    }
+    const std::string shown = "N = " + std::to_string(*N);
+    if (*N < 2) bad(option, shown + " is below 2");
+    if (*N % 2 != 0) {
+      bad(option, shown + " is odd; u(1/2) is taken at node N/2, so every N must be even");
+    }
+    if (!meshes.empty() && *N <= meshes.back()) {
+      bad(option, shown + " after N = " + std::to_string(meshes.back()) +
+                      "; list the meshes coarse to fine, each N larger than the one before");
+    }
+    meshes.push_back(static_cast<std::int32_t>(*N));
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (meshes.size() < 2) bad(option, "a study needs at least two meshes");
+  return meshes;
+}
+
+int parse_jobs(std::string_view option, std::string_view text) {
+  const auto jobs = whole_number(text);
+  if (!jobs || *jobs < 1 || *jobs > std::numeric_limits<int>::max()) {
+    bad(option, "expected a whole number of at least 1, found '" + std::string(text) + "'");
+  }
+  return static_cast<int>(*jobs);
+}
+
+}  // namespace
+
+StudyOptions parse_options(std::span<const std::string_view> arguments) {
+  StudyOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      options.help = true;
+      continue;
+    }
+    const std::size_t equals = argument.find('=');
+    const std::string_view option = argument.substr(0, equals);
+    if (option != "--meshes" && option != "--jobs" && option != "--output") {
+      throw Error(Error::Kind::usage,
+                  (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
+                      std::string(argument) + "' (talvenor-study --help lists the options)");
+    }
+    std::string_view value;
+    if (equals != std::string_view::npos) {
+      value = argument.substr(equals + 1);
+    } else if (i + 1 < arguments.size()) {
+      value = arguments[++i];
+    } else {
+      bad(option, "a value must follow");
+    }
+    if (option == "--meshes") {
+      options.meshes = parse_meshes(option, value);
+    } else if (option == "--jobs") {
+      options.jobs = parse_jobs(option, value);
+    } else {
+      if (value.empty()) bad(option, "the prefix is empty");
+      options.output = std::string(value);
+    }
+  }
+  return options;
+}
+
+std::string_view help_text() {
+  return kHelp;
+}
+
+std::vector<std::int32_t> default_meshes(std::int32_t N) {
+  const std::string source = std::string(kCaseFile) + ": N = " + std::to_string(N);
+  if (N % 2 != 0) {
+    throw Error(Error::Kind::case_file,
+                source +
+                    " is odd; u(1/2) is taken at node N/2, so a study needs even meshes:"
+                    " change N or give them with --meshes");
+  }
+  if (N > std::numeric_limits<std::int32_t>::max() / 8) {
+    throw Error(Error::Kind::case_file,
+                source + " is too large for three doublings; give the meshes with --meshes");
+  }
+  return {N, 2 * N, 4 * N, 8 * N};
+}
+
+}  // namespace talvenor

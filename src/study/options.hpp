@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talvenor {
+
+/// The command line of talvenor-study.
+struct StudyOptions {
+  bool help = false;
+  std::vector<std::int32_t> meshes;   ///< empty: the case's N and three doublings
+  std::optional<int> jobs;            ///< threads; empty: one per core
+  std::optional<std::string> output;  ///< file prefix; empty: caso + "-study"
+};
+
+/// Reads the arguments after the program name. Each option takes its value as the
+/// next argument or after "=": --meshes 20,40,80 or --meshes=20,40,80. A bad option
+/// or value throws Error (usage) with one line naming it:
+///   {"--jobs", "0"} -> "--jobs: expected a whole number of at least 1, found '0'"
+/// Meshes must be even, at least 2, at least two of them, each finer than the last.
+StudyOptions parse_options(std::span<const std::string_view> arguments);
+
+/// What --help prints.
+std::string_view help_text();
+
+/// The default meshes of a case whose N is `N`: N, 2N, 4N, 8N. An odd N, or one
+/// whose doublings do not fit a mesh size, throws Error (case_file).
+std::vector<std::int32_t> default_meshes(std::int32_t N);
+
+}  // namespace talvenor

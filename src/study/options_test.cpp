@@ -1,0 +1,103 @@
+#include "study/options.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "system/error.hpp"
+
+namespace talvenor {
+namespace {
+
+StudyOptions parsed(std::vector<std::string_view> arguments) {
+  return parse_options(arguments);
+}
+
+/// The message of the usage error that `arguments` give; fails when they give none.
+std::string usage_error(std::vector<std::string_view> arguments) {
+  try {
+    parse_options(arguments);
+  } catch (const Error& error) {
+    EXPECT_EQ(error.status(), 2);
+    return error.what();
+  }
+  ADD_FAILURE() << "no error";
+  return {};
+}
+
+TEST(StudyOptions, DefaultsLeaveEverythingToTheCase) {
+  const StudyOptions options = parsed({});
+  EXPECT_FALSE(options.help);
+  EXPECT_TRUE(options.meshes.empty());
+  EXPECT_FALSE(options.jobs);
+  EXPECT_FALSE(options.output);
+}
+
+TEST(StudyOptions, ValuesFollowAsTheNextArgumentOrAfterAnEqualsSign) {
+  const StudyOptions spaced = parsed({"--meshes", "10,16,22", "--jobs", "3", "--output", "a b"});
+  EXPECT_EQ(spaced.meshes, (std::vector<std::int32_t>{10, 16, 22}));
+  EXPECT_EQ(spaced.jobs, 3);
+  EXPECT_EQ(spaced.output, "a b");
+  const StudyOptions joined = parsed({"--meshes=20,40", "--jobs=1", "--output=x/y"});
+  EXPECT_EQ(joined.meshes, (std::vector<std::int32_t>{20, 40}));
+  EXPECT_EQ(joined.jobs, 1);
+  EXPECT_EQ(joined.output, "x/y");
+  EXPECT_TRUE(parsed({"--jobs", "2", "--help"}).help);
+  EXPECT_TRUE(parsed({"-h"}).help);
+}
+
+TEST(StudyOptions, BadOptionsAreOneLineEach) {
+  EXPECT_EQ(usage_error({"--mesh", "20,40"}),
+            "unknown option '--mesh' (talvenor-study --help lists the options)");
+  EXPECT_EQ(usage_error({"Talvenor.in"}),
+            "unexpected argument 'Talvenor.in' (talvenor-study --help lists the options)");
+  EXPECT_EQ(usage_error({"--jobs"}),
+            "--jobs: a value must follow (talvenor-study --help lists the options)");
+  EXPECT_EQ(usage_error({"--jobs", "0"}),
+            "--jobs: expected a whole number of at least 1, found '0' (talvenor-study --help "
+            "lists the options)");
+  EXPECT_EQ(usage_error({"--output="}),
+            "--output: the prefix is empty (talvenor-study --help lists the options)");
+}
+
+TEST(StudyOptions, BadJobCounts) {
+  for (const std::string_view jobs : {"-1", "two", "2.0", "", "99999999999"}) {
+    EXPECT_NE(usage_error({"--jobs", jobs}).find("expected a whole number"), std::string::npos)
+        << jobs;
+  }
+}
+
+TEST(StudyOptions, MeshesAreEvenAtLeastTwoAndGrowFromCoarseToFine) {
+  EXPECT_NE(usage_error({"--meshes", "20,41"}).find("N = 41 is odd"), std::string::npos);
+  EXPECT_NE(usage_error({"--meshes", "0,20"}).find("N = 0 is below 2"), std::string::npos);
+  EXPECT_NE(usage_error({"--meshes", "40,20"}).find("N = 20 after N = 40"), std::string::npos);
+  EXPECT_NE(usage_error({"--meshes", "20,20"}).find("N = 20 after N = 20"), std::string::npos);
+  EXPECT_NE(usage_error({"--meshes", "20"}).find("at least two meshes"), std::string::npos);
+  for (const std::string_view list : {"20,,40", "20,40,", "-20,40", "20;40", "", "20,3000000000"}) {
+    EXPECT_NE(usage_error({"--meshes", list}).find("expected mesh sizes"), std::string::npos)
+        << list;
+  }
+}
+
+TEST(StudyOptions, HelpNamesEveryOption) {
+  for (const std::string_view option : {"--meshes", "--jobs", "--output", "--help"}) {
+    EXPECT_NE(help_text().find(option), std::string_view::npos) << option;
+  }
+}
+
+TEST(DefaultMeshes, AreTheCaseMeshAndThreeDoublings) {
+  EXPECT_EQ(default_meshes(20), (std::vector<std::int32_t>{20, 40, 80, 160}));
+  try {
+    default_meshes(21);
+    ADD_FAILURE() << "odd N accepted";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.kind(), Error::Kind::case_file);
+    EXPECT_STREQ(error.what(),
+                 "Talvenor.in: N = 21 is odd; u(1/2) is taken at node N/2, so a study needs even "
+                 "meshes: change N or give them with --meshes");
+  }
+  EXPECT_THROW(default_meshes(300000000), Error);
+}
+
+}  // namespace
+}  // namespace talvenor

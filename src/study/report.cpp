@@ -1,0 +1,274 @@
+#include "study/report.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "textio/text_file.hpp"
+
+namespace talvenor {
+namespace {
+
+/// The channel that failure reports name for the study's files.
+constexpr int kStudyUnit = 12;
+
+std::string scientific(double value, int digits) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*e", digits, value);
+  return text;
+}
+
+std::string fixed(double value, int digits) {
+  char text[400];
+  std::snprintf(text, sizeof text, "%.*f", digits, value);
+  return text;
+}
+
+/// The shortest text that reads back as `value`: 1, 0.5, 1e+30.
+std::string shortest(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return {text, result.ptr};
+}
+
+/// Appends `item` to a list written "a, b, c".
+void add_to_list(std::string& list, std::string_view item) {
+  if (!list.empty()) list += ", ";
+  list += item;
+}
+
+std::string right(std::string_view text, std::size_t width) {
+  std::string padded(width > text.size() ? width - text.size() : 0, ' ');
+  return padded.append(text);
+}
+
+// Columns of the console table: widths, right-aligned.
+constexpr std::size_t kWidthN = 8;
+constexpr std::size_t kWidthH = 12;
+constexpr std::size_t kWidthValue = 23;  // numerical, exact, Richardson: 15 digits
+constexpr std::size_t kWidthError = 14;
+constexpr std::size_t kWidthOrder = 9;
+constexpr std::size_t kWidthGci = 11;
+
+std::string column(const std::optional<double>& value, std::size_t width,
+                   std::string (*form)(double, int), int digits) {
+  return right(value ? form(*value, digits) : "", width);
+}
+
+std::string notes(const MeshRow& row) {
+  std::vector<std::string> tags;
+  if (!row.numerical) tags.emplace_back("diverged");
+  if (row.round_off) tags.emplace_back("round-off");
+  if (row.oscillatory) tags.emplace_back("oscillatory");
+  if (row.not_converging) tags.emplace_back("not converging");
+  if (row.iterative_share) {
+    tags.push_back("itmax short (last change " + fixed(*row.iterative_share * 100.0, 0) +
+                   " % of |E|)");
+  }
+  std::string text;
+  for (const std::string& tag : tags) add_to_list(text, tag);
+  return text;
+}
+
+std::string table_row(const MeshRow& row) {
+  std::string line = right(std::to_string(row.N), kWidthN) + right(scientific(row.h, 4), kWidthH) +
+                     (row.numerical ? column(row.numerical, kWidthValue, scientific, 14)
+                                    : right("diverged", kWidthValue)) +
+                     right(scientific(row.exact, 14), kWidthValue) +
+                     column(row.error, kWidthError, scientific, 5) +
+                     column(row.p_effective, kWidthOrder, fixed, 4) +
+                     column(row.p_apparent, kWidthOrder, fixed, 4) +
+                     column(row.richardson, kWidthValue, scientific, 14) +
+                     column(row.gci, kWidthGci, scientific, 3);
+  const std::string tags = notes(row);
+  if (!tags.empty()) line += "  " + tags;
+  return line.erase(line.find_last_not_of(' ') + 1);
+}
+
+std::string table_header() {
+  return right("N", kWidthN) + right("h", kWidthH) + right("numerical", kWidthValue) +
+         right("exact", kWidthValue) + right("error", kWidthError) + right("p_E", kWidthOrder) +
+         right("p_U", kWidthOrder) + right("Richardson", kWidthValue) + right("GCI", kWidthGci) +
+         "  notes";
+}
+
+std::string least_squares_line(const VariableStudy& study) {
+  const std::size_t meshes = study.rows.size();
+  std::string line = "least-squares order: ";
+  if (!study.order_all) {
+    line += "none over all meshes (fewer than two errors above round-off)";
+  } else if (study.order_all_meshes == meshes) {
+    line += fixed(*study.order_all, 4) + " over all " + std::to_string(meshes) + " meshes";
+  } else {
+    line += fixed(*study.order_all, 4) + " over " + std::to_string(study.order_all_meshes) +
+            " of the " + std::to_string(meshes) +
+            " meshes (the others diverged or are at round-off)";
+  }
+  if (meshes >= 3) {
+    line += study.order_finest ? ", " + fixed(*study.order_finest, 4) + " over the finest three"
+                               : ", none over the finest three";
+  }
+  return line;
+}
+
+/// The case as the head of the table and the plot title show it.
+std::string case_summary(const CaseData& base) {
+  return "esquema " + std::to_string(base.esquema) + ", fonte " + std::to_string(base.fonte) +
+         ", Re = " + shortest(base.Re) + ", beta = " + shortest(base.beta) + ", itmax " +
+         std::to_string(base.itmax);
+}
+
+const std::vector<MeshRow>& mesh_rows(std::span<const VariableStudy> studies) {
+  static const std::vector<MeshRow> none;
+  return studies.empty() ? none : studies.front().rows;
+}
+
+/// The variables of mesh `k` whose iterations had not settled, "u(1/2), u_media".
+std::string unsettled_variables(std::span<const VariableStudy> studies, std::size_t k) {
+  std::string names;
+  for (const VariableStudy& study : studies) {
+    if (study.rows[k].iterative_share) add_to_list(names, study.name);
+  }
+  return names;
+}
+
+/// gnuplot's single-quoted string: every character literal, ' doubled.
+std::string gnuplot_quoted(std::string_view text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+std::string study_table(const CaseData& base, std::span<const VariableStudy> studies) {
+  std::string meshes;
+  for (const MeshRow& row : mesh_rows(studies)) {
+    add_to_list(meshes, std::to_string(row.N));
+  }
+  std::string text = "Mesh-refinement study of " + std::string(base.caso.trimmed()) + ": " +
+                     std::string(base.titulo.trimmed()) + "\n" + case_summary(base) + "; meshes " +
+                     meshes + "\n";
+  for (const VariableStudy& study : studies) {
+    text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
+    for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
+    text.append("  ").append(least_squares_line(study)).append("\n");
+  }
+  const std::vector<std::string> warnings = study_warnings(base, studies);
+  if (!warnings.empty()) text += "\n";
+  for (const std::string& warning : warnings) text.append(warning).append("\n");
+  return text;
+}
+
+std::vector<std::string> study_warnings(const CaseData& base,
+                                        std::span<const VariableStudy> studies) {
+  std::vector<std::string> lines;
+  const std::vector<MeshRow>& rows = mesh_rows(studies);
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const std::string mesh = "N = " + std::to_string(rows[k].N);
+    if (!rows[k].numerical) {
+      lines.push_back(mesh + " diverged: " + rows[k].fault);
+      continue;
+    }
+    const std::string unsettled = unsettled_variables(studies, k);
+    if (unsettled.empty()) continue;
+    lines.push_back(mesh + " is not iteratively converged: iteration " +
+                    std::to_string(base.itmax) + " still changed " + unsettled + " by " +
+                    fixed(kIterativeShare * 100.0, 0) +
+                    " % of the error or more; raise itmax for a study that means something");
+  }
+  return lines;
+}
+
+std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
+  const auto number = [](const std::optional<double>& value) {
+    return value ? scientific(*value, 16) : std::string();
+  };
+  std::vector<std::string> records = {
+      "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci"};
+  for (const VariableStudy& study : studies) {
+    for (const MeshRow& row : study.rows) {
+      records.push_back(std::string(study.name) + "," + std::to_string(row.N) + "," +
+                        number(row.h) + "," + number(row.numerical) + "," + number(row.exact) +
+                        "," + number(row.error) + "," + number(row.p_effective) + "," +
+                        number(row.p_apparent) + "," + number(row.richardson) + "," +
+                        number(row.gci));
+    }
+  }
+  return records;
+}
+
+std::vector<std::string> plot_script_records(const CaseData& base,
+                                             std::span<const VariableStudy> studies,
+                                             std::string_view png_name) {
+  // The reference lines start from the largest error at the coarsest h.
+  double largest_h = 0.0;
+  double smallest_h = 1.0;
+  double largest_error = 0.0;
+  for (const VariableStudy& study : studies) {
+    for (const MeshRow& row : study.rows) {
+      largest_h = std::max(largest_h, row.h);
+      smallest_h = std::min(smallest_h, row.h);
+      if (row.error) largest_error = std::max(largest_error, std::fabs(*row.error));
+    }
+  }
+  if (largest_error == 0.0) largest_error = 1.0;
+
+  std::vector<std::string> records = {
+      "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +
+          "; run: gnuplot <this file>",
+      "set terminal pngcairo size 900,640 enhanced font 'Sans,11'",
+      "set output " + gnuplot_quoted(png_name),
+      "set title " + gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base)) +
+          " noenhanced",
+      "set logscale xy",
+      "set format y '10^{%L}'",
+      "set xlabel 'h = 1/N'",
+      "set ylabel '|error| = |exact - numerical|'",
+      "set grid",
+      "set key bottom right",
+      "set xrange [" + scientific(smallest_h / 1.5, 6) + ":" + scientific(largest_h * 1.5, 6) + "]",
+      "h0 = " + scientific(largest_h, 16),
+      "e0 = " + scientific(largest_error, 16),
+  };
+  // One tick per mesh, named by its N: the axis shows which mesh each point is.
+  std::string ticks;
+  for (const MeshRow& row : mesh_rows(studies)) {
+    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific(row.h, 16));
+  }
+  records.push_back("set xtics (" + ticks + ")");
+  std::vector<std::string> curves;
+  for (std::size_t v = 0; v < studies.size(); ++v) {
+    const std::string block = "$variable" + std::to_string(v + 1);
+    std::vector<std::string> points;
+    for (const MeshRow& row : studies[v].rows) {
+      if (row.error && *row.error != 0.0) {
+        points.push_back(scientific(row.h, 16) + " " + scientific(std::fabs(*row.error), 16));
+      }
+    }
+    if (points.empty()) continue;  // nothing a logarithmic axis can show
+    records.push_back(block + " << EOD");
+    records.insert(records.end(), points.begin(), points.end());
+    records.emplace_back("EOD");
+    curves.push_back(block + " using 1:2 with linespoints pointtype 7 title " +
+                     gnuplot_quoted(studies[v].name) + " noenhanced");
+  }
+  curves.emplace_back("e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1'");
+  curves.emplace_back("e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'");
+  for (std::size_t i = 0; i < curves.size(); ++i) {
+    records.push_back((i == 0 ? "plot " : "     ") + curves[i] +
+                      (i + 1 < curves.size() ? ", \\" : ""));
+  }
+  return records;
+}
+
+void write_records(const std::string& path, std::string_view role,
+                   std::span<const std::string> records) {
+  TextFile file(path, kStudyUnit, std::string(role));
+  for (const std::string& record : records) file.write_record(record);
+  file.close();
+}
+
+}  // namespace talvenor

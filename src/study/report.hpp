@@ -1,0 +1,42 @@
+#pragma once
+
+// What a study writes: the table for the console, the CSV file and the gnuplot
+// script of |error| against h.
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/variaveis.hpp"
+#include "study/study.hpp"
+
+namespace talvenor {
+
+/// The table of the standard output: a head naming the case and the meshes, one
+/// block per variable (a row per mesh, the least-squares orders under it), then a
+/// line for each mesh that diverged or whose iterations had not settled.
+std::string study_table(const CaseData& base, std::span<const VariableStudy> studies);
+
+/// The lines of warning for the standard error stream: the meshes that diverged and
+/// those whose iterations had not settled (itmax too small); empty when none.
+std::vector<std::string> study_warnings(const CaseData& base,
+                                        std::span<const VariableStudy> studies);
+
+/// The CSV records: the header "variable,N,h,numerical,exact,error,p_effective,
+/// p_apparent,richardson,gci", then a record per variable and mesh, numbers with 17
+/// significant digits, an empty field where a value does not exist.
+std::vector<std::string> csv_records(std::span<const VariableStudy> studies);
+
+/// The gnuplot script that draws |error| against h on log-log axes for the three
+/// variables, with reference slopes of order 1 and 2, into the PNG file `png_name`.
+std::vector<std::string> plot_script_records(const CaseData& base,
+                                             std::span<const VariableStudy> studies,
+                                             std::string_view png_name);
+
+/// Writes `records` into the text file `path` (CR LF line ends); `role` names it in
+/// failure reports.
+void write_records(const std::string& path, std::string_view role,
+                   std::span<const std::string> records);
+
+}  // namespace talvenor

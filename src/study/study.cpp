@@ -1,0 +1,231 @@
+#include "study/study.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <numeric>
+#include <thread>
+#include <tuple>
+#include <utility>
+
+#include "input/dados.hpp"
+#include "solver/calculos.hpp"
+#include "study/orders.hpp"
+#include "system/error.hpp"
+#include "system/fp_faults.hpp"
+
+namespace talvenor {
+
+std::array<double, kVariableCount> numerical_variables(const CaseData& data) {
+  return {data.u[static_cast<std::size_t>(data.N / 2)], data.u_media_n, data.inclinacao_n};
+}
+
+void check_study_case(const CaseData& base) {
+  std::string problem;
+  if (base.esquema < 0 || base.esquema > 2) {
+    problem =
+        "esquema = " + std::to_string(base.esquema) + " is not 0, 1 or 2, so nothing iterates";
+  } else if (base.fonte < 0 || base.fonte > 4) {
+    problem =
+        "fonte = " + std::to_string(base.fonte) + " is not 0 to 4, so there is no exact solution";
+  } else if (base.itmax < 1) {
+    problem = "itmax = " + std::to_string(base.itmax) + " is below 1, so nothing iterates";
+  } else {
+    return;
+  }
+  throw Error(Error::Kind::case_file,
+              std::string(kCaseFile) + ": " + problem +
+                  "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
+}
+
+MeshRun run_mesh(const CaseData& base, std::int32_t N) {
+  CaseData data = base;
+  data.N = N;
+  prepare_mesh(data);
+  MeshRun run;
+  run.N = N;
+  run.h = data.h;
+  // The flags are the calling thread's own: a fault of another mesh never shows here.
+  clear_fp_faults();
+  try {
+    compute_exact(data);
+    run.exact = {data.ua[static_cast<std::size_t>(N / 2)], data.u_media_a, data.inclinacao_a};
+    // Iteration 0 is the starting field, the exact solution, as the iterations see it.
+    data.u = data.ua;
+    compute_variables(data);
+    check_fp_faults("the variables of the starting field");
+    run.numerical = numerical_variables(data);
+    run_iterations(data, [&run](const CaseData& iterated) {
+      run.previous = run.numerical;
+      run.numerical = numerical_variables(iterated);
+    });
+  } catch (const Error& error) {
+    if (error.kind() != Error::Kind::arithmetic) throw;
+    run.fault = error.what();
+  }
+  return run;
+}
+
+std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
+                                int jobs, const Progress& progress) {
+  const std::size_t count = meshes.size();
+  std::vector<MeshRun> runs(count);
+  std::vector<std::exception_ptr> failures(count);
+  // Largest N first: with fewer threads than meshes the longest run starts at once.
+  std::vector<std::size_t> order(count);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return meshes[a] > meshes[b]; });
+
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::size_t done = 0;
+  const auto work = [&] {
+    for (std::size_t taken = next++; taken < count; taken = next++) {
+      const std::size_t index = order[taken];
+      try {
+        runs[index] = run_mesh(base, meshes[index]);
+      } catch (...) {
+        failures[index] = std::current_exception();
+      }
+      const std::lock_guard lock(mutex);
+      ++done;
+      finished.notify_one();
+    }
+  };
+
+  const auto threads = static_cast<std::size_t>(std::max(1, jobs));
+  std::vector<std::thread> pool;
+  for (std::size_t t = 0; t < std::min(threads, count); ++t) pool.emplace_back(work);
+  {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      const std::size_t now_done = done;
+      if (progress) {
+        lock.unlock();  // the workers go on while the line is drawn
+        progress(now_done);
+        lock.lock();
+      }
+      if (now_done == count) break;
+      finished.wait_for(lock, std::chrono::milliseconds(250));
+    }
+  }
+  for (std::thread& thread : pool) thread.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+  return runs;
+}
+
+double formal_order(const CaseData& data) {
+  if (data.esquema == 2) return 2.0;
+  if (data.esquema == 0 && data.beta == 1.0) return 2.0;
+  return 1.0;
+}
+
+namespace {
+
+/// A row's error can give an order: it exists and is above round-off.
+bool usable(const MeshRow& row) {
+  return row.error && !row.round_off;
+}
+
+void derive_mesh_values(MeshRow& row) {
+  if (!row.numerical) return;
+  row.error = row.exact - *row.numerical;
+  row.round_off = at_round_off(*row.error, row.exact, row.N);
+  if (row.round_off || !row.previous) return;
+  // A change at round-off level is the iteration standing still.
+  const double change = std::fabs(*row.numerical - *row.previous);
+  const double size = std::fabs(*row.error);
+  if (change >= kIterativeShare * size && !at_round_off(change, row.exact, row.N)) {
+    row.iterative_share = change / size;
+  }
+}
+
+/// The least-squares order over `rows` when at least `needed` of them are usable,
+/// with the number of rows it used.
+std::pair<std::optional<double>, std::size_t> fitted_order(std::span<const MeshRow> rows,
+                                                           std::size_t needed) {
+  std::vector<double> h;
+  std::vector<double> errors;
+  for (const MeshRow& row : rows) {
+    if (!usable(row)) continue;
+    h.push_back(row.h);
+    errors.push_back(*row.error);
+  }
+  if (h.size() < needed) return {std::nullopt, 0};
+  return {least_squares_order(h, errors), h.size()};
+}
+
+}  // namespace
+
+VariableStudy analyse_variable(std::string_view name, std::vector<MeshRow> rows,
+                               double two_mesh_order) {
+  for (MeshRow& row : rows) derive_mesh_values(row);
+  for (std::size_t k = 1; k < rows.size(); ++k) {
+    MeshRow& fine = rows[k];
+    const MeshRow& medium = rows[k - 1];
+    if (!usable(fine) || !usable(medium)) continue;
+    fine.p_effective = effective_order(*medium.error, *fine.error, medium.h, fine.h);
+    const double ratio = medium.h / fine.h;
+    if (k == 1) {
+      fine.gci = gci(*medium.numerical, *fine.numerical, ratio, two_mesh_order, kSafetyTwoMeshes);
+      continue;
+    }
+    const MeshRow& coarse = rows[k - 2];
+    if (!usable(coarse)) continue;
+    if (oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
+      fine.oscillatory = true;
+      continue;
+    }
+    fine.p_apparent = apparent_order(coarse.h, medium.h, fine.h, *coarse.numerical,
+                                     *medium.numerical, *fine.numerical);
+    if (!fine.p_apparent) continue;
+    if (*fine.p_apparent <= 0.0) {
+      fine.not_converging = true;
+      continue;
+    }
+    fine.richardson = richardson(*medium.numerical, *fine.numerical, ratio, *fine.p_apparent);
+    fine.gci = gci(*medium.numerical, *fine.numerical, ratio, *fine.p_apparent, kSafetyThreeMeshes);
+  }
+
+  VariableStudy study{name, std::move(rows), {}, 0, {}};
+  std::tie(study.order_all, study.order_all_meshes) = fitted_order(study.rows, 2);
+  if (study.rows.size() >= 3) {
+    const auto finest = std::span<const MeshRow>(study.rows).last(3);
+    if (std::all_of(finest.begin(), finest.end(), usable)) {
+      study.order_finest = fitted_order(finest, 3).first;
+    }
+  }
+  return study;
+}
+
+std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mesh_order) {
+  std::vector<VariableStudy> studies;
+  for (std::size_t v = 0; v < kVariableCount; ++v) {
+    std::vector<MeshRow> rows;
+    for (const MeshRun& run : runs) {
+      MeshRow row;
+      row.N = run.N;
+      row.h = run.h;
+      row.exact = run.exact[v];
+      if (run.fault) {
+        row.fault = *run.fault;
+      } else {
+        row.numerical = run.numerical[v];
+        row.previous = run.previous[v];
+      }
+      rows.push_back(std::move(row));
+    }
+    studies.push_back(analyse_variable(kVariableNames[v], std::move(rows), two_mesh_order));
+  }
+  return studies;
+}
+
+}  // namespace talvenor

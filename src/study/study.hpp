@@ -1,0 +1,106 @@
+#pragma once
+
+// A mesh-refinement study: one case run on several meshes, and what the runs say
+// about how each variable of interest converges.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/variaveis.hpp"
+
+namespace talvenor {
+
+/// The variables of interest, in the order of the report.
+inline constexpr std::size_t kVariableCount = 3;
+inline constexpr std::array<std::string_view, kVariableCount> kVariableNames = {"u(1/2)", "u_media",
+                                                                                "inclinacao(1)"};
+
+/// The three variables of `data` as they stand: u at node N/2, the mean, the slope.
+std::array<double, kVariableCount> numerical_variables(const CaseData& data);
+
+/// What one mesh gave.
+struct MeshRun {
+  std::int32_t N = 0;
+  double h = 0.0;
+  std::array<double, kVariableCount> exact{};      ///< ua at node N/2, exact mean and slope
+  std::array<double, kVariableCount> numerical{};  ///< after iteration itmax
+  /// After iteration itmax - 1; for itmax = 1 those of the starting field (the exact solution).
+  std::array<double, kVariableCount> previous{};
+  std::optional<std::string> fault;  ///< set when a floating-point fault stopped the mesh
+};
+
+/// Runs `base` (a case as read, before its mesh is prepared) with N replaced: the
+/// mesh as the reader builds it, the exact solution, then the iterations. A
+/// floating-point fault makes the mesh diverged; any other failure throws.
+MeshRun run_mesh(const CaseData& base, std::int32_t N);
+
+/// Throws Error (case_file) for a case that a study cannot use: an esquema outside
+/// 0 to 2, a fonte outside 0 to 4 (no exact solution) or an itmax below 1.
+void check_study_case(const CaseData& base);
+
+/// Meshes done so far; called on the thread that runs the study.
+using Progress = std::function<void(std::size_t done)>;
+
+/// run_mesh for each of `meshes` on `jobs` threads (at most one per mesh), the finest
+/// first so that the longest run starts at once. The results come in the order of
+/// `meshes`. `progress` is called at the start, after completions and at least every
+/// quarter second, the last time with all meshes done. After all threads end, the
+/// first failure of the meshes (in their order) is thrown again.
+std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
+                                int jobs, const Progress& progress = {});
+
+/// The order a scheme reaches on a smooth solution: upwind 1, central 2, deferred
+/// correction 2 when beta = 1 and 1 otherwise. Used for the GCI of two meshes.
+double formal_order(const CaseData& data);
+
+/// One variable on one mesh: the values the mesh gave and what the study derives.
+struct MeshRow {
+  std::int32_t N = 0;
+  double h = 0.0;
+  double exact = 0.0;
+  std::optional<double> numerical;  ///< none when the mesh diverged
+  std::optional<double> previous;   ///< the value one iteration before
+  std::string fault;                ///< why the mesh diverged
+
+  std::optional<double> error;        ///< exact - numerical
+  std::optional<double> p_effective;  ///< against the previous mesh
+  std::optional<double> p_apparent;   ///< from this mesh and the two before
+  std::optional<double> richardson;   ///< with p_apparent, from this mesh and the one before
+  std::optional<double> gci;          ///< of this mesh and the one before
+  bool round_off = false;             ///< |error| at round-off level: no order from it
+  bool oscillatory = false;           ///< the differences of the three latest meshes change sign
+  bool not_converging = false;        ///< p_apparent <= 0: no extrapolation
+  /// |numerical - previous| / |error| when the last iteration changed the value by
+  /// kIterativeShare of the error or more.
+  std::optional<double> iterative_share;
+};
+
+/// The last iteration may change a value by less than this share of its error.
+inline constexpr double kIterativeShare = 0.01;
+
+/// One variable over all meshes.
+struct VariableStudy {
+  std::string_view name;
+  std::vector<MeshRow> rows;           ///< coarse to fine
+  std::optional<double> order_all;     ///< least squares over the meshes with a usable error
+  std::size_t order_all_meshes = 0;    ///< how many meshes that fit used
+  std::optional<double> order_finest;  ///< least squares over the finest three, all usable
+};
+
+/// Fills the derived members of `rows` (values set, coarse to fine) and the
+/// least-squares orders. `two_mesh_order` is the order the GCI of the second mesh
+/// uses, where no apparent order exists yet.
+VariableStudy analyse_variable(std::string_view name, std::vector<MeshRow> rows,
+                               double two_mesh_order);
+
+/// analyse_variable for each of the three variables of `runs`.
+std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mesh_order);
+
+}  // namespace talvenor

@@ -1,0 +1,225 @@
+#include "study/study.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "system/error.hpp"
+
+namespace talvenor {
+namespace {
+
+/// Rows for meshes `Ns` whose numerical values come from `value(h)`, settled
+/// iterations (previous = numerical) and exact value `exact`.
+template <typename Value>
+std::vector<MeshRow> rows_of(std::vector<std::int32_t> Ns, double exact, Value value) {
+  std::vector<MeshRow> rows;
+  for (const std::int32_t N : Ns) {
+    MeshRow row;
+    row.N = N;
+    row.h = 1.0 / N;
+    row.exact = exact;
+    row.numerical = value(row.h);
+    row.previous = row.numerical;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(AnalyseVariable, SecondOrderConvergence) {
+  const auto study = analyse_variable(
+      "u_media", rows_of({10, 20, 40, 80}, 1.0, [](double h) { return 1.0 - 2.0 * h * h; }), 2.0);
+  ASSERT_EQ(study.rows.size(), 4u);
+  EXPECT_EQ(study.name, "u_media");
+  const MeshRow& first = study.rows[0];
+  EXPECT_NEAR(*first.error, 0.02, 1e-15);
+  EXPECT_FALSE(first.p_effective || first.p_apparent || first.richardson || first.gci);
+  // The second mesh has a GCI from two meshes: Fs 3 and the order given.
+  const MeshRow& second = study.rows[1];
+  EXPECT_NEAR(*second.p_effective, 2.0, 1e-12);
+  EXPECT_FALSE(second.p_apparent || second.richardson);
+  EXPECT_NEAR(*second.gci, 3.0 * (0.98 - 0.995) / -0.995 / 3.0, 1e-14);
+  for (std::size_t k = 2; k < 4; ++k) {
+    const MeshRow& row = study.rows[k];
+    EXPECT_NEAR(*row.p_effective, 2.0, 1e-10) << k;
+    EXPECT_NEAR(*row.p_apparent, 2.0, 1e-10) << k;
+    EXPECT_NEAR(*row.richardson, 1.0, 1e-14) << k;
+    EXPECT_FALSE(row.round_off || row.oscillatory || row.not_converging || row.iterative_share);
+  }
+  // N = 80 against 40: 1.25 * |(0.9996875 - 0.99875) / 0.9996875| / 3.
+  EXPECT_NEAR(*study.rows[3].gci, 1.25 * (0.9996875 - 0.99875) / 0.9996875 / 3.0, 1e-14);
+  EXPECT_NEAR(*study.order_all, 2.0, 1e-12);
+  EXPECT_EQ(study.order_all_meshes, 4u);
+  EXPECT_NEAR(*study.order_finest, 2.0, 1e-12);
+}
+
+TEST(AnalyseVariable, OscillatoryDifferencesGiveNoApparentOrder) {
+  std::vector<MeshRow> rows = rows_of({10, 20, 40}, 1.0, [](double) { return 0.0; });
+  rows[0].numerical = rows[0].previous = 0.9;
+  rows[1].numerical = rows[1].previous = 0.96;
+  rows[2].numerical = rows[2].previous = 0.95;
+  const auto study = analyse_variable("u(1/2)", rows, 1.0);
+  const MeshRow& last = study.rows[2];
+  EXPECT_TRUE(last.oscillatory);
+  EXPECT_TRUE(last.p_effective);  // the errors still give one
+  EXPECT_FALSE(last.p_apparent || last.richardson || last.gci);
+}
+
+TEST(AnalyseVariable, DifferencesThatGrowAreNotExtrapolated) {
+  const auto study = analyse_variable(
+      "u(1/2)", rows_of({10, 20, 40}, 1.0, [](double h) { return 1.0 - 0.001 / h; }), 1.0);
+  const MeshRow& last = study.rows[2];
+  EXPECT_NEAR(*last.p_apparent, -1.0, 1e-10);
+  EXPECT_TRUE(last.not_converging);
+  EXPECT_FALSE(last.richardson || last.gci);
+}
+
+TEST(AnalyseVariable, RoundOffErrorsGiveNoOrder) {
+  const auto study = analyse_variable(
+      "inclinacao(1)", rows_of({10, 20, 40}, 1.0, [](double h) { return 1.0 + 1e-15 * h; }), 2.0);
+  for (const MeshRow& row : study.rows) {
+    EXPECT_TRUE(row.round_off);
+    EXPECT_FALSE(row.p_effective || row.p_apparent || row.richardson || row.gci);
+  }
+  EXPECT_FALSE(study.order_all);
+  EXPECT_FALSE(study.order_finest);
+}
+
+TEST(AnalyseVariable, ADivergedMeshLeavesItsNeighboursWithoutWhatNeedsIt) {
+  std::vector<MeshRow> rows =
+      rows_of({10, 20, 40, 80}, 1.0, [](double h) { return 1.0 - 0.5 * h; });
+  rows[1].numerical.reset();
+  rows[1].previous.reset();
+  rows[1].fault = "floating-point overflow in iteration 3 (tdma)";
+  const auto study = analyse_variable("u(1/2)", rows, 1.0);
+  EXPECT_FALSE(study.rows[1].error);
+  EXPECT_FALSE(study.rows[2].p_effective || study.rows[2].p_apparent);
+  EXPECT_NEAR(*study.rows[3].p_effective, 1.0, 1e-10);
+  EXPECT_FALSE(study.rows[3].p_apparent);
+  EXPECT_NEAR(*study.order_all, 1.0, 1e-10);
+  EXPECT_EQ(study.order_all_meshes, 3u);
+  EXPECT_FALSE(study.order_finest);
+}
+
+TEST(AnalyseVariable, AnIterationThatStillMovesTheValueIsFlagged) {
+  std::vector<MeshRow> rows = rows_of({10, 20}, 1.0, [](double h) { return 1.0 - h; });
+  rows[0].previous = *rows[0].numerical - 0.05 * 0.1;    // 5 % of the error 0.1
+  rows[1].previous = *rows[1].numerical + 0.005 * 0.05;  // 0.5 %: settled enough
+  // An error of 1e-12 above the floor 2.2e-13 of N = 10, and a last change of
+  // 1e-13: 10 % of it, yet round-off noise, not an unfinished iteration.
+  MeshRow still = rows[0];
+  still.N = 40;
+  still.h = 1.0 / 40;
+  still.numerical = 1.0 - 1e-12;
+  still.previous = *still.numerical - 1e-13;
+  rows.push_back(still);
+  const auto study = analyse_variable("u(1/2)", rows, 1.0);
+  EXPECT_NEAR(*study.rows[0].iterative_share, 0.05, 1e-12);
+  EXPECT_FALSE(study.rows[1].iterative_share);
+  EXPECT_FALSE(study.rows[2].round_off);
+  EXPECT_FALSE(study.rows[2].iterative_share);
+}
+
+TEST(Analyse, TakesTheThreeVariablesOfEachRun) {
+  MeshRun coarse{10, 0.1, {0.5, 0.4, 1.5}, {0.49, 0.39, 1.4}, {0.49, 0.39, 1.4}, {}};
+  MeshRun fine{20, 0.05, {0.5, 0.4, 1.5}, {}, {}, "floating-point overflow in iteration 2"};
+  const std::vector<MeshRun> runs = {coarse, fine};
+  const auto studies = analyse(runs, 1.0);
+  ASSERT_EQ(studies.size(), 3u);
+  for (std::size_t v = 0; v < 3; ++v) {
+    EXPECT_EQ(studies[v].name, kVariableNames[v]);
+    EXPECT_EQ(studies[v].rows[0].numerical, coarse.numerical[v]);
+    EXPECT_FALSE(studies[v].rows[1].numerical);
+    EXPECT_EQ(studies[v].rows[1].fault, "floating-point overflow in iteration 2");
+    EXPECT_EQ(studies[v].rows[1].exact, fine.exact[v]);
+  }
+}
+
+TEST(FormalOrder, OfEachScheme) {
+  CaseData data;
+  data.esquema = 1;
+  EXPECT_EQ(formal_order(data), 1.0);
+  data.esquema = 2;
+  EXPECT_EQ(formal_order(data), 2.0);
+  data.esquema = 0;
+  data.beta = 1.0;
+  EXPECT_EQ(formal_order(data), 2.0);
+  data.beta = 0.5;
+  EXPECT_EQ(formal_order(data), 1.0);
+}
+
+TEST(CheckStudyCase, RejectsCasesThatComputeLess) {
+  CaseData data;
+  data.esquema = 1;
+  data.fonte = 0;
+  data.itmax = 1;
+  EXPECT_NO_THROW(check_study_case(data));
+  for (const auto& change : std::vector<void (*)(CaseData&)>{[](CaseData& d) { d.esquema = 3; },
+                                                             [](CaseData& d) { d.fonte = -1; },
+                                                             [](CaseData& d) { d.itmax = 0; }}) {
+    CaseData bad = data;
+    change(bad);
+    try {
+      check_study_case(bad);
+      ADD_FAILURE() << "accepted";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.kind(), Error::Kind::case_file);
+    }
+  }
+}
+
+CaseData small_case() {
+  CaseData data;
+  data.caso.assign("estudo");
+  data.esquema = 0;
+  data.fonte = 0;
+  data.N = 20;
+  data.Re = 1.0;
+  data.beta = 1.0;
+  data.itmax = 20;
+  data.freq = 1;
+  return data;
+}
+
+bool same_bits(const std::array<double, kVariableCount>& a,
+               const std::array<double, kVariableCount>& b) {
+  return std::memcmp(a.data(), b.data(), sizeof(double) * kVariableCount) == 0;
+}
+
+TEST(RunMeshes, ResultsComeInMeshOrderWhateverTheThreads) {
+  const std::vector<std::int32_t> meshes = {4, 6, 10, 16, 24};
+  const CaseData base = small_case();
+  std::vector<std::size_t> seen;
+  const auto alone = run_meshes(base, meshes, 1);
+  const auto shared = run_meshes(base, meshes, 3, [&](std::size_t done) { seen.push_back(done); });
+  ASSERT_EQ(alone.size(), meshes.size());
+  ASSERT_EQ(shared.size(), meshes.size());
+  for (std::size_t k = 0; k < meshes.size(); ++k) {
+    EXPECT_EQ(shared[k].N, meshes[k]);
+    EXPECT_EQ(shared[k].h, 1.0 / meshes[k]);
+    EXPECT_TRUE(same_bits(alone[k].numerical, shared[k].numerical)) << meshes[k];
+    EXPECT_TRUE(same_bits(alone[k].previous, shared[k].previous)) << meshes[k];
+    EXPECT_TRUE(same_bits(alone[k].exact, shared[k].exact)) << meshes[k];
+    EXPECT_FALSE(shared[k].fault);
+  }
+  ASSERT_FALSE(seen.empty());
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_EQ(seen.back(), meshes.size());
+}
+
+TEST(RunMeshes, AFailureOtherThanArithmeticIsThrownAfterTheOthersEnd) {
+  CaseData base = small_case();
+  const std::vector<std::int32_t> meshes = {4, std::numeric_limits<std::int32_t>::max() - 1};
+  try {
+    run_meshes(base, meshes, 2);
+    ADD_FAILURE() << "a mesh too large for memory ran";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.kind(), Error::Kind::memory);
+  }
+}
+
+}  // namespace
+}  // namespace talvenor

@@ -1,0 +1,294 @@
+// talvenor-study run in scratch folders: the orders it finds for the schemes, its
+// diagnostics, its numbers against talvenor's own for the same meshes, its options
+// and the whole files of a default study.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "e2e_support.hpp"
+#include "input/dados.hpp"
+#include "solver/calculos.hpp"
+#include "study/options.hpp"
+#include "textio/number_format.hpp"
+
+namespace {
+
+using namespace e2e;
+
+const fs::path kStudy = TALVENOR_STUDY;
+
+/// A case file (CR LF) for caso "estudo".
+std::string case_text(int esquema, int fonte, double Re, double beta, int itmax, int N = 20) {
+  std::ostringstream text;
+  text << "'estudo'  caso\r\n"
+       << esquema << "  esquema\r\n"
+       << fonte << "  fonte\r\n"
+       << N << "  N\r\n"
+       << Re << "  Re\r\n"
+       << beta << "  beta\r\n"
+       << itmax << "  itmax\r\n"
+       << "0\r\n0\r\n0\r\n1\r\n'Estudo de malhas'\r\n";
+  return text.str();
+}
+
+fs::path folder_with(const std::string& name, const std::string& case_file) {
+  const fs::path folder = kScratch / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  write_bytes(folder / "Talvenor.in", case_file);
+  return folder;
+}
+
+/// The CSV fields of each variable and mesh, the variable's name and N left out.
+using Csv = std::map<std::pair<std::string, int>, std::vector<std::string>>;
+
+Csv read_csv(const fs::path& path) {
+  std::istringstream lines(read_bytes(path));
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci\r");
+  Csv csv;
+  while (std::getline(lines, line)) {
+    EXPECT_EQ(line.back(), '\r');
+    line.pop_back();
+    std::vector<std::string> fields;
+    std::istringstream items(line + ",");
+    for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
+    EXPECT_EQ(fields.size(), 10u) << line;
+    const std::pair<std::string, int> key{fields[0], std::stoi(fields[1])};
+    csv[key] = std::vector<std::string>(fields.begin() + 2, fields.end());
+  }
+  return csv;
+}
+
+// Field positions after the variable and N.
+enum Field { h, numerical, exact, error, p_effective, p_apparent, richardson, gci };
+
+std::optional<double> value(const Csv& csv, const std::string& variable, int N, Field field) {
+  const std::string& text = csv.at({variable, N}).at(field);
+  if (text.empty()) return {};
+  return std::strtod(text.c_str(), nullptr);
+}
+
+const std::vector<std::string> kVariables = {"u(1/2)", "u_media", "inclinacao(1)"};
+
+/// Runs the study of `case_file` on `meshes` in a scratch folder `name` and reads its CSV.
+std::pair<Outcome, Csv> study(const std::string& name, const std::string& case_file,
+                              const std::string& meshes) {
+  const fs::path folder = folder_with(name, case_file);
+  const Outcome outcome = run_program(kStudy, folder, "--meshes " + meshes);
+  EXPECT_EQ(outcome.status, 0) << outcome.stderr_text;
+  return {outcome, read_csv(folder / "estudo-study.csv")};
+}
+
+void expect_orders_near(const Csv& csv, const std::vector<std::string>& variables, int N,
+                        Field order, double expected, double tolerance) {
+  for (const std::string& variable : variables) {
+    const auto p = value(csv, variable, N, order);
+    ASSERT_TRUE(p) << variable << " N = " << N;
+    EXPECT_NEAR(*p, expected, tolerance) << variable << " N = " << N;
+  }
+}
+
+TEST(StudyOrders, UpwindIsFirstOrder) {
+  const auto [outcome, csv] =
+      study("study_upwind", case_text(1, 0, 1.0, 1.0, 200), "20,40,80,160,320");
+  for (const int N : {160, 320}) expect_orders_near(csv, kVariables, N, p_effective, 1.0, 0.05);
+  expect_orders_near(csv, {"u(1/2)", "inclinacao(1)"}, 320, p_apparent, 1.0, 0.05);
+  // The trapezoidal mean adds an error of second order that the apparent order
+  // still feels on these meshes: 1.059 at N = 320, falling by half each doubling.
+  expect_orders_near(csv, {"u_media"}, 320, p_apparent, 1.0, 0.07);
+  EXPECT_EQ(outcome.stdout_text.find("itmax short"), std::string::npos);
+}
+
+TEST(StudyOrders, CentralAndDeferredCorrectionAreSecondOrder) {
+  for (const int esquema : {2, 0}) {
+    const auto [outcome, csv] = study("study_second_order_" + std::to_string(esquema),
+                                      case_text(esquema, 0, 1.0, 1.0, 200), "20,40,80,160,320");
+    for (const int N : {160, 320}) {
+      expect_orders_near(csv, kVariables, N, p_effective, 2.0, 0.05);
+      expect_orders_near(csv, kVariables, N, p_apparent, 2.0, 0.05);
+    }
+    // Richardson's value is closer to the exact one than the finest mesh's.
+    for (const std::string& variable : kVariables) {
+      EXPECT_LT(
+          std::fabs(*value(csv, variable, 320, richardson) - *value(csv, variable, 320, exact)),
+          std::fabs(*value(csv, variable, 320, error)))
+          << variable;
+    }
+  }
+}
+
+TEST(StudyOrders, ALinearExactSolutionIsAtRoundOffAndHasNoOrder) {
+  for (const int esquema : {0, 1, 2}) {
+    const auto [outcome, csv] = study("study_linear_" + std::to_string(esquema),
+                                      case_text(esquema, 1, 1.0, 1.0, 200), "20,40,80,160,320");
+    for (const auto& [key, fields] : csv) {
+      EXPECT_LT(std::fabs(*value(csv, key.first, key.second, error)), 1e-11);
+      for (const Field missing : {p_effective, p_apparent, richardson, gci}) {
+        EXPECT_EQ(fields[missing], "") << key.first << " N = " << key.second;
+      }
+    }
+    std::istringstream lines(outcome.stdout_text);
+    int rows = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("e-0") != std::string::npos) {
+        ++rows;
+        EXPECT_NE(line.find("round-off"), std::string::npos) << line;
+      }
+    }
+    EXPECT_EQ(rows, 15);
+    EXPECT_NE(outcome.stdout_text.find("least-squares order: none"), std::string::npos);
+  }
+}
+
+TEST(StudyOrders, ApparentOrderWithRatiosOtherThanTwo) {
+  // Ratios 1.6, 1.625, 1.615...: the ratio of differences alone is not r^p.
+  const auto [outcome, csv] = study("study_ratios", case_text(2, 0, 1.0, 1.0, 200), "10,16,26,42");
+  const std::vector<int> Ns = {16, 26, 42};
+  for (const std::string& variable : kVariables) {
+    std::vector<double> hs, fs_;
+    for (const int N : Ns) {
+      hs.push_back(*value(csv, variable, N, h));
+      fs_.push_back(*value(csv, variable, N, numerical));
+    }
+    const double p = *value(csv, variable, 42, p_apparent);
+    // f0 + C h^p through the three values: the ratio of differences matches.
+    const double ratio = (fs_[0] - fs_[1]) / (fs_[1] - fs_[2]);
+    const double model =
+        (std::pow(hs[0], p) - std::pow(hs[1], p)) / (std::pow(hs[1], p) - std::pow(hs[2], p));
+    EXPECT_NEAR(ratio / model, 1.0, 1e-9) << variable;
+    EXPECT_NEAR(p, 2.0, 0.2) << variable;
+    EXPECT_GT(std::fabs(std::log(ratio) / std::log(hs[1] / hs[2]) - p), 1e-3) << variable;
+  }
+}
+
+TEST(StudyDiagnostics, OscillatoryDifferencesAreFlagged) {
+  // x^3 with upwind: u(1/2) rises from N = 2 to 4, then falls.
+  const auto [outcome, csv] = study("study_oscillatory", case_text(1, 3, 1.0, 1.0, 200), "2,4,6");
+  EXPECT_FALSE(value(csv, "u(1/2)", 6, p_apparent));
+  EXPECT_FALSE(value(csv, "u(1/2)", 6, richardson));
+  EXPECT_FALSE(value(csv, "u(1/2)", 6, gci));
+  EXPECT_TRUE(value(csv, "u_media", 6, p_apparent));
+  EXPECT_NE(outcome.stdout_text.find("oscillatory"), std::string::npos);
+}
+
+TEST(StudyDiagnostics, SuccessiveSubstitutionThatNeverSettlesIsReportedOnEveryMesh) {
+  const auto [outcome, csv] =
+      study("study_unsettled", case_text(2, 0, 10.0, 1.0, 200), "20,40,80,160,320");
+  for (const int N : {20, 40, 80, 160, 320}) {
+    EXPECT_NE(
+        outcome.stdout_text.find("N = " + std::to_string(N) + " is not iteratively converged"),
+        std::string::npos)
+        << N;
+  }
+  EXPECT_EQ(outcome.stderr_text,
+            "talvenor-study: warning: 5 of the 5 meshes diverged or are not iteratively converged;"
+            " the table ends with the details\n");
+}
+
+TEST(StudyDiagnostics, DivergedMeshesAreReportedAndTheOthersComplete) {
+  const auto [outcome, csv] = study("study_diverged", case_text(2, 0, 200.0, 1.0, 500), "2,4,8,16");
+  for (const int N : {2, 4}) {
+    EXPECT_NE(outcome.stdout_text.find("N = " + std::to_string(N) +
+                                       " diverged: floating-point overflow in iteration"),
+              std::string::npos);
+    EXPECT_FALSE(value(csv, "u_media", N, numerical));
+  }
+  for (const int N : {8, 16}) EXPECT_TRUE(value(csv, "u_media", N, numerical));
+  EXPECT_TRUE(value(csv, "u_media", 16, p_effective));
+}
+
+/// The three fields of talvenor's last iteration record.
+std::vector<std::string> last_log_values(const fs::path& log) {
+  std::string text = read_bytes(log);
+  text.erase(text.size() - 2);  // the last CR LF
+  const std::string last = text.substr(text.rfind('\n') + 1);
+  return {last.substr(8, 23), last.substr(31, 23), last.substr(54, 23)};
+}
+
+std::string listing_form(double number) {
+  char field[23];
+  talvenor::format_scientific(field, number, 23, 14);
+  return {field, 23};
+}
+
+TEST(StudyNumbers, AreTalvenorsForEachMesh) {
+  const std::vector<int> meshes = {20, 40, 80};
+  const std::string base = case_text(0, 0, 1.0, 0.5, 50);
+  const auto [outcome, csv] = study("study_numbers", base, "20,40,80");
+  for (const int N : meshes) {
+    // talvenor itself, on the same case with N replaced.
+    const fs::path folder =
+        folder_with("study_numbers_" + std::to_string(N), case_text(0, 0, 1.0, 0.5, 50, N));
+    ASSERT_EQ(run_talvenor(folder).status, 0);
+    const std::vector<std::string> logged = last_log_values(folder / "estudo.itn");
+    // The same library on one thread, every bit.
+    talvenor::CaseData data;
+    talvenor::load_case(data, (folder / "Talvenor.in").string());
+    talvenor::prepare_mesh(data);
+    talvenor::compute_exact(data);
+    talvenor::run_iterations(data, [](const talvenor::CaseData&) {});
+    const std::vector<double> direct = {data.u[static_cast<std::size_t>(N / 2)], data.u_media_n,
+                                        data.inclinacao_n};
+    for (std::size_t v = 0; v < kVariables.size(); ++v) {
+      const double studied = *value(csv, kVariables[v], N, numerical);
+      EXPECT_EQ(listing_form(studied), logged[v]) << kVariables[v] << " N = " << N;
+      EXPECT_EQ(std::memcmp(&studied, &direct[v], sizeof studied), 0)
+          << kVariables[v] << " N = " << N;
+    }
+    EXPECT_EQ(*value(csv, "u(1/2)", N, exact), data.ua[static_cast<std::size_t>(N / 2)]);
+    EXPECT_EQ(*value(csv, "u_media", N, h), data.h);
+  }
+}
+
+TEST(StudyNumbers, DoNotDependOnTheThreads) {
+  const std::string base = case_text(1, 0, 1.0, 1.0, 30);
+  const fs::path one = folder_with("study_one_thread", base);
+  const fs::path three = folder_with("study_three_threads", base);
+  ASSERT_EQ(run_program(kStudy, one, "--jobs 1 --meshes 8,12,20,30,50").status, 0);
+  ASSERT_EQ(run_program(kStudy, three, "--jobs=3 --meshes=8,12,20,30,50").status, 0);
+  EXPECT_EQ(read_bytes(one / "estudo-study.csv"), read_bytes(three / "estudo-study.csv"));
+}
+
+TEST(StudyCommandLine, HelpAndBadOptions) {
+  const fs::path folder = folder_with("study_options", case_text(1, 0, 1.0, 1.0, 10, 21));
+  const Outcome help = run_program(kStudy, folder, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.stdout_text, talvenor::help_text());
+  const Outcome bad = run_program(kStudy, folder, "--jobs 0");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.stderr_text,
+            "talvenor-study: --jobs: expected a whole number of at least 1, found '0' "
+            "(talvenor-study --help lists the options)\n");
+  EXPECT_EQ(run_program(kStudy, folder, "--meshes 20,41").status, 2);
+  // The case's N = 21 is odd: the default meshes cannot be used.
+  const Outcome odd = run_program(kStudy, folder);
+  EXPECT_EQ(odd.status, 1);
+  EXPECT_NE(odd.stderr_text.find("N = 21 is odd"), std::string::npos);
+  EXPECT_EQ(run_program(kStudy, folder, "--meshes 20,40 --output odd").status, 0);
+  EXPECT_TRUE(fs::exists(folder / "odd.csv"));
+}
+
+TEST(StudyFiles, TheDefaultStudyOfTheSampleCase) {
+  // The sample case (upwind, Re = 10, itmax 50) on N = 20, 40, 80, 160: the table,
+  // the CSV and the plot script, and nothing else, with the case file untouched.
+  const fs::path folder = prepare("study_sample");
+  const Outcome outcome = run_program(kStudy, folder);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.stdout_text, read_bytes(kCases / "study_sample" / "stdout"));
+  EXPECT_EQ(outcome.stderr_text, read_bytes(kCases / "study_sample" / "stderr"));
+  const auto actual = folder_files(folder);
+  const auto expected = folder_files(kCases / "study_sample" / "out");
+  EXPECT_EQ(actual, expected);
+}
+
+}  // namespace
