@@ -65,31 +65,21 @@ void set_boundary_rows(CaseData& data) {
 
 namespace {
 
+// r = Re h u(i) is the cell Reynolds number of the previous iterate, formed as
+// (u(i) h) Re. Every row is the equation multiplied by 2 h^2, so nothing divides.
+inline double cell_reynolds(double u, double h, double Re) { return (u * h) * Re; }
+
 /// The upwind row: the backward convection difference adds 2r to aw and to ap.
 inline void upwind_row(double r, double& aw, double& ap) {
   aw = (r + 1.0) * 2.0;
   ap = (r + 2.0) * 2.0;
 }
 
-/// Fills the interior rows 1 to N - 1: first `constant(i)` at every node (the
-/// coefficient that u does not change), then `row(i, r)` in increasing i, where
-/// r = Re h u(i) is the cell Reynolds number of the previous iterate, formed as
-/// (u(i) h) Re. Every row is the equation multiplied by 2 h^2, so nothing divides.
-/// A mesh of one element has no interior row.
-template <typename Constant, typename Row>
-inline void fill_interior(const CaseData& data, Constant constant, Row row) {
-  const int N = data.N;
-  if (N - 1 <= 0) return;
-  const double Re = data.Re;
-  const double h = data.h;
-  const double* const u = data.u.data();
-  for (int i = 1; i <= N - 1; ++i) constant(i);
-  for (int i = 1; i <= N - 1; ++i) row(i, (u[i] * h) * Re);
-}
-
 }  // namespace
 
 void coefficients_upwind_deferred(CaseData& data) {
+  const int N = data.N;
+  if (N - 1 <= 0) return;
   const double Re = data.Re;
   const double beta = data.beta;
   const double h = data.h;
@@ -100,35 +90,46 @@ void coefficients_upwind_deferred(CaseData& data) {
   double* const ap = data.ap.data();
   double* const ae = data.ae.data();
   double* const bp = data.bp.data();
-  fill_interior(
-      data, [=](int i) { ae[i] = 2.0; },
-      [=](int i, double r) {
-        upwind_row(r, aw[i], ap[i]);
-        // The correction moves the backward convection difference toward the central
-        // one, with the previous iterate: multiplied left to right as written.
-        const double t = ((((2.0 * u[i]) - u[i + 1]) - u[i - 1]) * u[i]) * beta * h * Re;
-        bp[i] = t + (S[i] * hh) * 2.0;
-      });
+  for (int i = 1; i <= N - 1; ++i) ae[i] = 2.0;
+  for (int i = 1; i <= N - 1; ++i) {
+    upwind_row(cell_reynolds(u[i], h, Re), aw[i], ap[i]);
+    // The correction moves the backward convection difference toward the central
+    // one, with the previous iterate: multiplied left to right as written.
+    const double t = ((((2.0 * u[i]) - u[i + 1]) - u[i - 1]) * u[i]) * beta * h * Re;
+    bp[i] = t + (S[i] * hh) * 2.0;
+  }
 }
 
 void coefficients_upwind(CaseData& data) {
+  const int N = data.N;
+  if (N - 1 <= 0) return;
+  const double Re = data.Re;
+  const double h = data.h;
+  const double* const u = data.u.data();
   double* const aw = data.aw.data();
   double* const ap = data.ap.data();
   double* const ae = data.ae.data();
-  fill_interior(
-      data, [=](int i) { ae[i] = 2.0; }, [=](int i, double r) { upwind_row(r, aw[i], ap[i]); });
+  for (int i = 1; i <= N - 1; ++i) ae[i] = 2.0;
+  for (int i = 1; i <= N - 1; ++i) {
+    upwind_row(cell_reynolds(u[i], h, Re), aw[i], ap[i]);
+  }
 }
 
 void coefficients_central(CaseData& data) {
+  const int N = data.N;
+  if (N - 1 <= 0) return;
+  const double Re = data.Re;
+  const double h = data.h;
+  const double* const u = data.u.data();
   double* const aw = data.aw.data();
   double* const ap = data.ap.data();
   double* const ae = data.ae.data();
-  fill_interior(
-      data, [=](int i) { ap[i] = 4.0; },
-      [=](int i, double r) {
-        aw[i] = 2.0 + r;
-        ae[i] = 2.0 - r;
-      });
+  for (int i = 1; i <= N - 1; ++i) ap[i] = 4.0;
+  for (int i = 1; i <= N - 1; ++i) {
+    const double r = cell_reynolds(u[i], h, Re);
+    aw[i] = 2.0 + r;
+    ae[i] = 2.0 - r;
+  }
 }
 
 }  // namespace talvenor
