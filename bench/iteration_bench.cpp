@@ -16,7 +16,7 @@
 #include <memory>
 #include <new>
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 #include "input/dados.hpp"
 #include "solver/calculos.hpp"
 #include "system/fp_faults.hpp"

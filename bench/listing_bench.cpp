@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 #include "input/dados.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"

@@ -1,18 +1,16 @@
 // The run driver: the run's fixed sequence of stages.
 
-#include <cstdio>
 #include <iostream>
-#include <new>
 #include <string>
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 #include "input/dados.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
-#include "system/platform.hpp"
+#include "system/program.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -47,8 +45,7 @@ void run(CaseData& data, int argc, char** argv) {
   run_calculation(data);
   write_results(data, listing);
   listing.close();
-  data.command_line = editor_command(listing.path());
-  run_command(data.command_line);
+  data.command_line = show_in_editor(listing.path());
 }
 
 }  // namespace
@@ -56,14 +53,5 @@ void run(CaseData& data, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   talvenor::CaseData data;
-  try {
-    talvenor::run(data, argc, argv);
-    return 0;
-  } catch (const talvenor::Error& error) {
-    std::fprintf(stderr, "talvenor: %s\n", error.what());
-    return error.status();
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "talvenor: out of memory\n");
-    return static_cast<int>(talvenor::Error::Kind::memory);
-  }
+  return talvenor::run_program("talvenor", [&] { talvenor::run(data, argc, argv); });
 }

@@ -12,17 +12,13 @@
 
 #include "input/value_reader.hpp"
 #include "system/commands.hpp"
-#include "system/console.hpp"
+#include "system/program.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
 #include "textio/layout.hpp"
 
 namespace talvenor {
 namespace {
-
-/// The files of the working folder that a listing named by caso must not replace.
-constexpr std::array<std::string_view, 4> kFixedFiles = {kCaseFile, "Talvenor_u.dat",
-                                                         "Talvenor_u.gnu", "Talvenor_E.gnu"};
 
 /// How reports name the case file: "Talvenor.in (unit 7)".
 std::string case_source(std::string_view file_name) {
@@ -61,7 +57,8 @@ std::string_view name_in_working_folder(std::string_view name) {
   return file.substr(0, file.find_last_not_of(". ") + 1);
 }
 
-/// Rejects a case name whose listing would replace the case file or a plot file.
+/// Rejects a case name whose listing would replace the case file, the data file, a
+/// plot template or a picture.
 void check_case_name(const ValueReader& values, std::string_view caso) {
   const std::string_view file = name_in_working_folder(caso);
   for (std::string_view fixed : kFixedFiles) {
@@ -112,7 +109,7 @@ File open_case_file(const std::string& path) {
 }  // namespace
 
 void read_case(CaseData& data) {
-  run_command(editor_command(kCaseFile));  // the run goes on whatever the editor did
+  show_in_editor(kCaseFile);
   load_case(data, std::string(kCaseFile));
   prepare_mesh(data);
   for (const std::string& warning : incomplete_run_warnings(data)) warn(warning);
@@ -184,23 +181,30 @@ void prepare_mesh(CaseData& data) {
   data.x[data.N] = 1.0;
 }
 
-std::vector<std::string> incomplete_run_warnings(const CaseData& data) {
-  constexpr std::string_view kNoIteration =
-      ": no iteration runs, so the listing reports the exact solution as the numerical one"
-      " and a numerical mean and slope of 0";
-  std::vector<std::string> warnings;
+std::vector<IncompleteRun> incomplete_run(const CaseData& data) {
+  std::vector<IncompleteRun> parts;
   if (data.esquema < 0 || data.esquema > 2) {
-    warnings.push_back("esquema = " + std::to_string(data.esquema) + " is not 0, 1 or 2" +
-                       std::string(kNoIteration));
+    parts.push_back({"esquema = " + std::to_string(data.esquema) + " is not 0, 1 or 2", true});
   }
   if (data.fonte < 0 || data.fonte > 4) {
-    warnings.push_back("fonte = " + std::to_string(data.fonte) +
-                       " is not 0 to 4: no exact solution and no source term are computed"
-                       " (both stay 0), so the errors of the listing are measured against 0");
+    parts.push_back({"fonte = " + std::to_string(data.fonte) + " is not 0 to 4", false});
   }
   if (data.itmax < 1) {
-    warnings.push_back("itmax = " + std::to_string(data.itmax) + " is below 1" +
-                       std::string(kNoIteration));
+    parts.push_back({"itmax = " + std::to_string(data.itmax) + " is below 1", true});
+  }
+  return parts;
+}
+
+std::vector<std::string> incomplete_run_warnings(const CaseData& data) {
+  std::vector<std::string> warnings;
+  for (const IncompleteRun& part : incomplete_run(data)) {
+    warnings.push_back(part.value + (part.no_iteration
+                                         ? ": no iteration runs, so the listing reports the exact"
+                                           " solution as the numerical one and a numerical mean"
+                                           " and slope of 0"
+                                         : ": no exact solution and no source term are computed"
+                                           " (both stay 0), so the errors of the listing are"
+                                           " measured against 0"));
   }
   return warnings;
 }

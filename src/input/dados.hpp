@@ -6,13 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/variaveis.hpp"
+#include "record/run_files.hpp"
+#include "record/variaveis.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
-
-/// The case file of every run, in the working folder.
-inline constexpr std::string_view kCaseFile = "Talvenor.in";
 
 /// The channel that reports on the case file name.
 inline constexpr int kCaseUnit = 7;
@@ -51,9 +49,18 @@ void prepare_mesh(CaseData& data);
 ///   7629 MiB (80 bytes per node), only 2100 MiB of memory are available"
 void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes);
 
+/// A value of the case that makes the run compute less than a full run.
+struct IncompleteRun {
+  std::string value;  ///< what is wrong: "esquema = 3 is not 0, 1 or 2"
+  bool no_iteration;  ///< no iteration runs; otherwise there is no exact solution
+};
+
+/// The values out of range, in the case file's order: an esquema outside 0 to 2, a
+/// fonte outside 0 to 4, an itmax below 1. Empty for a case that computes everything.
+std::vector<IncompleteRun> incomplete_run(const CaseData& data);
+
 /// One line for each part of the run that the case leaves out although the listing
-/// still reports it: an esquema outside 0 to 2, a fonte outside 0 to 4, an itmax
-/// below 1. Empty for a case that computes everything.
+/// still reports it (see incomplete_run).
 std::vector<std::string> incomplete_run_warnings(const CaseData& data);
 
 /// Writes the head of the listing: the title and the case data as read, with h.

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 
 namespace talvenor {
 

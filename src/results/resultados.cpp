@@ -1,9 +1,12 @@
 #include "results/resultados.hpp"
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "record/interest.hpp"
+#include "record/run_files.hpp"
 #include "results/sample_templates.hpp"
 #include "system/platform.hpp"
 #include "textio/layout.hpp"
@@ -12,7 +15,6 @@ namespace talvenor {
 namespace {
 
 constexpr int kPlotUnit = 11;
-constexpr char kDataFile[] = "Talvenor_u.dat";
 
 /// One row per listed node: the node, x, exact and numerical u and the error
 /// exact minus numerical. The solution table and the data file share these rows.
@@ -27,7 +29,8 @@ void write_solution_rows(const CaseData& data, TextFile& file) {
 /// Keeps the first `keep` lines of the template `name` and writes the title and
 /// redraw commands after them; a template missing from the working folder is first
 /// written from the shipped sample.
-void stamp_template(const CaseData& data, const char* name, std::string_view sample, int keep) {
+void stamp_template(const CaseData& data, const std::string& name, std::string_view sample,
+                    int keep) {
   if (!std::filesystem::exists(name)) {
     TextFile file(name, kPlotUnit, "plot template");
     for (std::size_t at = 0; at < sample.size();) {
@@ -41,6 +44,13 @@ void stamp_template(const CaseData& data, const char* name, std::string_view sam
   write_free_form(script, {"set title '", data.titulo.trimmed(), "'"});
   write_free_form(script, {"replot"});
   script.close();
+}
+
+/// Stamps the plot's template (keeping its first `keep` lines) and runs the plotter on it.
+void draw_plot(const CaseData& data, const PlotFiles& plot, std::string_view sample, int keep) {
+  const std::string script(plot.script);
+  stamp_template(data, script, sample, keep);
+  run_command("wgnuplot " + script);
 }
 
 /// The layout of one block of the report: the exact value, h with the numerical
@@ -92,28 +102,27 @@ void write_plot_files(const CaseData& data) {
   static const Layout kHeader(
       u8"('# *** SOLUÇÕES DE u ***',/,"
       u8"'#',T7,'nó',T12,'x',T35,'analítico',T58,'numérico',T81,'erro')");
-  TextFile columns(kDataFile, kPlotUnit, "data file");
+  TextFile columns(std::string(kDataFile), kPlotUnit, "data file");
   write_formatted(columns, kHeader, {});
   write_solution_rows(data, columns);
   columns.close();
 
-  stamp_template(data, "Talvenor_u.gnu", kSampleSolutionTemplate, 8);
-  run_command("wgnuplot Talvenor_u.gnu");
-  stamp_template(data, "Talvenor_E.gnu", kSampleErrorTemplate, 6);
-  run_command("wgnuplot Talvenor_E.gnu");
+  draw_plot(data, kSolutionPlot, kSampleSolutionTemplate, 8);
+  draw_plot(data, kErrorPlot, kSampleErrorTemplate, 6);
 }
 
 void report_variables(const CaseData& data, TextFile& listing) {
   static const Layout kHeader(u8"(/,1X,'*** VARIÁVEIS DE INTERESSE ***')");
-  static const Layout kMiddle = block_layout(u8"u(1/2)");
-  static const Layout kMean = block_layout(u8"u_média");
-  static const Layout kSlope = block_layout(u8"inclinacao(1)");
+  static const std::array<Layout, kVariableCount> kBlocks = {
+      block_layout(kVariableNames[0].report), block_layout(kVariableNames[1].report),
+      block_layout(kVariableNames[2].report)};
   static const Layout kTime(u8"(/,F14.3,' = tempo de processamento (segundos)')");
-  const std::int32_t m = data.N / 2;
+  const InterestValues exact = exact_variables(data);
+  const InterestValues numerical = numerical_variables(data);
   write_formatted(listing, kHeader, {});
-  report_block(listing, kMiddle, data, data.ua[m], data.u[m]);
-  report_block(listing, kMean, data, data.u_media_a, data.u_media_n);
-  report_block(listing, kSlope, data, data.inclinacao_a, data.inclinacao_n);
+  for (std::size_t v = 0; v < kVariableCount; ++v) {
+    report_block(listing, kBlocks[v], data, exact[v], numerical[v]);
+  }
   write_formatted(listing, kTime, {data.tempo});
 }
 

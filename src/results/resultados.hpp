@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -45,7 +45,7 @@ inline ListedNodes listed_nodes(std::int32_t N, std::int32_t freq) {
 
 void list_coefficients(const CaseData& data, TextFile& listing);
 void list_solutions(const CaseData& data, TextFile& listing);
-/// The data file "Talvenor_u.dat" and the two scripts, each followed by the plotter.
+/// The data file and the two plot scripts, each script followed by the plotter.
 void write_plot_files(const CaseData& data);
 /// The variables of interest with their errors, and the processing time.
 void report_variables(const CaseData& data, TextFile& listing);

@@ -4,11 +4,14 @@
 #include <cmath>
 #include <string>
 
+#include "record/interest.hpp"
+#include "record/run_files.hpp"
 #include "solver/coeficientes.hpp"
 #include "solver/convergence.hpp"
 #include "solver/solver.hpp"
 #include "system/commands.hpp"
 #include "system/console.hpp"
+#include "system/program.hpp"
 #include "system/fp_faults.hpp"
 #include "system/platform.hpp"
 #include "textio/layout.hpp"
@@ -39,15 +42,14 @@ void run_calculation(CaseData& data) {
   ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds);
   iterate(data, [&](const CaseData& now) {
     previous = last;
-    last = interest_values(now);
+    last = numerical_variables(now);
     ++iterations;
     progress.update(now.it, now.itmax);
   });
   data.tempo = wall_seconds();
   progress.erase();
   if (const auto warning = convergence_warning(previous, last, iterations)) warn(*warning);
-  data.command_line = editor_command(std::string(data.caso.trimmed()) + ".itn");
-  run_command(data.command_line);
+  data.command_line = show_in_editor(log_name(data));
 }
 
 void compute_exact(CaseData& data) {
@@ -92,14 +94,9 @@ void compute_exact(CaseData& data) {
 }
 
 void compute_variables(CaseData& data) {
-  const int N = data.N;
-  const double h = data.h;
-  const double* const u = data.u.data();
-  // The slope needs nodes N - 2 to N; a mesh of one element has none to give.
-  if (N >= 2) data.inclinacao_n = (((u[N - 1] * -4.0) + u[N - 2]) + u[N] * 3.0) / (h * 2.0);
-  double sum = 0.0;
-  for (int i = 1; i <= N; ++i) sum += u[i] + u[i - 1];
-  data.u_media_n = (sum * h) * 0.5;
+  const InterestValues values = field_variables(data.u, data.h);
+  data.u_media_n = values[1];
+  data.inclinacao_n = values[2];
 }
 
 void run_iterations(CaseData& data, const IterationObserver& observe) {
@@ -139,14 +136,15 @@ void run_iterations(CaseData& data, const IterationObserver& observe) {
 }
 
 void iterate(CaseData& data, const IterationObserver& progress) {
-  static const Layout kHeader(u8"(T2,'iteração',T12,'u(1/2)',T35,'u_média',T58,'Inclinação')");
+  static const Layout kHeader(u8"(T2,'iteração',T12,'" + std::u8string(kVariableNames[0].log_heading) +
+                              u8"',T35,'" + std::u8string(kVariableNames[1].log_heading) +
+                              u8"',T58,'" + std::u8string(kVariableNames[2].log_heading) + u8"')");
   static const Layout kRecord(u8"(I8,3(1P,E23.14))");
-  TextFile log(std::string(data.caso.trimmed()) + ".itn", kLogUnit, "iteration log");
+  TextFile log(log_name(data), kLogUnit, "iteration log");
   write_formatted(log, kHeader, {});
   run_iterations(data, [&](const CaseData& now) {
-    write_formatted(log, kRecord,
-                    {now.it, now.u[static_cast<std::size_t>(now.N / 2)], now.u_media_n,
-                     now.inclinacao_n});
+    const InterestValues values = numerical_variables(now);
+    write_formatted(log, kRecord, {now.it, values[0], values[1], values[2]});
     if (progress) progress(now);
   });
   log.close();

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 
 namespace talvenor {
 

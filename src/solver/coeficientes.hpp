@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 
 namespace talvenor {
 

@@ -9,41 +9,26 @@
 
 namespace talvenor {
 
-InterestValues interest_values(const CaseData& data) {
-  return {data.u[static_cast<std::size_t>(data.N / 2)], data.u_media_n, data.inclinacao_n};
-}
-
 std::optional<std::string> convergence_warning(const InterestValues& previous,
                                                const InterestValues& last, int iterations) {
   constexpr double kTolerance = 1e-8;
   if (iterations < 2) return std::nullopt;
-  struct Variable {
-    const char* name;  // ASCII: the console need not speak Windows-1252
-    double before;
-    double after;
-  };
-  const std::array<Variable, 3> variables{{
-      {"u(1/2)", previous.u_half, last.u_half},
-      {"u_media", previous.u_media, last.u_media},
-      {"inclinacao(1)", previous.inclinacao, last.inclinacao},
-  }};
-  const Variable* worst = nullptr;
+  std::optional<std::size_t> worst;
   double worst_share = kTolerance;  // only a change above the tolerance qualifies
-  for (const Variable& variable : variables) {
-    const double share =
-        std::abs(variable.after - variable.before) / std::max(std::abs(variable.after), 1.0);
+  for (std::size_t v = 0; v < kVariableCount; ++v) {
+    const double share = std::abs(last[v] - previous[v]) / std::max(std::abs(last[v]), 1.0);
     if (share > worst_share) {
-      worst = &variable;
+      worst = v;
       worst_share = share;
     }
   }
-  if (worst == nullptr) return std::nullopt;
+  if (!worst) return std::nullopt;
   // The files' scientific form, the same on every system (printf's %e is not).
   char change[10];
-  format_scientific(change, worst->after - worst->before, sizeof change, 3);
+  format_scientific(change, last[*worst] - previous[*worst], sizeof change, 3);
   const std::string_view field(change, sizeof change);
   return "the iteration has not converged in " + std::to_string(iterations) +
-         " iterations: " + worst->name + " changed by " +
+         " iterations: " + std::string(kVariableNames[*worst].console) + " changed by " +
          std::string(field.substr(field.find_first_not_of(' '))) +
          " in the last one; the listing shows its last iterate";
 }

@@ -3,19 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "app/variaveis.hpp"
+#include "record/interest.hpp"
 
 namespace talvenor {
-
-/// The three variables of interest of one iterate, as the iteration log shows them.
-struct InterestValues {
-  double u_half;      ///< u at node N/2
-  double u_media;     ///< u_media_n
-  double inclinacao;  ///< inclinacao_n
-};
-
-/// The variables of interest that `data` holds now.
-InterestValues interest_values(const CaseData& data);
 
 /// The console warning for an iteration that still moves, or nothing. A variable
 /// has settled when its change from `previous` to `last` is at most 1e-8 of its

@@ -3,7 +3,7 @@
 // A run record with its mesh, built as the case reader builds it, for tests of the
 // solver's stages.
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 #include "input/dados.hpp"
 
 namespace talvenor {

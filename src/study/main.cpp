@@ -15,38 +15,12 @@
 #include "study/options.hpp"
 #include "study/report.hpp"
 #include "study/study.hpp"
-#include "system/error.hpp"
+#include "system/console.hpp"
 #include "system/platform.hpp"
+#include "system/program.hpp"
 
 namespace talvenor {
 namespace {
-
-/// Draws "meshes 2 of 5 done, 3.4 s" over itself on the standard error stream
-/// while the meshes run, when that stream is a terminal; erased at the end.
-class ProgressLine {
- public:
-  explicit ProgressLine(std::size_t total) : total_(total), shown_(stderr_is_terminal()) {}
-  ~ProgressLine() {
-    if (shown_) std::fprintf(stderr, "\r%*s\r", static_cast<int>(width_), "");
-  }
-  ProgressLine(const ProgressLine&) = delete;
-  ProgressLine& operator=(const ProgressLine&) = delete;
-
-  void draw(std::size_t done) {
-    if (!shown_) return;
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-    const int written =
-        std::fprintf(stderr, "\rmeshes %zu of %zu done, %.1f s", done, total_, elapsed.count());
-    if (written > 0) width_ = std::max(width_, static_cast<std::size_t>(written));
-    std::fflush(stderr);
-  }
-
- private:
-  std::size_t total_;
-  bool shown_;
-  std::size_t width_ = 0;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
 
 int default_jobs() {
   const unsigned cores = std::thread::hardware_concurrency();
@@ -60,9 +34,7 @@ bool draw_plot(const std::string& script, const std::string& png) {
   const int status = run_command("wgnuplot " + quote_argument(script));
   const bool drawn = std::filesystem::exists(png, ignored);
   if (status != 0 && !drawn) {
-    std::fprintf(stderr,
-                 "talvenor-study: warning: %s was not drawn: the plotter ended with status %d\n",
-                 png.c_str(), status);
+    warn(png + " was not drawn: the plotter ended with status " + std::to_string(status));
   }
   return drawn;
 }
@@ -77,18 +49,17 @@ void run_study(const StudyOptions& options) {
 
   std::vector<MeshRun> runs;
   {
-    ProgressLine progress(meshes.size());
+    ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
+    const auto total = static_cast<long>(meshes.size());
     runs = run_meshes(base, meshes, options.jobs.value_or(default_jobs()),
-                      [&progress](std::size_t done) { progress.draw(done); });
+                      [&](std::size_t done) { progress.update(static_cast<long>(done), total); });
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
   std::fputs(study_table(base, studies).c_str(), stdout);
   const std::size_t troubled = study_warnings(base, studies).size();
   if (troubled > 0) {
-    std::fprintf(stderr,
-                 "talvenor-study: warning: %zu of the %zu meshes diverged or are not iteratively"
-                 " converged; the table ends with the details\n",
-                 troubled, meshes.size());
+    warn(std::to_string(troubled) + " of the " + std::to_string(meshes.size()) +
+         " meshes diverged or are not iteratively converged; the table ends with the details");
   }
 
   const std::string csv = prefix + ".csv";
@@ -106,20 +77,13 @@ void run_study(const StudyOptions& options) {
 }  // namespace talvenor
 
 int main(int argc, char** argv) {
-  try {
+  return talvenor::run_program("talvenor-study", [&] {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const talvenor::StudyOptions options = talvenor::parse_options(arguments);
     if (options.help) {
       std::fputs(talvenor::help_text().data(), stdout);
-      return 0;
+      return;
     }
     talvenor::run_study(options);
-    return 0;
-  } catch (const talvenor::Error& error) {
-    std::fprintf(stderr, "talvenor-study: %s\n", error.what());
-    return error.status();
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "talvenor-study: out of memory\n");
-    return static_cast<int>(talvenor::Error::Kind::memory);
-  }
+  });
 }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/variaveis.hpp"
+#include "record/variaveis.hpp"
 #include "study/study.hpp"
 
 namespace talvenor {

@@ -20,25 +20,13 @@
 
 namespace talvenor {
 
-std::array<double, kVariableCount> numerical_variables(const CaseData& data) {
-  return {data.u[static_cast<std::size_t>(data.N / 2)], data.u_media_n, data.inclinacao_n};
-}
-
 void check_study_case(const CaseData& base) {
-  std::string problem;
-  if (base.esquema < 0 || base.esquema > 2) {
-    problem =
-        "esquema = " + std::to_string(base.esquema) + " is not 0, 1 or 2, so nothing iterates";
-  } else if (base.fonte < 0 || base.fonte > 4) {
-    problem =
-        "fonte = " + std::to_string(base.fonte) + " is not 0 to 4, so there is no exact solution";
-  } else if (base.itmax < 1) {
-    problem = "itmax = " + std::to_string(base.itmax) + " is below 1, so nothing iterates";
-  } else {
-    return;
-  }
+  const std::vector<IncompleteRun> parts = incomplete_run(base);
+  if (parts.empty()) return;
+  const IncompleteRun& first = parts.front();
   throw Error(Error::Kind::case_file,
-              std::string(kCaseFile) + ": " + problem +
+              std::string(kCaseFile) + ": " + first.value +
+                  (first.no_iteration ? ", so nothing iterates" : ", so there is no exact solution") +
                   "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
 }
 
@@ -53,7 +41,7 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N) {
   clear_fp_faults();
   try {
     compute_exact(data);
-    run.exact = {data.ua[static_cast<std::size_t>(N / 2)], data.u_media_a, data.inclinacao_a};
+    run.exact = exact_variables(data);
     // Iteration 0 is the starting field, the exact solution, as the iterations see it.
     data.u = data.ua;
     compute_variables(data);
@@ -223,7 +211,7 @@ std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mes
       }
       rows.push_back(std::move(row));
     }
-    studies.push_back(analyse_variable(kVariableNames[v], std::move(rows), two_mesh_order));
+    studies.push_back(analyse_variable(kVariableNames[v].console, std::move(rows), two_mesh_order));
   }
   return studies;
 }

@@ -13,26 +13,18 @@
 #include <string_view>
 #include <vector>
 
-#include "app/variaveis.hpp"
+#include "record/interest.hpp"
 
 namespace talvenor {
-
-/// The variables of interest, in the order of the report.
-inline constexpr std::size_t kVariableCount = 3;
-inline constexpr std::array<std::string_view, kVariableCount> kVariableNames = {"u(1/2)", "u_media",
-                                                                                "inclinacao(1)"};
-
-/// The three variables of `data` as they stand: u at node N/2, the mean, the slope.
-std::array<double, kVariableCount> numerical_variables(const CaseData& data);
 
 /// What one mesh gave.
 struct MeshRun {
   std::int32_t N = 0;
   double h = 0.0;
-  std::array<double, kVariableCount> exact{};      ///< ua at node N/2, exact mean and slope
-  std::array<double, kVariableCount> numerical{};  ///< after iteration itmax
+  InterestValues exact{};      ///< ua at node N/2, exact mean and slope
+  InterestValues numerical{};  ///< after iteration itmax
   /// After iteration itmax - 1; for itmax = 1 those of the starting field (the exact solution).
-  std::array<double, kVariableCount> previous{};
+  InterestValues previous{};
   std::optional<std::string> fault;  ///< set when a floating-point fault stopped the mesh
 };
 

@@ -130,7 +130,7 @@ TEST(Analyse, TakesTheThreeVariablesOfEachRun) {
   const auto studies = analyse(runs, 1.0);
   ASSERT_EQ(studies.size(), 3u);
   for (std::size_t v = 0; v < 3; ++v) {
-    EXPECT_EQ(studies[v].name, kVariableNames[v]);
+    EXPECT_EQ(studies[v].name, kVariableNames[v].console);
     EXPECT_EQ(studies[v].rows[0].numerical, coarse.numerical[v]);
     EXPECT_FALSE(studies[v].rows[1].numerical);
     EXPECT_EQ(studies[v].rows[1].fault, "floating-point overflow in iteration 2");

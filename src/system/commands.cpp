@@ -11,4 +11,10 @@ std::string editor_command(std::string_view file) {
   return command;
 }
 
+std::string show_in_editor(std::string_view file) {
+  std::string command = editor_command(file);
+  run_command(command);
+  return command;
+}
+
 }  // namespace talvenor

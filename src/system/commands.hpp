@@ -10,4 +10,8 @@ namespace talvenor {
 ///   editor_command("teste1.txt.itn") -> "notepad teste1.txt.itn" + 68 blanks
 std::string editor_command(std::string_view file);
 
+/// Shows `file` in the editor and waits until it is closed, whatever the editor did:
+/// runs editor_command(file) and returns that command line.
+std::string show_in_editor(std::string_view file);
+
 }  // namespace talvenor

@@ -11,19 +11,21 @@ constexpr double kReadingInterval = 0.001;  // seconds between clock readings, a
 
 }  // namespace
 
-void warn(std::string_view text) {
-  std::fprintf(stderr, "talvenor: warning: %.*s\n", static_cast<int>(text.size()), text.data());
-}
-
-ProgressLine::ProgressLine(std::FILE* stream, bool enabled, Clock clock)
-    : stream_(stream), enabled_(enabled), clock_(clock), next_draw_(kRedrawInterval) {}
+ProgressLine::ProgressLine(std::FILE* stream, bool enabled, Clock clock, std::string_view what,
+                           std::string_view after)
+    : stream_(stream),
+      enabled_(enabled),
+      clock_(clock),
+      what_(what),
+      after_(after),
+      next_draw_(kRedrawInterval) {}
 
 ProgressLine::~ProgressLine() {
   erase();
 }
 
 void ProgressLine::update(long done, long total) {
-  if (!enabled_ || --countdown_ > 0) return;
+  if (!enabled_ || done <= 0 || --countdown_ > 0) return;
   const double seconds = clock_();
   // Steps of even cost (the iterations of one run) settle the stride at about a
   // millisecond's worth of them.
@@ -42,7 +44,9 @@ void ProgressLine::update(long done, long total) {
   if (drawn_width_ == 0 && expected <= kLongWork) return;
   // Steps and seconds only grow from one drawing to the next, so each text covers
   // the one before it.
-  const int written = std::fprintf(stream_, "\riteration %ld of %ld, %.1f s", done, total, seconds);
+  const int written =
+      std::fprintf(stream_, "\r%.*s %ld of %ld%.*s, %.1f s", static_cast<int>(what_.size()),
+                   what_.data(), done, total, static_cast<int>(after_.size()), after_.data(), seconds);
   drawn_width_ = std::max(written - 1, 0);
   std::fflush(stream_);
 }

@@ -5,9 +5,6 @@
 
 namespace talvenor {
 
-/// Writes "talvenor: warning: " + text as one line on the standard error stream.
-void warn(std::string_view text);
-
 /// A one-line progress indicator for a terminal: "iteration 120 of 5000, 2.3 s".
 /// It appears only for work expected to take more than a second, is redrawn at
 /// most ten times a second, and is wiped out with blanks by erase() and at
@@ -18,8 +15,10 @@ class ProgressLine {
   using Clock = double (*)();
 
   /// Draws on `stream` the time that `clock` tells; draws nothing ever when
-  /// `enabled` is false.
-  ProgressLine(std::FILE* stream, bool enabled, Clock clock);
+  /// `enabled` is false. The line names the steps `what` and ends the count with
+  /// `after`: ("meshes", " done") draws "meshes 2 of 5 done, 3.4 s".
+  ProgressLine(std::FILE* stream, bool enabled, Clock clock, std::string_view what = "iteration",
+               std::string_view after = "");
   ~ProgressLine();
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
@@ -29,6 +28,7 @@ class ProgressLine {
   /// nothing that shows.
   ///   ten steps of a hundred in 0.2 s -> draws "iteration 10 of 100, 0.2 s"
   ///   (the hundred are expected to take 2 s)
+  /// With no step done yet there is nothing to tell.
   void update(long done, long total);
 
   void erase();
@@ -37,6 +37,8 @@ class ProgressLine {
   std::FILE* stream_;
   bool enabled_;
   Clock clock_;
+  std::string_view what_;
+  std::string_view after_;
   long stride_ = 1;     // steps from one clock reading to the next
   long countdown_ = 1;  // steps left to the next reading
   double last_reading_ = 0.0;

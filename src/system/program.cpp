@@ -1,0 +1,39 @@
+#include "system/program.hpp"
+
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "system/error.hpp"
+
+namespace talvenor {
+namespace {
+
+std::string_view program_name = "talvenor";
+
+void report(std::string_view message) {
+  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(program_name.size()),
+               program_name.data(), static_cast<int>(message.size()), message.data());
+}
+
+}  // namespace
+
+int run_program(std::string_view name, const std::function<void()>& body) {
+  program_name = name;
+  try {
+    body();
+    return 0;
+  } catch (const Error& error) {
+    report(error.what());
+    return error.status();
+  } catch (const std::bad_alloc&) {
+    report("out of memory");
+    return static_cast<int>(Error::Kind::memory);
+  }
+}
+
+void warn(std::string_view text) {
+  report("warning: " + std::string(text));
+}
+
+}  // namespace talvenor

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace talvenor {
+
+/// The shell of each of the project's programs: runs `body`, the whole program,
+/// and returns the process's exit status. Every failure that reaches it ends as one
+/// line on the standard error stream, "name: " and what failed, and a status:
+///   Error (see error.hpp) -> its message and its kind's status, e.g.
+///     "talvenor: Talvenor.in (unit 7) line 4 (N): expected an integer, found 'abc'", 1
+///   an allocation that fails -> "talvenor: out of memory", 4
+/// `body` returning is status 0. Warnings (warn) carry the same name.
+int run_program(std::string_view name, const std::function<void()>& body);
+
+/// Writes name + ": warning: " + text as one line on the standard error stream,
+/// with the name of the program that run_program runs ("talvenor" before it runs).
+///   warn("itmax = 0 is below 1") -> "talvenor: warning: itmax = 0 is below 1"
+void warn(std::string_view text);
+
+}  // namespace talvenor
