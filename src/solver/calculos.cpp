@@ -35,20 +35,16 @@ void check_iteration(const CaseData& data, const char* operation) {
 void run_calculation(CaseData& data) {
   data.tempo = wall_seconds();
   compute_exact(data);
-  // The last two iterates decide the convergence warning.
-  InterestValues previous{};
-  InterestValues last{};
-  int iterations = 0;
+  // The last iterates decide the convergence warning.
+  LastIterates iterates;
   ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds);
   iterate(data, [&](const CaseData& now) {
-    previous = last;
-    last = numerical_variables(now);
-    ++iterations;
+    iterates.push(numerical_variables(now));
     progress.update(now.it, now.itmax);
   });
   data.tempo = wall_seconds();
   progress.erase();
-  if (const auto warning = convergence_warning(previous, last, iterations)) warn(*warning);
+  if (const auto warning = convergence_warning(iterates, data.N)) warn(*warning);
   data.command_line = show_in_editor(log_name(data));
 }
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <limits>
 
 namespace talvenor {
 namespace {
@@ -20,11 +19,6 @@ double log_difference_ratio(double p, double log_r21, double log_r32) {
 constexpr double kLargestOrder = 64.0;
 
 }  // namespace
-
-bool at_round_off(double error, double exact, std::int32_t N) {
-  return std::fabs(error) <
-         100.0 * static_cast<double>(N) * std::numeric_limits<double>::epsilon() * std::fabs(exact);
-}
 
 double effective_order(double error_coarse, double error_fine, double h_coarse, double h_fine) {
   return std::log(std::fabs(error_coarse) / std::fabs(error_fine)) / std::log(h_coarse / h_fine);

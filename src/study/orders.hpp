@@ -10,14 +10,6 @@
 
 namespace talvenor {
 
-/// The round-off floor of a variable on a mesh of N elements: an error below
-/// 100 N machine epsilons of the exact value says nothing about the mesh. The
-/// factor N is the growth of rounding errors through the N rows of the tridiagonal
-/// solve, and through the division by h of the slope: a linear exact solution,
-/// which every scheme reproduces, comes back with errors of some N epsilons.
-///   at_round_off(1e-13, 0.5, 20) -> true;  at_round_off(1e-11, 0.5, 20) -> false
-bool at_round_off(double error, double exact, std::int32_t N);
-
 /// The effective order between two meshes from their errors (exact - numerical):
 /// log(|E_coarse| / |E_fine|) / log(h_coarse / h_fine). Neither error may be zero.
 ///   effective_order(0.01, 0.0025, 0.1, 0.05) -> 2

@@ -10,18 +10,6 @@ namespace {
 
 constexpr double kClose = 1e-12;
 
-TEST(RoundOff, IsBelowAHundredNEpsilonsOfTheExactValue) {
-  // 100 eps = 2.22e-14 for N = 1.
-  EXPECT_TRUE(at_round_off(2e-14, 1.0, 1));
-  EXPECT_TRUE(at_round_off(-2e-14, -1.0, 1));
-  EXPECT_FALSE(at_round_off(3e-14, 1.0, 1));
-  EXPECT_TRUE(at_round_off(0.0, 0.5, 2));
-  // N = 320 raises the floor to 7.1e-12.
-  EXPECT_TRUE(at_round_off(7e-12, 1.0, 320));
-  EXPECT_FALSE(at_round_off(7.2e-12, 1.0, 320));
-  EXPECT_FALSE(at_round_off(1e-12, 0.5, 20));
-}
-
 TEST(EffectiveOrder, ComparesTheErrorsOfTwoMeshes) {
   // h = 1/20, 1/40, 1/80 with made-up errors 3.2e-3, -1.7e-3, 0.8e-3: the sign plays no part.
   EXPECT_NEAR(effective_order(3.2e-3, -1.7e-3, 1.0 / 20, 1.0 / 40), 0.9125371587496608, kClose);

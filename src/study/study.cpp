@@ -14,6 +14,7 @@
 
 #include "input/dados.hpp"
 #include "solver/calculos.hpp"
+#include "solver/convergence.hpp"
 #include "study/orders.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
