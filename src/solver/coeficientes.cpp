@@ -65,17 +65,10 @@ void set_boundary_rows(CaseData& data) {
 
 namespace {
 
-/// The upwind row: the backward convection difference adds 2r to aw and to ap.
-inline void upwind_row(double r, double& aw, double& ap) {
-  aw = (r + 1.0) * 2.0;
-  ap = (r + 2.0) * 2.0;
-}
-
 /// Fills the interior rows 1 to N - 1: first `constant(i)` at every node (the
 /// coefficient that u does not change), then `row(i, r)` in increasing i, where
-/// r = Re h u(i) is the cell Reynolds number of the previous iterate, formed as
-/// (u(i) h) Re. Every row is the equation multiplied by 2 h^2, so nothing divides.
-/// A mesh of one element has no interior row.
+/// r is the cell Reynolds number of the previous iterate. Every row is the
+/// equation multiplied by 2 h^2, so nothing divides. A mesh of one element has no interior row.
 template <typename Constant, typename Row>
 inline void fill_interior(const CaseData& data, Constant constant, Row row) {
   const int N = data.N;
@@ -84,7 +77,7 @@ inline void fill_interior(const CaseData& data, Constant constant, Row row) {
   const double h = data.h;
   const double* const u = data.u.data();
   for (int i = 1; i <= N - 1; ++i) constant(i);
-  for (int i = 1; i <= N - 1; ++i) row(i, (u[i] * h) * Re);
+  for (int i = 1; i <= N - 1; ++i) row(i, cell_reynolds(u[i], h, Re));
 }
 
 }  // namespace
@@ -105,9 +98,8 @@ void coefficients_upwind_deferred(CaseData& data) {
       [=](int i, double r) {
         upwind_row(r, aw[i], ap[i]);
         // The correction moves the backward convection difference toward the central
-        // one, with the previous iterate: multiplied left to right as written.
-        const double t = ((((2.0 * u[i]) - u[i + 1]) - u[i - 1]) * u[i]) * beta * h * Re;
-        bp[i] = t + (S[i] * hh) * 2.0;
+        // one, with the previous iterate.
+        bp[i] = deferred_correction(u, i, beta, h, Re) + (S[i] * hh) * 2.0;
       });
 }
 
