@@ -22,15 +22,13 @@ namespace {
 
 constexpr int kLogUnit = 11;
 
-/// Stops the iteration at a fault, naming the iteration and the operation:
-///   "floating-point overflow in iteration 7 (coefficients)".
+}  // namespace
+
 void check_iteration(const CaseData& data, const char* operation) {
   if (fp_faults_raised()) {
     check_fp_faults("iteration " + std::to_string(data.it) + " (" + operation + ")");
   }
 }
-
-}  // namespace
 
 void run_calculation(CaseData& data) {
   data.tempo = wall_seconds();

@@ -24,6 +24,11 @@ using IterationObserver = std::function<void(const CaseData& data)>;
 /// iteration is observed. An esquema outside 0 to 2 does nothing after u = ua.
 void run_iterations(CaseData& data, const IterationObserver& observe);
 
+/// Stops an iteration loop at a floating-point fault (Error arithmetic), naming the
+/// iteration (data.it) and the operation:
+///   "floating-point overflow in iteration 7 (coefficients)".
+void check_iteration(const CaseData& data, const char* operation);
+
 /// run_iterations with the iteration log (caso + ".itn"): the header, then one
 /// record per iteration; `progress` (if set) also sees every iteration.
 void iterate(CaseData& data, const IterationObserver& progress = {});

@@ -63,19 +63,8 @@ void set_boundary_rows(CaseData& data) {
   data.bp[N] = 1.0;
 }
 
-namespace {
-
-// r = Re h u(i) is the cell Reynolds number of the previous iterate, formed as
-// (u(i) h) Re. Every row is the equation multiplied by 2 h^2, so nothing divides.
-inline double cell_reynolds(double u, double h, double Re) { return (u * h) * Re; }
-
-/// The upwind row: the backward convection difference adds 2r to aw and to ap.
-inline void upwind_row(double r, double& aw, double& ap) {
-  aw = (r + 1.0) * 2.0;
-  ap = (r + 2.0) * 2.0;
-}
-
-}  // namespace
+// In each scheme r = Re h u(i) is the cell Reynolds number of the previous iterate,
+// and every row is the equation multiplied by 2 h^2, so nothing divides.
 
 void coefficients_upwind_deferred(CaseData& data) {
   const int N = data.N;
@@ -94,9 +83,8 @@ void coefficients_upwind_deferred(CaseData& data) {
   for (int i = 1; i <= N - 1; ++i) {
     upwind_row(cell_reynolds(u[i], h, Re), aw[i], ap[i]);
     // The correction moves the backward convection difference toward the central
-    // one, with the previous iterate: multiplied left to right as written.
-    const double t = ((((2.0 * u[i]) - u[i + 1]) - u[i - 1]) * u[i]) * beta * h * Re;
-    bp[i] = t + (S[i] * hh) * 2.0;
+    // one, with the previous iterate.
+    bp[i] = deferred_correction(u, i, beta, h, Re) + (S[i] * hh) * 2.0;
   }
 }
 

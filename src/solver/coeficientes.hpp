@@ -16,6 +16,24 @@ void compute_source_bp(CaseData& data);
 /// The Dirichlet rows: node 0 gives u = 0, node N gives u = 1.
 void set_boundary_rows(CaseData& data);
 
+/// The cell Reynolds number of node i, r = Re h u(i), formed as (u(i) h) Re.
+inline double cell_reynolds(double u, double h, double Re) { return (u * h) * Re; }
+
+/// The upwind row: the backward convection difference adds 2r to aw and to ap.
+///   r = 1 -> aw = 4, ap = 6 (ae is 2 whatever r is)
+inline void upwind_row(double r, double& aw, double& ap) {
+  aw = (r + 1.0) * 2.0;
+  ap = (r + 2.0) * 2.0;
+}
+
+/// The deferred correction at interior node i, beta times the central convection
+/// difference less the backward one, multiplied left to right as written:
+///   t(i) = ((((2 u(i)) - u(i+1)) - u(i-1)) u(i)) beta h Re;
+/// zero up to rounding where u is locally linear.
+inline double deferred_correction(const double* u, int i, double beta, double h, double Re) {
+  return ((((2.0 * u[i]) - u[i + 1]) - u[i - 1]) * u[i]) * beta * h * Re;
+}
+
 /// Interior rows of esquema 0: upwind with the deferred correction weighted by beta.
 void coefficients_upwind_deferred(CaseData& data);
 /// Interior rows of esquema 1: upwind.

@@ -17,7 +17,8 @@ class TdmaWorkspace {
 
 /// Solves ap(i) u(i) = aw(i) u(i-1) + ae(i) u(i+1) + bp(i) for i = 0 to N by the
 /// tridiagonal matrix algorithm, without pivoting. Reads only its arguments;
-/// u's previous contents are not read. A zero pivot is a floating-point division
+/// u's previous contents are not read. u may be bp itself: the forward sweep reads
+/// all of bp before the backward sweep writes u. A zero pivot is a floating-point division
 /// by zero, left in the status flags for the caller to check.
 void tdma(int N, std::span<const double> aw, std::span<const double> ap,
           std::span<const double> ae, std::span<const double> bp, std::span<double> u,

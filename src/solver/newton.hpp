@@ -1,0 +1,66 @@
+#pragma once
+
+#include "record/variaveis.hpp"
+#include "solver/calculos.hpp"
+
+namespace talvenor {
+
+// Newton's method for the discrete equations that successive substitution
+// (run_iterations) iterates toward. At an interior node i, with r = Re h u(i) and
+// every row multiplied by 2 h^2 as the coefficients are, the residual is the
+// successive-substitution row evaluated at its own u:
+//   upwind (esquema 1):  F(i) = 2(r+1) u(i-1) + 2 u(i+1) + 2h^2 S(i) - 2(r+2) u(i)
+//   central (esquema 2): F(i) = (2+r) u(i-1) + (2-r) u(i+1) + 2h^2 S(i) - 4 u(i)
+//   deferred correction (esquema 0): the upwind F(i) + t(i), where
+//     t(i) = beta Re h u(i) (2u(i) - u(i+1) - u(i-1)) is the correction itself,
+// with u(0) = 0 and u(N) = 1. F is a quadratic in u and its Jacobian is tridiagonal,
+// so an iteration of Newton's method is one tdma solve, like one of successive
+// substitution; unlike successive substitution it converges at any Re where the
+// discrete solution exists and the start (the exact solution) lies near it.
+
+/// How solve_newton stopped.
+enum class NewtonStop {
+  /// The last update was at most kNewtonRoundOffUlps ulps of max|u|: nothing is
+  /// left to correct.
+  round_off,
+  /// The last update was no smaller than the one before. Newton's method shrinks the
+  /// update quadratically until the residual is computed to round-off; from then on
+  /// each update is the round-off of F carried through the solve, which does not
+  /// shrink, and further iterations only move u within it. That floor grows with the
+  /// mesh (the condition of the rows grows like N^2: about 1e-14 of u at N = 320,
+  /// 1e-8 at N = 10^6), so no fixed tolerance could tell it. A last update far above
+  /// round-off stopped here means Newton's method is not converging from this start.
+  stopped_shrinking,
+  /// itmax iterations ran without either; also when none could run (itmax below 1,
+  /// or an esquema outside 0 to 2).
+  iteration_cap,
+};
+
+/// The round-off floor of the update, in units of DBL_EPSILON times max|u|.
+inline constexpr double kNewtonRoundOffUlps = 4.0;
+
+/// What solve_newton did.
+struct NewtonResult {
+  NewtonStop stop = NewtonStop::iteration_cap;
+  int iterations = 0;        ///< iterations run; the final iterate is the last one's
+  double last_update = 0.0;  ///< max-norm of the last iteration's update of u; 0 when none ran
+};
+
+/// Solves the discrete equations of data.esquema by Newton's method, without files:
+/// u = ua, the source S, then up to itmax iterations, each the Jacobian rows and the
+/// residual F at the current u into aw, ap, ae, bp, tdma for the update (into bp),
+/// u += update, and the variables of interest (compute_variables), observed after
+/// each with data.it the iteration's number. It stops at the first iteration whose
+/// update is at round-off (NewtonStop), so that iteration's u is the final iterate;
+/// the difference of the last two observed iterates is the last update's effect on
+/// the variables, an estimate of their iteration error.
+///   N = 320, Re = 20, fonte 0, esquema 2: updates of 8e-3, 6e-5, 4e-9, 2e-17 ...
+///   then one no smaller than the last: stop = stopped_shrinking after 5 or 6
+///   iterations, last_update of a few 1e-16.
+/// Needs the mesh and ua (compute_exact). A floating-point fault stops it (Error
+/// arithmetic) before the faulty iteration is observed. Allocates the tdma work
+/// arrays once, before the first iteration; the iterations allocate nothing. After
+/// it returns, aw, ap, ae hold the last Jacobian and bp the last update.
+NewtonResult solve_newton(CaseData& data, const IterationObserver& observe = {});
+
+}  // namespace talvenor
