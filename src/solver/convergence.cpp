@@ -35,8 +35,10 @@ IterationError iteration_error(Method method, const LastIterates& iterates, std:
   const double change = std::fabs(iterates.last()[v] - iterates.previous()[v]);
   if (change_at_round_off(change, iterates.last()[v], N)) return {};
   if (iterates.count < 3) return {IterationTrend::contracting, change};
+  // Changes that shrink by less than 1 % an iteration do not shrink: a cycle of two
+  // iterates has changes of one size, up to rounding.
   const double change_before = std::fabs(iterates.previous()[v] - iterates.older()[v]);
-  if (change >= change_before) return {IterationTrend::not_contracting, change};
+  if (change >= 0.99 * change_before) return {IterationTrend::not_contracting, change};
   if (method == Method::newton) return {IterationTrend::contracting, change};
   const double ratio = change / change_before;
   return {IterationTrend::contracting, change * ratio / (1.0 - ratio)};

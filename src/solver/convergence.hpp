@@ -67,8 +67,8 @@ struct IterationError {
 /// fed), from the last change d = last - previous and the one before it, d0 = previous
 /// - older (when there were three iterates):
 ///   - d at round-off (change_at_round_off against the last value): settled;
-///   - |d| >= |d0| (the iteration moves at least as much as before): not_contracting,
-///     estimate |d|;
+///   - |d| >= 0.99 |d0| (the iteration moves about as much as before, as in a cycle of
+///     two iterates, or more): not_contracting, estimate |d|;
 ///   - Newton's method converges quadratically: the last update bounds the error,
 ///     estimate |d|;
 ///   - successive substitution contracts linearly with the ratio q = |d| / |d0|, so the

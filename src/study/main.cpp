@@ -51,12 +51,12 @@ void run_study(const StudyOptions& options) {
   {
     ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
     const auto total = static_cast<long>(meshes.size());
-    runs = run_meshes(base, meshes, options.jobs.value_or(default_jobs()),
+    runs = run_meshes(base, meshes, options.solver, options.jobs.value_or(default_jobs()),
                       [&](std::size_t done) { progress.update(static_cast<long>(done), total); });
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
-  std::fputs(study_table(base, studies).c_str(), stdout);
-  const std::size_t troubled = study_warnings(base, studies).size();
+  std::fputs(study_table(base, options.solver, studies).c_str(), stdout);
+  const std::size_t troubled = study_warnings(base, options.solver, studies).size();
   if (troubled > 0) {
     warn(std::to_string(troubled) + " of the " + std::to_string(meshes.size()) +
          " meshes diverged or are not iteratively converged; the table ends with the details");
@@ -66,7 +66,7 @@ void run_study(const StudyOptions& options) {
   const std::string script = prefix + ".gnu";
   const std::string png = prefix + ".png";
   write_records(csv, "study table", csv_records(studies));
-  write_records(script, "study plot script", plot_script_records(base, studies, png));
+  write_records(script, "study plot script", plot_script_records(base, options.solver, studies, png));
   std::fflush(stdout);
   const bool drawn = draw_plot(script, png);
   std::printf("\nwritten: %s, %s%s%s\n", csv.c_str(), script.c_str(), drawn ? ", " : "",

@@ -10,7 +10,8 @@ namespace talvenor {
 namespace {
 
 constexpr std::string_view kHelp =
-    R"(Usage: talvenor-study [--meshes N1,N2,...] [--jobs J] [--output PREFIX]
+    R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
+                      [--output PREFIX]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
 itmax as the file gives them; the editor is not started) on a sequence of meshes,
@@ -20,6 +21,11 @@ N/2, the mean u_media and the slope inclinacao(1) at x = 1.
 Options:
   --meshes N1,N2,...  the meshes, coarse to fine, each N even and at least 2
                       (default: the case's N and three successive doublings)
+  --solver S          how each mesh's discrete equations are solved, starting
+                      from the exact solution: newton (default), Newton's method
+                      until its update is at round-off, itmax iterations at
+                      most; picard, successive substitution for exactly itmax
+                      iterations, as talvenor runs it (the same numbers)
   --jobs J            meshes run at once on J threads (default: one per core);
                       the numbers do not depend on J
   --output PREFIX     names the files PREFIX.csv, PREFIX.gnu and PREFIX.png
@@ -41,17 +47,21 @@ the error E = exact - numerical, and:
 and the least-squares order of |E| against h over all meshes and over the
 finest three.
 
-Notes flag what the numbers cannot say: "round-off" (|E| below 100 N machine
-epsilons of the exact value, the rounding noise of a mesh of N elements: no
-order), "oscillatory" (the successive differences
-change sign: no p_U, Richardson value or GCI), "not converging" (p_U <= 0: the
-differences grow under refinement, no Richardson value or GCI), "itmax short" (the last iteration
-still changed the value by 1 % of the error or more: raise itmax), "diverged"
-(a floating-point fault stopped that mesh; the others still run).
+Notes flag what the numbers cannot say, and a flagged value gives no order,
+Richardson value or GCI: "iteration not converging" (the iteration's last change
+is no smaller than the one before: the value solves no discrete equations; with
+picard, --solver newton solves the same equations), "iteration error N % of |E|"
+(the iteration error left, estimated from the last changes, is 1 % of the error
+or more: raise itmax), "round-off" (|E| below 100 N machine epsilons of the exact
+value, the rounding noise of a mesh of N elements), "oscillatory" (the successive
+differences change sign: no p_U, Richardson value or GCI), "not converging"
+(p_U <= 0: the differences grow under refinement, no Richardson value or GCI),
+"diverged" (a floating-point fault stopped that mesh; the others still run).
 
-Files: PREFIX.csv holds the table with full 17-digit numbers; PREFIX.gnu is a
-gnuplot script that draws |E| against h on log-log axes, with reference slopes of
-order 1 and 2, into PREFIX.png, which is drawn when gnuplot can be run.
+Files: PREFIX.csv holds the table with full 17-digit numbers and the notes;
+PREFIX.gnu is a gnuplot script that draws |E| against h on log-log axes, with
+reference slopes of order 1 and 2 and flagged points hollow, into PREFIX.png,
+which is drawn when gnuplot can be run.
 
 Exit status: 0 after a study (diverged meshes included), 1 for a case file that
 cannot be read or used, 2 for a bad option, 3 for a file that cannot be written,
@@ -120,7 +130,8 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     }
     const std::size_t equals = argument.find('=');
     const std::string_view option = argument.substr(0, equals);
-    if (option != "--meshes" && option != "--jobs" && option != "--output") {
+    if (option != "--meshes" && option != "--jobs" && option != "--output" &&
+        option != "--solver") {
       throw Error(Error::Kind::usage,
                   (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
                       std::string(argument) + "' (talvenor-study --help lists the options)");
@@ -137,6 +148,11 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
       options.meshes = parse_meshes(option, value);
     } else if (option == "--jobs") {
       options.jobs = parse_jobs(option, value);
+    } else if (option == "--solver") {
+      if (value != "newton" && value != "picard") {
+        bad(option, "expected newton or picard, found '" + std::string(value) + "'");
+      }
+      options.solver = value == "newton" ? Method::newton : Method::successive_substitution;
     } else {
       if (value.empty()) bad(option, "the prefix is empty");
       options.output = std::string(value);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "solver/convergence.hpp"
+
 namespace talvenor {
 
 /// The command line of talvenor-study.
@@ -15,6 +17,7 @@ struct StudyOptions {
   std::vector<std::int32_t> meshes;   ///< empty: the case's N and three doublings
   std::optional<int> jobs;            ///< threads; empty: one per core
   std::optional<std::string> output;  ///< file prefix; empty: caso + "-study"
+  Method solver = Method::newton;     ///< how each mesh's discrete equations are solved
 };
 
 /// Reads the arguments after the program name. Each option takes its value as the

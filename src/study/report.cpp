@@ -57,18 +57,27 @@ std::string column(const std::optional<double>& value, std::size_t width,
   return right(value ? form(*value, digits) : "", width);
 }
 
-std::string notes(const MeshRow& row) {
+/// The flags of a row, each a few words: what its numbers cannot say.
+std::vector<std::string> flags(const MeshRow& row) {
   std::vector<std::string> tags;
   if (!row.numerical) tags.emplace_back("diverged");
+  if (row.iteration_not_converging) tags.emplace_back("iteration not converging");
+  if (row.iterative_share) {
+    tags.push_back("iteration error " + fixed(*row.iterative_share * 100.0, 0) + " % of |E|");
+  }
   if (row.round_off) tags.emplace_back("round-off");
   if (row.oscillatory) tags.emplace_back("oscillatory");
   if (row.not_converging) tags.emplace_back("not converging");
-  if (row.iterative_share) {
-    tags.push_back("itmax short (last change " + fixed(*row.iterative_share * 100.0, 0) +
-                   " % of |E|)");
-  }
+  return tags;
+}
+
+/// The flags joined by `separator`: "iteration error 12 % of |E|, round-off".
+std::string notes(const MeshRow& row, std::string_view separator = ", ") {
   std::string text;
-  for (const std::string& tag : tags) add_to_list(text, tag);
+  for (const std::string& tag : flags(row)) {
+    if (!text.empty()) text += separator;
+    text += tag;
+  }
   return text;
 }
 
@@ -98,13 +107,13 @@ std::string least_squares_line(const VariableStudy& study) {
   const std::size_t meshes = study.rows.size();
   std::string line = "least-squares order: ";
   if (!study.order_all) {
-    line += "none over all meshes (fewer than two errors above round-off)";
+    line += "none over all meshes (fewer than two errors without a note)";
   } else if (study.order_all_meshes == meshes) {
     line += fixed(*study.order_all, 4) + " over all " + std::to_string(meshes) + " meshes";
   } else {
     line += fixed(*study.order_all, 4) + " over " + std::to_string(study.order_all_meshes) +
             " of the " + std::to_string(meshes) +
-            " meshes (the others diverged or are at round-off)";
+            " meshes (the others carry a note)";
   }
   if (meshes >= 3) {
     line += study.order_finest ? ", " + fixed(*study.order_finest, 4) + " over the finest three"
@@ -125,13 +134,20 @@ const std::vector<MeshRow>& mesh_rows(std::span<const VariableStudy> studies) {
   return studies.empty() ? none : studies.front().rows;
 }
 
-/// The variables of mesh `k` whose iterations had not settled, "u(1/2), u_media".
-std::string unsettled_variables(std::span<const VariableStudy> studies, std::size_t k) {
+/// The variables of mesh `k` that `flagged` picks, "u(1/2), u_media".
+std::string variables_where(std::span<const VariableStudy> studies, std::size_t k,
+                            bool (*flagged)(const MeshRow&)) {
   std::string names;
   for (const VariableStudy& study : studies) {
-    if (study.rows[k].iterative_share) add_to_list(names, study.name);
+    if (flagged(study.rows[k])) add_to_list(names, study.name);
   }
   return names;
+}
+
+/// "Newton's method (--solver newton)".
+std::string method_name(Method method) {
+  return method == Method::newton ? "Newton's method (--solver newton)"
+                                  : "successive substitution (--solver picard)";
 }
 
 /// gnuplot's single-quoted string: every character literal, ' doubled.
@@ -143,41 +159,59 @@ std::string gnuplot_quoted(std::string_view text) {
 
 }  // namespace
 
-std::string study_table(const CaseData& base, std::span<const VariableStudy> studies) {
+std::string study_table(const CaseData& base, Method method,
+                        std::span<const VariableStudy> studies) {
   std::string meshes;
+  std::string iterations;
   for (const MeshRow& row : mesh_rows(studies)) {
     add_to_list(meshes, std::to_string(row.N));
+    add_to_list(iterations, std::to_string(row.iterations));
   }
   std::string text = "Mesh-refinement study of " + std::string(base.caso.trimmed()) + ": " +
                      std::string(base.titulo.trimmed()) + "\n" + case_summary(base) + "; meshes " +
-                     meshes + "\n";
+                     meshes + "\nsolver: " + method_name(method) + "; iterations per mesh: " +
+                     iterations + "\n";
   for (const VariableStudy& study : studies) {
     text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
     for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
     text.append("  ").append(least_squares_line(study)).append("\n");
   }
-  const std::vector<std::string> warnings = study_warnings(base, studies);
+  const std::vector<std::string> warnings = study_warnings(base, method, studies);
   if (!warnings.empty()) text += "\n";
   for (const std::string& warning : warnings) text.append(warning).append("\n");
   return text;
 }
 
-std::vector<std::string> study_warnings(const CaseData& base,
+std::vector<std::string> study_warnings(const CaseData& base, Method method,
                                         std::span<const VariableStudy> studies) {
   std::vector<std::string> lines;
   const std::vector<MeshRow>& rows = mesh_rows(studies);
+  const std::string share = fixed(kIterativeShare * 100.0, 0) + " % of the error or more";
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const std::string mesh = "N = " + std::to_string(rows[k].N);
     if (!rows[k].numerical) {
       lines.push_back(mesh + " diverged: " + rows[k].fault);
       continue;
     }
-    const std::string unsettled = unsettled_variables(studies, k);
-    if (unsettled.empty()) continue;
-    lines.push_back(mesh + " is not iteratively converged: iteration " +
-                    std::to_string(base.itmax) + " still changed " + unsettled + " by " +
-                    fixed(kIterativeShare * 100.0, 0) +
-                    " % of the error or more; raise itmax for a study that means something");
+    const std::string stuck = variables_where(
+        studies, k, [](const MeshRow& row) { return row.iteration_not_converging; });
+    const std::string short_of = variables_where(
+        studies, k, [](const MeshRow& row) { return row.iterative_share.has_value(); });
+    if (!stuck.empty() && method == Method::successive_substitution) {
+      lines.push_back(mesh + " is not iteratively converged: the changes of " + stuck +
+                      " do not shrink, so more iterations will not help; successive"
+                      " substitution does not converge at this Re; --solver newton solves the"
+                      " same discrete equations");
+    } else if (!stuck.empty()) {
+      lines.push_back(mesh + " is not iteratively converged: the updates of " + stuck +
+                      " do not shrink; Newton's method does not converge from the exact"
+                      " solution on this mesh");
+    } else if (!short_of.empty()) {
+      lines.push_back(mesh + " is not iteratively converged: after " +
+                      std::to_string(rows[k].iterations) + " iterations the iteration error of " +
+                      short_of + " is " + share + "; the iteration contracts: raise itmax (" +
+                      std::to_string(base.itmax) + ") for a study that means something");
+    }
   }
   return lines;
 }
@@ -187,20 +221,20 @@ std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
     return value ? scientific(*value, 16) : std::string();
   };
   std::vector<std::string> records = {
-      "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci"};
+      "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes"};
   for (const VariableStudy& study : studies) {
     for (const MeshRow& row : study.rows) {
       records.push_back(std::string(study.name) + "," + std::to_string(row.N) + "," +
                         number(row.h) + "," + number(row.numerical) + "," + number(row.exact) +
                         "," + number(row.error) + "," + number(row.p_effective) + "," +
                         number(row.p_apparent) + "," + number(row.richardson) + "," +
-                        number(row.gci));
+                        number(row.gci) + "," + notes(row, ";"));
     }
   }
   return records;
 }
 
-std::vector<std::string> plot_script_records(const CaseData& base,
+std::vector<std::string> plot_script_records(const CaseData& base, Method method,
                                              std::span<const VariableStudy> studies,
                                              std::string_view png_name) {
   // The reference lines start from the largest error at the coarsest h.
@@ -215,13 +249,26 @@ std::vector<std::string> plot_script_records(const CaseData& base,
     }
   }
   if (largest_error == 0.0) largest_error = 1.0;
+  bool any_flagged = false;
+  bool any_clean = false;
+  for (const VariableStudy& study : studies) {
+    for (const MeshRow& row : study.rows) {
+      (flags(row).empty() ? any_clean : any_flagged) = true;
+    }
+  }
+  const std::string method_title =
+      method == Method::newton ? "Newton" : "successive substitution";
 
   std::vector<std::string> records = {
       "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +
           "; run: gnuplot <this file>",
       "set terminal pngcairo size 900,640 enhanced font 'Sans,11'",
       "set output " + gnuplot_quoted(png_name),
-      "set title " + gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base)) +
+      "set title " +
+          gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base) + ", " +
+                         method_title +
+                         (any_clean ? "" : "\\nno mesh is clean: every point is flagged, see the"
+                                           " table's notes")) +
           " noenhanced",
       "set logscale xy",
       "set format y '10^{%L}'",
@@ -239,21 +286,33 @@ std::vector<std::string> plot_script_records(const CaseData& base,
     add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific(row.h, 16));
   }
   records.push_back("set xtics (" + ticks + ")");
+  // Each variable: h, |E| and 1 where the row carries a flag. A flagged point is drawn
+  // hollow: its error says nothing about the scheme's order.
   std::vector<std::string> curves;
   for (std::size_t v = 0; v < studies.size(); ++v) {
     const std::string block = "$variable" + std::to_string(v + 1);
+    const std::string colour = " linecolor " + std::to_string(v + 1);
     std::vector<std::string> points;
     for (const MeshRow& row : studies[v].rows) {
       if (row.error && *row.error != 0.0) {
-        points.push_back(scientific(row.h, 16) + " " + scientific(std::fabs(*row.error), 16));
+        points.push_back(scientific(row.h, 16) + " " + scientific(std::fabs(*row.error), 16) +
+                         (flags(row).empty() ? " 0" : " 1"));
       }
     }
     if (points.empty()) continue;  // nothing a logarithmic axis can show
     records.push_back(block + " << EOD");
     records.insert(records.end(), points.begin(), points.end());
     records.emplace_back("EOD");
-    curves.push_back(block + " using 1:2 with linespoints pointtype 7 title " +
+    curves.push_back(block + " using 1:2 with lines" + colour + " title " +
                      gnuplot_quoted(studies[v].name) + " noenhanced");
+    curves.push_back(block + " using 1:($3 == 0 ? $2 : NaN) with points pointtype 7" + colour +
+                     " notitle");
+    curves.push_back(block + " using 1:($3 == 1 ? $2 : NaN) with points pointtype 6" + colour +
+                     " notitle");
+  }
+  if (any_flagged) {
+    curves.emplace_back(
+        "NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, see the notes'");
   }
   curves.emplace_back("e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1'");
   curves.emplace_back("e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'");

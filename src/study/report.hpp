@@ -13,24 +13,31 @@
 
 namespace talvenor {
 
-/// The table of the standard output: a head naming the case and the meshes, one
-/// block per variable (a row per mesh, the least-squares orders under it), then a
-/// line for each mesh that diverged or whose iterations had not settled.
-std::string study_table(const CaseData& base, std::span<const VariableStudy> studies);
+/// The table of the standard output: a head naming the case, the meshes, the solver
+/// and the iterations each mesh took, one block per variable (a row per mesh with its
+/// notes, the least-squares orders under it), then a line for each mesh that diverged
+/// or whose iterations had not converged.
+std::string study_table(const CaseData& base, Method method,
+                        std::span<const VariableStudy> studies);
 
-/// The lines of warning for the standard error stream: the meshes that diverged and
-/// those whose iterations had not settled (itmax too small); empty when none.
-std::vector<std::string> study_warnings(const CaseData& base,
+/// The lines that end the table: the meshes that diverged and those whose iterations
+/// had not converged, each with its remedy (Newton's method for a successive
+/// substitution that does not contract, a larger itmax for one that does); empty
+/// when none.
+std::vector<std::string> study_warnings(const CaseData& base, Method method,
                                         std::span<const VariableStudy> studies);
 
 /// The CSV records: the header "variable,N,h,numerical,exact,error,p_effective,
-/// p_apparent,richardson,gci", then a record per variable and mesh, numbers with 17
-/// significant digits, an empty field where a value does not exist.
+/// p_apparent,richardson,gci,notes", then a record per variable and mesh, numbers with
+/// 17 significant digits, an empty field where a value does not exist, and the table's
+/// notes separated by ';' ("iteration not converging;round-off"), empty when clean.
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies);
 
 /// The gnuplot script that draws |error| against h on log-log axes for the three
-/// variables, with reference slopes of order 1 and 2, into the PNG file `png_name`.
-std::vector<std::string> plot_script_records(const CaseData& base,
+/// variables, with reference slopes of order 1 and 2, into the PNG file `png_name`;
+/// a point whose row carries a note is drawn hollow, and the title says so when no
+/// point is clean.
+std::vector<std::string> plot_script_records(const CaseData& base, Method method,
                                              std::span<const VariableStudy> studies,
                                              std::string_view png_name);
 

@@ -29,9 +29,11 @@ std::vector<VariableStudy> made_up_studies() {
     row.exact = 0.5;
     if (N == 80) {
       row.fault = "floating-point overflow in iteration 7 (tdma)";
+      row.iterations = 6;
     } else {
       row.numerical = 0.5 - 0.25 * row.h;
-      row.previous = N == 10 ? 0.47 : *row.numerical;
+      row.iterations = 200;
+      if (N == 10) row.iteration = {IterationTrend::contracting, 0.005};
     }
     rows.push_back(row);
   }
@@ -39,28 +41,29 @@ std::vector<VariableStudy> made_up_studies() {
 }
 
 TEST(StudyTable, AlignsOneRowPerMeshWithItsNotes) {
-  const std::string table = study_table(study_case(), made_up_studies());
+  const std::string table = study_table(study_case(), Method::successive_substitution, made_up_studies());
   const std::string expected =
       "Mesh-refinement study of caso1: Teste\n"
       "esquema 1, fonte 0, Re = 1, beta = 0.5, itmax 200; meshes 10, 20, 40, 80\n"
+      "solver: successive substitution (--solver picard); iterations per mesh: 200, 200, 200, "
+      "6\n"
       "\n"
       "u(1/2)\n"
       "       N           h              numerical                  exact         error"
       "      p_E      p_U             Richardson        GCI  notes\n"
       "      10  1.0000e-01   4.75000000000000e-01   5.00000000000000e-01   2.50000e-02"
-      "                                                      itmax short (last change 20 % of "
-      "|E|)\n"
-      "      20  5.0000e-02   4.87500000000000e-01   5.00000000000000e-01   1.25000e-02"
-      "   1.0000                                  7.692e-02\n"
+      "                                                      iteration error 20 % of |E|\n"
+      "      20  5.0000e-02   4.87500000000000e-01   5.00000000000000e-01   1.25000e-02\n"
       "      40  2.5000e-02   4.93750000000000e-01   5.00000000000000e-01   6.25000e-03"
-      "   1.0000   1.0000   5.00000000000000e-01  1.582e-02\n"
+      "   1.0000\n"
       "      80  1.2500e-02               diverged   5.00000000000000e-01"
       "                                                                    diverged\n"
-      "  least-squares order: 1.0000 over 3 of the 4 meshes (the others diverged or are at "
-      "round-off), none over the finest three\n"
+      "  least-squares order: 1.0000 over 2 of the 4 meshes (the others carry a note), none "
+      "over the finest three\n"
       "\n"
-      "N = 10 is not iteratively converged: iteration 200 still changed u(1/2) by 1 % of the "
-      "error or more; raise itmax for a study that means something\n"
+      "N = 10 is not iteratively converged: after 200 iterations the iteration error of u(1/2) "
+      "is 1 % of the error or more; the iteration contracts: raise itmax (200) for a study "
+      "that means something\n"
       "N = 80 diverged: floating-point overflow in iteration 7 (tdma)\n";
   EXPECT_EQ(table, expected);
 }
@@ -68,11 +71,12 @@ TEST(StudyTable, AlignsOneRowPerMeshWithItsNotes) {
 TEST(StudyCsv, FullDigitsAndEmptyFieldsWhereNoValueExists) {
   const std::vector<std::string> records = csv_records(made_up_studies());
   ASSERT_EQ(records.size(), 5u);
-  EXPECT_EQ(records[0], "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci");
+  EXPECT_EQ(records[0],
+            "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes");
   EXPECT_EQ(records[1],
             "u(1/2),10,1.0000000000000001e-01,4.7499999999999998e-01,5.0000000000000000e-01,"
-            "2.5000000000000022e-02,,,,");
-  EXPECT_EQ(records[4], "u(1/2),80,1.2500000000000001e-02,,5.0000000000000000e-01,,,,,");
+            "2.5000000000000022e-02,,,,,iteration error 20 % of |E|");
+  EXPECT_EQ(records[4], "u(1/2),80,1.2500000000000001e-02,,5.0000000000000000e-01,,,,,,diverged");
   // Every number reads back as the double it came from.
   const std::string& third = records[3];
   EXPECT_EQ(std::stod(third.substr(third.find(",4.9") + 1)), 0.5 - 0.25 * (1.0 / 40));
@@ -80,17 +84,24 @@ TEST(StudyCsv, FullDigitsAndEmptyFieldsWhereNoValueExists) {
 
 TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   const std::vector<std::string> records =
-      plot_script_records(study_case(), made_up_studies(), "it's.png");
+      plot_script_records(study_case(), Method::newton, made_up_studies(), "it's.png");
   const auto has = [&](std::string_view line) {
     return std::find(records.begin(), records.end(), line) != records.end();
   };
   EXPECT_TRUE(has("set output 'it''s.png'"));
   EXPECT_TRUE(has("set logscale xy"));
   EXPECT_TRUE(has("$variable1 << EOD"));
-  EXPECT_TRUE(has("1.0000000000000001e-01 2.5000000000000022e-02"));
+  // The flagged point of N = 10 is drawn hollow, and the key says what hollow means.
+  EXPECT_TRUE(has("1.0000000000000001e-01 2.5000000000000022e-02 1"));
+  EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const std::string& line) {
+    return line.starts_with("2.5000000000000001e-02 ") && line.ends_with(" 0");
+  }));
   EXPECT_TRUE(
-      has("plot $variable1 using 1:2 with linespoints pointtype 7 title 'u(1/2)' "
-          "noenhanced, \\"));
+      has("plot $variable1 using 1:2 with lines linecolor 1 title 'u(1/2)' noenhanced, \\"));
+  EXPECT_TRUE(has("     $variable1 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 "
+                  "linecolor 1 notitle, \\"));
+  EXPECT_TRUE(has("     NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, "
+                  "see the notes', \\"));
   EXPECT_TRUE(
       has("     e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'"));
   // The diverged mesh has no point: three lines of data between the markers.

@@ -15,6 +15,7 @@
 #include "input/dados.hpp"
 #include "solver/calculos.hpp"
 #include "solver/convergence.hpp"
+#include "solver/newton.hpp"
 #include "study/orders.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
@@ -31,7 +32,7 @@ void check_study_case(const CaseData& base) {
                   "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
 }
 
-MeshRun run_mesh(const CaseData& base, std::int32_t N) {
+MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
   CaseData data = base;
   data.N = N;
   prepare_mesh(data);
@@ -40,6 +41,7 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N) {
   run.h = data.h;
   // The flags are the calling thread's own: a fault of another mesh never shows here.
   clear_fp_faults();
+  LastIterates iterates;
   try {
     compute_exact(data);
     run.exact = exact_variables(data);
@@ -47,20 +49,29 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N) {
     data.u = data.ua;
     compute_variables(data);
     check_fp_faults("the variables of the starting field");
-    run.numerical = numerical_variables(data);
-    run_iterations(data, [&run](const CaseData& iterated) {
-      run.previous = run.numerical;
-      run.numerical = numerical_variables(iterated);
-    });
+    iterates.push(numerical_variables(data));
+    const IterationObserver observe = [&](const CaseData& iterated) {
+      iterates.push(numerical_variables(iterated));
+    };
+    if (method == Method::newton) {
+      solve_newton(data, observe);
+    } else {
+      run_iterations(data, observe);
+    }
+    run.numerical = iterates.last();
+    for (std::size_t v = 0; v < kVariableCount; ++v) {
+      run.iteration[v] = iteration_error(method, iterates, v, N);
+    }
   } catch (const Error& error) {
     if (error.kind() != Error::Kind::arithmetic) throw;
     run.fault = error.what();
   }
+  run.iterations = std::max(iterates.count - 1, 0);
   return run;
 }
 
 std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
-                                int jobs, const Progress& progress) {
+                                Method method, int jobs, const Progress& progress) {
   const std::size_t count = meshes.size();
   std::vector<MeshRun> runs(count);
   std::vector<std::exception_ptr> failures(count);
@@ -78,7 +89,7 @@ std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32
     for (std::size_t taken = next++; taken < count; taken = next++) {
       const std::size_t index = order[taken];
       try {
-        runs[index] = run_mesh(base, meshes[index]);
+        runs[index] = run_mesh(base, meshes[index], method);
       } catch (...) {
         failures[index] = std::current_exception();
       }
@@ -119,21 +130,21 @@ double formal_order(const CaseData& data) {
 
 namespace {
 
-/// A row's error can give an order: it exists and is above round-off.
+/// A row's error can give an order: it exists, is above round-off, and belongs to a
+/// solution of the discrete equations.
 bool usable(const MeshRow& row) {
-  return row.error && !row.round_off;
+  return row.error && !row.round_off && !row.iteration_not_converging && !row.iterative_share;
 }
 
 void derive_mesh_values(MeshRow& row) {
   if (!row.numerical) return;
   row.error = row.exact - *row.numerical;
+  row.iteration_not_converging = row.iteration.trend == IterationTrend::not_contracting;
   row.round_off = at_round_off(*row.error, row.exact, row.N);
-  if (row.round_off || !row.previous) return;
-  // A change at round-off level is the iteration standing still.
-  const double change = std::fabs(*row.numerical - *row.previous);
+  if (row.round_off || row.iteration_not_converging) return;
   const double size = std::fabs(*row.error);
-  if (change >= kIterativeShare * size && !at_round_off(change, row.exact, row.N)) {
-    row.iterative_share = change / size;
+  if (row.iteration.estimate >= kIterativeShare * size) {
+    row.iterative_share = row.iteration.estimate / size;
   }
 }
 
@@ -204,11 +215,12 @@ std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mes
       row.N = run.N;
       row.h = run.h;
       row.exact = run.exact[v];
+      row.iterations = run.iterations;
       if (run.fault) {
         row.fault = *run.fault;
       } else {
         row.numerical = run.numerical[v];
-        row.previous = run.previous[v];
+        row.iteration = run.iteration[v];
       }
       rows.push_back(std::move(row));
     }

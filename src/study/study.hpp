@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "record/interest.hpp"
+#include "solver/convergence.hpp"
 
 namespace talvenor {
 
@@ -22,16 +23,20 @@ struct MeshRun {
   std::int32_t N = 0;
   double h = 0.0;
   InterestValues exact{};      ///< ua at node N/2, exact mean and slope
-  InterestValues numerical{};  ///< after iteration itmax
-  /// After iteration itmax - 1; for itmax = 1 those of the starting field (the exact solution).
-  InterestValues previous{};
+  InterestValues numerical{};  ///< of the last iterate
+  /// The iteration error of each variable of the last iterate, from the last iterates
+  /// (the starting field, the exact solution, counts as the first).
+  std::array<IterationError, kVariableCount> iteration{};
+  int iterations = 0;                ///< iterations run
   std::optional<std::string> fault;  ///< set when a floating-point fault stopped the mesh
 };
 
 /// Runs `base` (a case as read, before its mesh is prepared) with N replaced: the
-/// mesh as the reader builds it, the exact solution, then the iterations. A
-/// floating-point fault makes the mesh diverged; any other failure throws.
-MeshRun run_mesh(const CaseData& base, std::int32_t N);
+/// mesh as the reader builds it, the exact solution, then the iterations of `method`:
+/// successive substitution for exactly itmax iterations, as talvenor runs it, or
+/// Newton's method until its update is at round-off, itmax at most. A floating-point
+/// fault makes the mesh diverged; any other failure throws.
+MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method);
 
 /// Throws Error (case_file) for a case that a study cannot use: an esquema outside
 /// 0 to 2, a fonte outside 0 to 4 (no exact solution) or an itmax below 1.
@@ -46,7 +51,7 @@ using Progress = std::function<void(std::size_t done)>;
 /// quarter second, the last time with all meshes done. After all threads end, the
 /// first failure of the meshes (in their order) is thrown again.
 std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
-                                int jobs, const Progress& progress = {});
+                                Method method, int jobs, const Progress& progress = {});
 
 /// The order a scheme reaches on a smooth solution: upwind 1, central 2, deferred
 /// correction 2 when beta = 1 and 1 otherwise. Used for the GCI of two meshes.
@@ -58,7 +63,8 @@ struct MeshRow {
   double h = 0.0;
   double exact = 0.0;
   std::optional<double> numerical;  ///< none when the mesh diverged
-  std::optional<double> previous;   ///< the value one iteration before
+  IterationError iteration;         ///< of the last iterate
+  int iterations = 0;               ///< iterations the mesh ran
   std::string fault;                ///< why the mesh diverged
 
   std::optional<double> error;        ///< exact - numerical
@@ -69,12 +75,15 @@ struct MeshRow {
   bool round_off = false;             ///< |error| at round-off level: no order from it
   bool oscillatory = false;           ///< the differences of the three latest meshes change sign
   bool not_converging = false;        ///< p_apparent <= 0: no extrapolation
-  /// |numerical - previous| / |error| when the last iteration changed the value by
-  /// kIterativeShare of the error or more.
+  /// The iteration's changes do not shrink: the value is no solution of the
+  /// discrete equations, and gives no order.
+  bool iteration_not_converging = false;
+  /// The estimated iteration error / |error|, when it is kIterativeShare or more: the
+  /// value is not yet the solution of the discrete equations, and gives no order.
   std::optional<double> iterative_share;
 };
 
-/// The last iteration may change a value by less than this share of its error.
+/// The iteration error of a value must stay below this share of its error.
 inline constexpr double kIterativeShare = 0.01;
 
 /// One variable over all meshes.

@@ -13,7 +13,7 @@ namespace talvenor {
 namespace {
 
 /// Rows for meshes `Ns` whose numerical values come from `value(h)`, settled
-/// iterations (previous = numerical) and exact value `exact`.
+/// iterations and exact value `exact`.
 template <typename Value>
 std::vector<MeshRow> rows_of(std::vector<std::int32_t> Ns, double exact, Value value) {
   std::vector<MeshRow> rows;
@@ -23,7 +23,6 @@ std::vector<MeshRow> rows_of(std::vector<std::int32_t> Ns, double exact, Value v
     row.h = 1.0 / N;
     row.exact = exact;
     row.numerical = value(row.h);
-    row.previous = row.numerical;
     rows.push_back(row);
   }
   return rows;
@@ -58,9 +57,9 @@ TEST(AnalyseVariable, SecondOrderConvergence) {
 
 TEST(AnalyseVariable, OscillatoryDifferencesGiveNoApparentOrder) {
   std::vector<MeshRow> rows = rows_of({10, 20, 40}, 1.0, [](double) { return 0.0; });
-  rows[0].numerical = rows[0].previous = 0.9;
-  rows[1].numerical = rows[1].previous = 0.96;
-  rows[2].numerical = rows[2].previous = 0.95;
+  rows[0].numerical = 0.9;
+  rows[1].numerical = 0.96;
+  rows[2].numerical = 0.95;
   const auto study = analyse_variable("u(1/2)", rows, 1.0);
   const MeshRow& last = study.rows[2];
   EXPECT_TRUE(last.oscillatory);
@@ -92,7 +91,6 @@ TEST(AnalyseVariable, ADivergedMeshLeavesItsNeighboursWithoutWhatNeedsIt) {
   std::vector<MeshRow> rows =
       rows_of({10, 20, 40, 80}, 1.0, [](double h) { return 1.0 - 0.5 * h; });
   rows[1].numerical.reset();
-  rows[1].previous.reset();
   rows[1].fault = "floating-point overflow in iteration 3 (tdma)";
   const auto study = analyse_variable("u(1/2)", rows, 1.0);
   EXPECT_FALSE(study.rows[1].error);
@@ -104,28 +102,24 @@ TEST(AnalyseVariable, ADivergedMeshLeavesItsNeighboursWithoutWhatNeedsIt) {
   EXPECT_FALSE(study.order_finest);
 }
 
-TEST(AnalyseVariable, AnIterationThatStillMovesTheValueIsFlagged) {
-  std::vector<MeshRow> rows = rows_of({10, 20}, 1.0, [](double h) { return 1.0 - h; });
-  rows[0].previous = *rows[0].numerical - 0.05 * 0.1;    // 5 % of the error 0.1
-  rows[1].previous = *rows[1].numerical + 0.005 * 0.05;  // 0.5 %: settled enough
-  // An error of 1e-12 above the floor 2.2e-13 of N = 10, and a last change of
-  // 1e-13: 10 % of it, yet round-off noise, not an unfinished iteration.
-  MeshRow still = rows[0];
-  still.N = 40;
-  still.h = 1.0 / 40;
-  still.numerical = 1.0 - 1e-12;
-  still.previous = *still.numerical - 1e-13;
-  rows.push_back(still);
+TEST(AnalyseVariable, AnIterationErrorOfOnePercentOfTheErrorGivesNoOrder) {
+  std::vector<MeshRow> rows = rows_of({10, 20, 40, 80}, 1.0, [](double h) { return 1.0 - h; });
+  rows[0].iteration = {IterationTrend::contracting, 0.05 * 0.1};     // 5 % of the error 0.1
+  rows[1].iteration = {IterationTrend::contracting, 0.005 * 0.05};   // 0.5 %: close enough
+  rows[3].iteration = {IterationTrend::not_contracting, 1e-9};       // however small
   const auto study = analyse_variable("u(1/2)", rows, 1.0);
   EXPECT_NEAR(*study.rows[0].iterative_share, 0.05, 1e-12);
-  EXPECT_FALSE(study.rows[1].iterative_share);
-  EXPECT_FALSE(study.rows[2].round_off);
-  EXPECT_FALSE(study.rows[2].iterative_share);
+  EXPECT_FALSE(study.rows[1].iterative_share || study.rows[1].iteration_not_converging);
+  EXPECT_FALSE(study.rows[1].p_effective || study.rows[1].gci);  // it would use N = 10
+  EXPECT_NEAR(*study.rows[2].p_effective, 1.0, 1e-10);
+  EXPECT_TRUE(study.rows[3].iteration_not_converging);
+  EXPECT_FALSE(study.rows[3].p_effective || study.rows[3].p_apparent || study.rows[3].gci);
+  EXPECT_EQ(study.order_all_meshes, 2u);
 }
 
 TEST(Analyse, TakesTheThreeVariablesOfEachRun) {
-  MeshRun coarse{10, 0.1, {0.5, 0.4, 1.5}, {0.49, 0.39, 1.4}, {0.49, 0.39, 1.4}, {}};
-  MeshRun fine{20, 0.05, {0.5, 0.4, 1.5}, {}, {}, "floating-point overflow in iteration 2"};
+  MeshRun coarse{10, 0.1, {0.5, 0.4, 1.5}, {0.49, 0.39, 1.4}, {}, 5, {}};
+  MeshRun fine{20, 0.05, {0.5, 0.4, 1.5}, {}, {}, 2, "floating-point overflow in iteration 2"};
   const std::vector<MeshRun> runs = {coarse, fine};
   const auto studies = analyse(runs, 1.0);
   ASSERT_EQ(studies.size(), 3u);
@@ -193,15 +187,16 @@ TEST(RunMeshes, ResultsComeInMeshOrderWhateverTheThreads) {
   const std::vector<std::int32_t> meshes = {4, 6, 10, 16, 24};
   const CaseData base = small_case();
   std::vector<std::size_t> seen;
-  const auto alone = run_meshes(base, meshes, 1);
-  const auto shared = run_meshes(base, meshes, 3, [&](std::size_t done) { seen.push_back(done); });
+  const auto alone = run_meshes(base, meshes, Method::successive_substitution, 1);
+  const auto shared = run_meshes(base, meshes, Method::successive_substitution, 3,
+                                 [&](std::size_t done) { seen.push_back(done); });
   ASSERT_EQ(alone.size(), meshes.size());
   ASSERT_EQ(shared.size(), meshes.size());
   for (std::size_t k = 0; k < meshes.size(); ++k) {
     EXPECT_EQ(shared[k].N, meshes[k]);
     EXPECT_EQ(shared[k].h, 1.0 / meshes[k]);
     EXPECT_TRUE(same_bits(alone[k].numerical, shared[k].numerical)) << meshes[k];
-    EXPECT_TRUE(same_bits(alone[k].previous, shared[k].previous)) << meshes[k];
+    EXPECT_EQ(alone[k].iterations, shared[k].iterations) << meshes[k];
     EXPECT_TRUE(same_bits(alone[k].exact, shared[k].exact)) << meshes[k];
     EXPECT_FALSE(shared[k].fault);
   }
@@ -214,7 +209,7 @@ TEST(RunMeshes, AFailureOtherThanArithmeticIsThrownAfterTheOthersEnd) {
   CaseData base = small_case();
   const std::vector<std::int32_t> meshes = {4, std::numeric_limits<std::int32_t>::max() - 1};
   try {
-    run_meshes(base, meshes, 2);
+    run_meshes(base, meshes, Method::newton, 2);
     ADD_FAILURE() << "a mesh too large for memory ran";
   } catch (const Error& error) {
     EXPECT_EQ(error.kind(), Error::Kind::memory);

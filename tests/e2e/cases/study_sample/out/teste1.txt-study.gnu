@@ -1,7 +1,7 @@
 # |error| against h for the mesh-refinement study of teste1.txt; run: gnuplot <this file>
 set terminal pngcairo size 900,640 enhanced font 'Sans,11'
 set output 'teste1.txt-study.png'
-set title 'teste1.txt: esquema 1, fonte 0, Re = 10, beta = 1, itmax 50' noenhanced
+set title 'teste1.txt: esquema 1, fonte 0, Re = 10, beta = 1, itmax 50, Newton' noenhanced
 set logscale xy
 set format y '10^{%L}'
 set xlabel 'h = 1/N'
@@ -10,28 +10,34 @@ set grid
 set key bottom right
 set xrange [4.166667e-03:7.500000e-02]
 h0 = 5.0000000000000003e-02
-e0 = 8.7660550879658627e-02
+e0 = 8.8363978777526553e-02
 set xtics ('1/20' 5.0000000000000003e-02, '1/40' 2.5000000000000001e-02, '1/80' 1.2500000000000001e-02, '1/160' 6.2500000000000003e-03)
 $variable1 << EOD
-5.0000000000000003e-02 4.8303195643381591e-03
-2.5000000000000001e-02 2.0858305412127520e-03
-1.2500000000000001e-02 4.9438848622884723e-04
-6.2500000000000003e-03 1.1699401494036366e-04
+5.0000000000000003e-02 4.8926441064974791e-03 0
+2.5000000000000001e-02 2.4901540631064312e-03 0
+1.2500000000000001e-02 1.2558324433727952e-03 0
+6.2500000000000003e-03 6.3057493718277069e-04 0
 EOD
 $variable2 << EOD
-5.0000000000000003e-02 4.1464470489667726e-03
-2.5000000000000001e-02 1.8113324764820748e-03
-1.2500000000000001e-02 4.8291103244985090e-04
-6.2500000000000003e-03 3.9738065539307588e-05
+5.0000000000000003e-02 4.1926991321686868e-03 0
+2.5000000000000001e-02 2.1167833141753634e-03 0
+1.2500000000000001e-02 1.0635817148997861e-03 0
+6.2500000000000003e-03 5.3309721262678744e-04 0
 EOD
 $variable3 << EOD
-5.0000000000000003e-02 8.7660550879658627e-02
-2.5000000000000001e-02 4.5533494717849399e-02
-1.2500000000000001e-02 1.6806038779769272e-02
-6.2500000000000003e-03 3.5567888325400698e-03
+5.0000000000000003e-02 8.8363978777526553e-02 0
+2.5000000000000001e-02 5.0672091050426138e-02 0
+1.2500000000000001e-02 2.7114773409784965e-02 0
+6.2500000000000003e-03 1.4004536823662539e-02 0
 EOD
-plot $variable1 using 1:2 with linespoints pointtype 7 title 'u(1/2)' noenhanced, \
-     $variable2 using 1:2 with linespoints pointtype 7 title 'u_media' noenhanced, \
-     $variable3 using 1:2 with linespoints pointtype 7 title 'inclinacao(1)' noenhanced, \
+plot $variable1 using 1:2 with lines linecolor 1 title 'u(1/2)' noenhanced, \
+     $variable1 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 1 notitle, \
+     $variable1 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 1 notitle, \
+     $variable2 using 1:2 with lines linecolor 2 title 'u_media' noenhanced, \
+     $variable2 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 2 notitle, \
+     $variable2 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 2 notitle, \
+     $variable3 using 1:2 with lines linecolor 3 title 'inclinacao(1)' noenhanced, \
+     $variable3 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 3 notitle, \
+     $variable3 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 3 notitle, \
      e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1', \
      e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'
