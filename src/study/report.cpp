@@ -266,9 +266,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
       "set output " + gnuplot_quoted(png_name),
       "set title " +
           gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base) + ", " +
-                         method_title +
-                         (any_clean ? "" : "\\nno mesh is clean: every point is flagged, see the"
-                                           " table's notes")) +
+                         method_title) +
+          (any_clean ? "" : " . \"\\n\" . 'no mesh is clean: every point is flagged, see the notes'") +
           " noenhanced",
       "set logscale xy",
       "set format y '10^{%L}'",
