@@ -17,6 +17,7 @@
 #include "study/study.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
+#include "textio/number_format.hpp"
 
 namespace talvenor {
 namespace {
@@ -35,8 +36,8 @@ class ProgressLine {
   void draw(std::size_t done) {
     if (!shown_) return;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-    const int written =
-        std::fprintf(stderr, "\rmeshes %zu of %zu done, %.1f s", done, total_, elapsed.count());
+    const int written = std::fprintf(stderr, "\rmeshes %zu of %zu done, %s s", done, total_,
+                                     fixed_text(elapsed.count(), 1).c_str());
     if (written > 0) width_ = std::max(width_, static_cast<std::size_t>(written));
     std::fflush(stderr);
   }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
+#include "textio/number_format.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -13,18 +13,6 @@ namespace {
 
 /// The channel that failure reports name for the study's files.
 constexpr int kStudyUnit = 12;
-
-std::string scientific(double value, int digits) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.*e", digits, value);
-  return text;
-}
-
-std::string fixed(double value, int digits) {
-  char text[400];
-  std::snprintf(text, sizeof text, "%.*f", digits, value);
-  return text;
-}
 
 /// The shortest text that reads back as `value`: 1, 0.5, 1e+30.
 std::string shortest(double value) {
@@ -64,7 +52,7 @@ std::string notes(const MeshRow& row) {
   if (row.oscillatory) tags.emplace_back("oscillatory");
   if (row.not_converging) tags.emplace_back("not converging");
   if (row.iterative_share) {
-    tags.push_back("itmax short (last change " + fixed(*row.iterative_share * 100.0, 0) +
+    tags.push_back("itmax short (last change " + fixed_text(*row.iterative_share * 100.0, 0) +
                    " % of |E|)");
   }
   std::string text;
@@ -73,15 +61,16 @@ std::string notes(const MeshRow& row) {
 }
 
 std::string table_row(const MeshRow& row) {
-  std::string line = right(std::to_string(row.N), kWidthN) + right(scientific(row.h, 4), kWidthH) +
-                     (row.numerical ? column(row.numerical, kWidthValue, scientific, 14)
+  std::string line = right(std::to_string(row.N), kWidthN) +
+                     right(scientific_text(row.h, 4), kWidthH) +
+                     (row.numerical ? column(row.numerical, kWidthValue, scientific_text, 14)
                                     : right("diverged", kWidthValue)) +
-                     right(scientific(row.exact, 14), kWidthValue) +
-                     column(row.error, kWidthError, scientific, 5) +
-                     column(row.p_effective, kWidthOrder, fixed, 4) +
-                     column(row.p_apparent, kWidthOrder, fixed, 4) +
-                     column(row.richardson, kWidthValue, scientific, 14) +
-                     column(row.gci, kWidthGci, scientific, 3);
+                     right(scientific_text(row.exact, 14), kWidthValue) +
+                     column(row.error, kWidthError, scientific_text, 5) +
+                     column(row.p_effective, kWidthOrder, fixed_text, 4) +
+                     column(row.p_apparent, kWidthOrder, fixed_text, 4) +
+                     column(row.richardson, kWidthValue, scientific_text, 14) +
+                     column(row.gci, kWidthGci, scientific_text, 3);
   const std::string tags = notes(row);
   if (!tags.empty()) line += "  " + tags;
   return line.erase(line.find_last_not_of(' ') + 1);
@@ -100,15 +89,16 @@ std::string least_squares_line(const VariableStudy& study) {
   if (!study.order_all) {
     line += "none over all meshes (fewer than two errors above round-off)";
   } else if (study.order_all_meshes == meshes) {
-    line += fixed(*study.order_all, 4) + " over all " + std::to_string(meshes) + " meshes";
+    line += fixed_text(*study.order_all, 4) + " over all " + std::to_string(meshes) + " meshes";
   } else {
-    line += fixed(*study.order_all, 4) + " over " + std::to_string(study.order_all_meshes) +
+    line += fixed_text(*study.order_all, 4) + " over " + std::to_string(study.order_all_meshes) +
             " of the " + std::to_string(meshes) +
             " meshes (the others diverged or are at round-off)";
   }
   if (meshes >= 3) {
-    line += study.order_finest ? ", " + fixed(*study.order_finest, 4) + " over the finest three"
-                               : ", none over the finest three";
+    line += study.order_finest
+                ? ", " + fixed_text(*study.order_finest, 4) + " over the finest three"
+                : ", none over the finest three";
   }
   return line;
 }
@@ -176,7 +166,7 @@ std::vector<std::string> study_warnings(const CaseData& base,
     if (unsettled.empty()) continue;
     lines.push_back(mesh + " is not iteratively converged: iteration " +
                     std::to_string(base.itmax) + " still changed " + unsettled + " by " +
-                    fixed(kIterativeShare * 100.0, 0) +
+                    fixed_text(kIterativeShare * 100.0, 0) +
                     " % of the error or more; raise itmax for a study that means something");
   }
   return lines;
@@ -184,7 +174,7 @@ std::vector<std::string> study_warnings(const CaseData& base,
 
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
   const auto number = [](const std::optional<double>& value) {
-    return value ? scientific(*value, 16) : std::string();
+    return value ? scientific_text(*value, 16) : std::string();
   };
   std::vector<std::string> records = {
       "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci"};
@@ -229,14 +219,15 @@ std::vector<std::string> plot_script_records(const CaseData& base,
       "set ylabel '|error| = |exact - numerical|'",
       "set grid",
       "set key bottom right",
-      "set xrange [" + scientific(smallest_h / 1.5, 6) + ":" + scientific(largest_h * 1.5, 6) + "]",
-      "h0 = " + scientific(largest_h, 16),
-      "e0 = " + scientific(largest_error, 16),
+      "set xrange [" + scientific_text(smallest_h / 1.5, 6) + ":" +
+          scientific_text(largest_h * 1.5, 6) + "]",
+      "h0 = " + scientific_text(largest_h, 16),
+      "e0 = " + scientific_text(largest_error, 16),
   };
   // One tick per mesh, named by its N: the axis shows which mesh each point is.
   std::string ticks;
   for (const MeshRow& row : mesh_rows(studies)) {
-    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific(row.h, 16));
+    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific_text(row.h, 16));
   }
   records.push_back("set xtics (" + ticks + ")");
   std::vector<std::string> curves;
@@ -245,7 +236,8 @@ std::vector<std::string> plot_script_records(const CaseData& base,
     std::vector<std::string> points;
     for (const MeshRow& row : studies[v].rows) {
       if (row.error && *row.error != 0.0) {
-        points.push_back(scientific(row.h, 16) + " " + scientific(std::fabs(*row.error), 16));
+        points.push_back(scientific_text(row.h, 16) + " " +
+                         scientific_text(std::fabs(*row.error), 16));
       }
     }
     if (points.empty()) continue;  // nothing a logarithmic axis can show
