@@ -12,9 +12,9 @@
 
 #include "input/value_reader.hpp"
 #include "system/commands.hpp"
-#include "system/program.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
+#include "system/program.hpp"
 #include "textio/layout.hpp"
 
 namespace talvenor {
@@ -145,8 +145,7 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
   values.read("lista_sol", data.lista_sol);
   values.read("freq", data.freq);
   if (data.freq < 1) {
-    values.reject("freq",
-                  "expected a step of at least 1 node, found " + std::to_string(data.freq));
+    values.reject("freq", "expected a step of at least 1 node, found " + std::to_string(data.freq));
   }
   values.read("titulo", data.titulo);
 }

@@ -27,8 +27,8 @@ inline constexpr PlotFiles kErrorPlot = {"Talvenor_E.gnu", "Talvenor_E.png"};
 /// Every file of the working folder whose name is fixed: none of them may be
 /// replaced by a listing, a log or a study's output.
 inline constexpr std::array<std::string_view, 6> kFixedFiles = {
-    kCaseFile,           kDataFile,          kSolutionPlot.script,
-    kErrorPlot.script,   kSolutionPlot.picture, kErrorPlot.picture};
+    kCaseFile,         kDataFile, kSolutionPlot.script, kErrorPlot.script, kSolutionPlot.picture,
+    kErrorPlot.picture};
 
 /// The iteration log: caso without its trailing blanks, then ".itn".
 ///   log_name(caso "teste1.txt") -> "teste1.txt.itn"

@@ -11,9 +11,9 @@
 #include "solver/solver.hpp"
 #include "system/commands.hpp"
 #include "system/console.hpp"
-#include "system/program.hpp"
 #include "system/fp_faults.hpp"
 #include "system/platform.hpp"
+#include "system/program.hpp"
 #include "textio/layout.hpp"
 #include "textio/text_file.hpp"
 
@@ -130,9 +130,10 @@ void run_iterations(CaseData& data, const IterationObserver& observe) {
 }
 
 void iterate(CaseData& data, const IterationObserver& progress) {
-  static const Layout kHeader(u8"(T2,'iteração',T12,'" + std::u8string(kVariableNames[0].log_heading) +
-                              u8"',T35,'" + std::u8string(kVariableNames[1].log_heading) +
-                              u8"',T58,'" + std::u8string(kVariableNames[2].log_heading) + u8"')");
+  static const Layout kHeader(u8"(T2,'iteração',T12,'" +
+                              std::u8string(kVariableNames[0].log_heading) + u8"',T35,'" +
+                              std::u8string(kVariableNames[1].log_heading) + u8"',T58,'" +
+                              std::u8string(kVariableNames[2].log_heading) + u8"')");
   static const Layout kRecord(u8"(I8,3(1P,E23.14))");
   TextFile log(log_name(data), kLogUnit, "iteration log");
   write_formatted(log, kHeader, {});

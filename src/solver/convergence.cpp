@@ -60,7 +60,8 @@ std::optional<std::string> convergence_warning(const LastIterates& iterates, std
   }
   if (!worst) return std::nullopt;
   const std::string name(kVariableNames[*worst].console);
-  const std::string change = short_scientific(iterates.last()[*worst] - iterates.previous()[*worst]);
+  const std::string change =
+      short_scientific(iterates.last()[*worst] - iterates.previous()[*worst]);
   const std::string count = std::to_string(iterates.count);
   if (iteration_error(Method::successive_substitution, iterates, *worst, N).trend ==
       IterationTrend::not_contracting) {

@@ -23,13 +23,18 @@ constexpr double kAbove = 0x1p-26;  // 1.49e-8
 TEST(ConvergenceWarning, BoundIsAbsoluteBelowOneAndRelativeAbove) {
   const InterestValues last{0.5, 0.25, -1024.0};
   EXPECT_EQ(convergence_warning(history(last, last, 50), 20), std::nullopt);
-  EXPECT_EQ(convergence_warning(history({0.5 - kBelow, 0.25 + kBelow, -1024.0 + 1024 * kBelow}, last, 50), 20),
+  EXPECT_EQ(convergence_warning(
+                history({0.5 - kBelow, 0.25 + kBelow, -1024.0 + 1024 * kBelow}, last, 50), 20),
             std::nullopt);
-  EXPECT_NE(convergence_warning(history({0.5 - kAbove, 0.25, -1024.0}, last, 50), 20), std::nullopt);
-  EXPECT_NE(convergence_warning(history({0.5, 0.25 + kAbove, -1024.0}, last, 50), 20), std::nullopt);
-  EXPECT_NE(convergence_warning(history({0.5, 0.25, -1024.0 + 1024 * kAbove}, last, 50), 20), std::nullopt);
+  EXPECT_NE(convergence_warning(history({0.5 - kAbove, 0.25, -1024.0}, last, 50), 20),
+            std::nullopt);
+  EXPECT_NE(convergence_warning(history({0.5, 0.25 + kAbove, -1024.0}, last, 50), 20),
+            std::nullopt);
+  EXPECT_NE(convergence_warning(history({0.5, 0.25, -1024.0 + 1024 * kAbove}, last, 50), 20),
+            std::nullopt);
   // 1024 times the absolute bound is still within the relative one.
-  EXPECT_EQ(convergence_warning(history({0.5, 0.25, -1024.0 + 512 * kAbove}, last, 50), 20), std::nullopt);
+  EXPECT_EQ(convergence_warning(history({0.5, 0.25, -1024.0 + 512 * kAbove}, last, 50), 20),
+            std::nullopt);
 }
 
 TEST(ConvergenceWarning, NamesTheVariableFurthestBeyondItsBound) {
@@ -37,7 +42,8 @@ TEST(ConvergenceWarning, NamesTheVariableFurthestBeyondItsBound) {
             "the iteration has not converged in 50 iterations: u_media changed by 1.000E-02 in "
             "the last one; the listing shows its last iterate");
   // u(1/2) moves by 1e-6; the slope by 3e-4 of a size of 3, so relatively by 1e-4.
-  const auto warning = convergence_warning(history({0.3, 0.4, 3.0003}, {0.300001, 0.4, 3.0}, 7), 20);
+  const auto warning =
+      convergence_warning(history({0.3, 0.4, 3.0003}, {0.300001, 0.4, 3.0}, 7), 20);
   EXPECT_EQ(warning,
             "the iteration has not converged in 7 iterations: inclinacao(1) changed by "
             "-3.000E-04 in the last one; the listing shows its last iterate");
@@ -66,8 +72,9 @@ TEST(RoundOff, IsBelowAHundredNEpsilonsOfTheExactValue) {
 TEST(ConvergenceWarning, RoundOffJitterOfAFineMeshIsNoWarning) {
   // The last two iterates of N = 10^6, Re = 1, upwind, itmax 300: the slope jitters
   // by 7.3e-8, round-off of that mesh, but would be a change on a mesh of 20.
-  const LastIterates jitter = history({0.377540722535462, 0.418023328387457, 1.58197643229663},
-                                      {0.377540705792911, 0.418023316108564, 1.58197650534930}, 300);
+  const LastIterates jitter =
+      history({0.377540722535462, 0.418023328387457, 1.58197643229663},
+              {0.377540705792911, 0.418023316108564, 1.58197650534930}, 300);
   EXPECT_EQ(convergence_warning(jitter, 1000000), std::nullopt);
   EXPECT_NE(convergence_warning(jitter, 20), std::nullopt);
 }

@@ -66,7 +66,8 @@ void run_study(const StudyOptions& options) {
   const std::string script = prefix + ".gnu";
   const std::string png = prefix + ".png";
   write_records(csv, "study table", csv_records(studies));
-  write_records(script, "study plot script", plot_script_records(base, options.solver, studies, png));
+  write_records(script, "study plot script",
+                plot_script_records(base, options.solver, studies, png));
   std::fflush(stdout);
   const bool drawn = draw_plot(script, png);
   std::printf("\nwritten: %s, %s%s%s\n", csv.c_str(), script.c_str(), drawn ? ", " : "",

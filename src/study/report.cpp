@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
+#include "textio/number_format.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -13,18 +13,6 @@ namespace {
 
 /// The channel that failure reports name for the study's files.
 constexpr int kStudyUnit = 12;
-
-std::string scientific(double value, int digits) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.*e", digits, value);
-  return text;
-}
-
-std::string fixed(double value, int digits) {
-  char text[400];
-  std::snprintf(text, sizeof text, "%.*f", digits, value);
-  return text;
-}
 
 /// The shortest text that reads back as `value`: 1, 0.5, 1e+30.
 std::string shortest(double value) {
@@ -63,7 +51,7 @@ std::vector<std::string> flags(const MeshRow& row) {
   if (!row.numerical) tags.emplace_back("diverged");
   if (row.iteration_not_converging) tags.emplace_back("iteration not converging");
   if (row.iterative_share) {
-    tags.push_back("iteration error " + fixed(*row.iterative_share * 100.0, 0) + " % of |E|");
+    tags.push_back("iteration error " + fixed_text(*row.iterative_share * 100.0, 0) + " % of |E|");
   }
   if (row.round_off) tags.emplace_back("round-off");
   if (row.oscillatory) tags.emplace_back("oscillatory");
@@ -82,15 +70,16 @@ std::string notes(const MeshRow& row, std::string_view separator = ", ") {
 }
 
 std::string table_row(const MeshRow& row) {
-  std::string line = right(std::to_string(row.N), kWidthN) + right(scientific(row.h, 4), kWidthH) +
-                     (row.numerical ? column(row.numerical, kWidthValue, scientific, 14)
+  std::string line = right(std::to_string(row.N), kWidthN) +
+                     right(scientific_text(row.h, 4), kWidthH) +
+                     (row.numerical ? column(row.numerical, kWidthValue, scientific_text, 14)
                                     : right("diverged", kWidthValue)) +
-                     right(scientific(row.exact, 14), kWidthValue) +
-                     column(row.error, kWidthError, scientific, 5) +
-                     column(row.p_effective, kWidthOrder, fixed, 4) +
-                     column(row.p_apparent, kWidthOrder, fixed, 4) +
-                     column(row.richardson, kWidthValue, scientific, 14) +
-                     column(row.gci, kWidthGci, scientific, 3);
+                     right(scientific_text(row.exact, 14), kWidthValue) +
+                     column(row.error, kWidthError, scientific_text, 5) +
+                     column(row.p_effective, kWidthOrder, fixed_text, 4) +
+                     column(row.p_apparent, kWidthOrder, fixed_text, 4) +
+                     column(row.richardson, kWidthValue, scientific_text, 14) +
+                     column(row.gci, kWidthGci, scientific_text, 3);
   const std::string tags = notes(row);
   if (!tags.empty()) line += "  " + tags;
   return line.erase(line.find_last_not_of(' ') + 1);
@@ -109,15 +98,15 @@ std::string least_squares_line(const VariableStudy& study) {
   if (!study.order_all) {
     line += "none over all meshes (fewer than two errors without a note)";
   } else if (study.order_all_meshes == meshes) {
-    line += fixed(*study.order_all, 4) + " over all " + std::to_string(meshes) + " meshes";
+    line += fixed_text(*study.order_all, 4) + " over all " + std::to_string(meshes) + " meshes";
   } else {
-    line += fixed(*study.order_all, 4) + " over " + std::to_string(study.order_all_meshes) +
-            " of the " + std::to_string(meshes) +
-            " meshes (the others carry a note)";
+    line += fixed_text(*study.order_all, 4) + " over " + std::to_string(study.order_all_meshes) +
+            " of the " + std::to_string(meshes) + " meshes (the others carry a note)";
   }
   if (meshes >= 3) {
-    line += study.order_finest ? ", " + fixed(*study.order_finest, 4) + " over the finest three"
-                               : ", none over the finest three";
+    line += study.order_finest
+                ? ", " + fixed_text(*study.order_finest, 4) + " over the finest three"
+                : ", none over the finest three";
   }
   return line;
 }
@@ -169,8 +158,8 @@ std::string study_table(const CaseData& base, Method method,
   }
   std::string text = "Mesh-refinement study of " + std::string(base.caso.trimmed()) + ": " +
                      std::string(base.titulo.trimmed()) + "\n" + case_summary(base) + "; meshes " +
-                     meshes + "\nsolver: " + method_name(method) + "; iterations per mesh: " +
-                     iterations + "\n";
+                     meshes + "\nsolver: " + method_name(method) +
+                     "; iterations per mesh: " + iterations + "\n";
   for (const VariableStudy& study : studies) {
     text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
     for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
@@ -186,7 +175,7 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
                                         std::span<const VariableStudy> studies) {
   std::vector<std::string> lines;
   const std::vector<MeshRow>& rows = mesh_rows(studies);
-  const std::string share = fixed(kIterativeShare * 100.0, 0) + " % of the error or more";
+  const std::string share = fixed_text(kIterativeShare * 100.0, 0) + " % of the error or more";
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const std::string mesh = "N = " + std::to_string(rows[k].N);
     if (!rows[k].numerical) {
@@ -218,7 +207,7 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
 
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
   const auto number = [](const std::optional<double>& value) {
-    return value ? scientific(*value, 16) : std::string();
+    return value ? scientific_text(*value, 16) : std::string();
   };
   std::vector<std::string> records = {
       "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes"};
@@ -256,8 +245,7 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
       (flags(row).empty() ? any_clean : any_flagged) = true;
     }
   }
-  const std::string method_title =
-      method == Method::newton ? "Newton" : "successive substitution";
+  const std::string method_title = method == Method::newton ? "Newton" : "successive substitution";
 
   std::vector<std::string> records = {
       "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +
@@ -267,7 +255,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
       "set title " +
           gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base) + ", " +
                          method_title) +
-          (any_clean ? "" : " . \"\\n\" . 'no mesh is clean: every point is flagged, see the notes'") +
+          (any_clean ? ""
+                     : " . \"\\n\" . 'no mesh is clean: every point is flagged, see the notes'") +
           " noenhanced",
       "set logscale xy",
       "set format y '10^{%L}'",
@@ -275,14 +264,15 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
       "set ylabel '|error| = |exact - numerical|'",
       "set grid",
       "set key bottom right",
-      "set xrange [" + scientific(smallest_h / 1.5, 6) + ":" + scientific(largest_h * 1.5, 6) + "]",
-      "h0 = " + scientific(largest_h, 16),
-      "e0 = " + scientific(largest_error, 16),
+      "set xrange [" + scientific_text(smallest_h / 1.5, 6) + ":" +
+          scientific_text(largest_h * 1.5, 6) + "]",
+      "h0 = " + scientific_text(largest_h, 16),
+      "e0 = " + scientific_text(largest_error, 16),
   };
   // One tick per mesh, named by its N: the axis shows which mesh each point is.
   std::string ticks;
   for (const MeshRow& row : mesh_rows(studies)) {
-    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific(row.h, 16));
+    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific_text(row.h, 16));
   }
   records.push_back("set xtics (" + ticks + ")");
   // Each variable: h, |E| and 1 where the row carries a flag. A flagged point is drawn
@@ -294,7 +284,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
     std::vector<std::string> points;
     for (const MeshRow& row : studies[v].rows) {
       if (row.error && *row.error != 0.0) {
-        points.push_back(scientific(row.h, 16) + " " + scientific(std::fabs(*row.error), 16) +
+        points.push_back(scientific_text(row.h, 16) + " " +
+                         scientific_text(std::fabs(*row.error), 16) +
                          (flags(row).empty() ? " 0" : " 1"));
       }
     }

@@ -41,7 +41,8 @@ std::vector<VariableStudy> made_up_studies() {
 }
 
 TEST(StudyTable, AlignsOneRowPerMeshWithItsNotes) {
-  const std::string table = study_table(study_case(), Method::successive_substitution, made_up_studies());
+  const std::string table =
+      study_table(study_case(), Method::successive_substitution, made_up_studies());
   const std::string expected =
       "Mesh-refinement study of caso1: Teste\n"
       "esquema 1, fonte 0, Re = 1, beta = 0.5, itmax 200; meshes 10, 20, 40, 80\n"
@@ -98,10 +99,12 @@ TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   }));
   EXPECT_TRUE(
       has("plot $variable1 using 1:2 with lines linecolor 1 title 'u(1/2)' noenhanced, \\"));
-  EXPECT_TRUE(has("     $variable1 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 "
-                  "linecolor 1 notitle, \\"));
-  EXPECT_TRUE(has("     NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, "
-                  "see the notes', \\"));
+  EXPECT_TRUE(
+      has("     $variable1 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 "
+          "linecolor 1 notitle, \\"));
+  EXPECT_TRUE(
+      has("     NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, "
+          "see the notes', \\"));
   EXPECT_TRUE(
       has("     e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'"));
   // The diverged mesh has no point: three lines of data between the markers.

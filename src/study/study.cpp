@@ -26,10 +26,11 @@ void check_study_case(const CaseData& base) {
   const std::vector<IncompleteRun> parts = incomplete_run(base);
   if (parts.empty()) return;
   const IncompleteRun& first = parts.front();
-  throw Error(Error::Kind::case_file,
-              std::string(kCaseFile) + ": " + first.value +
-                  (first.no_iteration ? ", so nothing iterates" : ", so there is no exact solution") +
-                  "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
+  throw Error(
+      Error::Kind::case_file,
+      std::string(kCaseFile) + ": " + first.value +
+          (first.no_iteration ? ", so nothing iterates" : ", so there is no exact solution") +
+          "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
 }
 
 MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {

@@ -104,9 +104,9 @@ TEST(AnalyseVariable, ADivergedMeshLeavesItsNeighboursWithoutWhatNeedsIt) {
 
 TEST(AnalyseVariable, AnIterationErrorOfOnePercentOfTheErrorGivesNoOrder) {
   std::vector<MeshRow> rows = rows_of({10, 20, 40, 80}, 1.0, [](double h) { return 1.0 - h; });
-  rows[0].iteration = {IterationTrend::contracting, 0.05 * 0.1};     // 5 % of the error 0.1
-  rows[1].iteration = {IterationTrend::contracting, 0.005 * 0.05};   // 0.5 %: close enough
-  rows[3].iteration = {IterationTrend::not_contracting, 1e-9};       // however small
+  rows[0].iteration = {IterationTrend::contracting, 0.05 * 0.1};    // 5 % of the error 0.1
+  rows[1].iteration = {IterationTrend::contracting, 0.005 * 0.05};  // 0.5 %: close enough
+  rows[3].iteration = {IterationTrend::not_contracting, 1e-9};      // however small
   const auto study = analyse_variable("u(1/2)", rows, 1.0);
   EXPECT_NEAR(*study.rows[0].iterative_share, 0.05, 1e-12);
   EXPECT_FALSE(study.rows[1].iterative_share || study.rows[1].iteration_not_converging);

@@ -44,9 +44,9 @@ void ProgressLine::update(long done, long total) {
   if (drawn_width_ == 0 && expected <= kLongWork) return;
   // Steps and seconds only grow from one drawing to the next, so each text covers
   // the one before it.
-  const int written =
-      std::fprintf(stream_, "\r%.*s %ld of %ld%.*s, %.1f s", static_cast<int>(what_.size()),
-                   what_.data(), done, total, static_cast<int>(after_.size()), after_.data(), seconds);
+  const int written = std::fprintf(stream_, "\r%.*s %ld of %ld%.*s, %.1f s",
+                                   static_cast<int>(what_.size()), what_.data(), done, total,
+                                   static_cast<int>(after_.size()), after_.data(), seconds);
   drawn_width_ = std::max(written - 1, 0);
   std::fflush(stream_);
 }

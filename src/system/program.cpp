@@ -12,8 +12,8 @@ namespace {
 std::string_view program_name = "talvenor";
 
 void report(std::string_view message) {
-  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(program_name.size()),
-               program_name.data(), static_cast<int>(message.size()), message.data());
+  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(program_name.size()), program_name.data(),
+               static_cast<int>(message.size()), message.data());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace talvenor {
 namespace {
@@ -77,6 +78,14 @@ char* justify(char* out, int length, int width) {
   return fill(out, width - length, ' ');
 }
 
+/// The C form of `value` in `form` with `digits` places. The longest, a fixed form of the
+/// largest double, is a sign, 309 digits, the point and the places.
+std::string printed(double value, std::chars_format form, int digits) {
+  char text[1 + 309 + 1 + 80];
+  const auto result = std::to_chars(text, text + sizeof text, value, form, digits);
+  return {text, result.ptr};
+}
+
 }  // namespace
 
 void format_integer(char* out, std::int64_t value, int width) {
@@ -142,6 +151,14 @@ void format_fixed(char* out, double value, int width, int digits) {
   for (int i = 0; i < whole; ++i) *text++ = number.at(i);
   *text++ = '.';
   for (int i = 0; i < digits; ++i) *text++ = number.at(number.exponent + i);
+}
+
+std::string scientific_text(double value, int digits) {
+  return printed(value, std::chars_format::scientific, digits);
+}
+
+std::string fixed_text(double value, int digits) {
+  return printed(value, std::chars_format::fixed, digits);
 }
 
 }  // namespace talvenor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace talvenor {
 
@@ -27,5 +28,16 @@ void format_scientific(char* out, double value, int width, int digits);
 ///   format_fixed(-0.0004, 14, 3) -> "          .000"
 ///   format_fixed(1.0e10, 14, 3)  -> "**************"
 void format_fixed(char* out, double value, int width, int digits);
+
+// Unpadded forms, for the study's table, CSV and plot script: the texts that C's "%.*e"
+// and "%.*f" write, but from the standard library's conversion, so that the bytes do not
+// depend on the C library: the exact binary value correctly rounded to `digits` places, a
+// tie to the even digit, an exponent of at least two digits. `digits` is at most 80.
+
+/// scientific_text(1.0 / 81920.0, 4) -> "1.2207e-05";  scientific_text(1e-120, 2) -> "1.00e-120"
+std::string scientific_text(double value, int digits);
+
+/// fixed_text(0.0625, 3) -> "0.062" (the tie goes to the even digit);  fixed_text(99.5, 0) -> "100"
+std::string fixed_text(double value, int digits);
 
 }  // namespace talvenor

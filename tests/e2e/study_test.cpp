@@ -209,7 +209,8 @@ TEST(StudyDiagnostics, SuccessiveSubstitutionBeyondItsReynoldsNumberGivesNoOrder
 }
 
 TEST(StudyDiagnostics, DivergedMeshesAreReportedAndTheOthersComplete) {
-  const auto [outcome, csv] = study("study_diverged", case_text(2, 0, 200.0, 1.0, 500), "2,4,8,16", "--solver picard");
+  const auto [outcome, csv] =
+      study("study_diverged", case_text(2, 0, 200.0, 1.0, 500), "2,4,8,16", "--solver picard");
   for (const int N : {2, 4}) {
     EXPECT_NE(outcome.stdout_text.find("N = " + std::to_string(N) +
                                        " diverged: floating-point overflow in iteration"),
