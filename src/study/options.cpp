@@ -47,13 +47,14 @@ the error E = exact - numerical, and:
 and the least-squares order of |E| against h over all meshes and over the
 finest three.
 
-Notes flag what the numbers cannot say, and a flagged value gives no order,
-Richardson value or GCI: "iteration not converging" (the iteration's last change
-is no smaller than the one before: the value solves no discrete equations; with
-picard, --solver newton solves the same equations), "iteration error N % of |E|"
-(the iteration error left, estimated from the last changes, is 1 % of the error
-or more: raise itmax), "round-off" (|E| below 100 N machine epsilons of the exact
-value, the rounding noise of a mesh of N elements), "oscillatory" (the successive
+Notes flag what the numbers cannot say. The first three leave the value with no
+order, Richardson value or GCI: "iteration not converging" (the iteration's last
+change is no smaller than the one before: the value solves no discrete
+equations; with picard, --solver newton solves the same equations), "iteration
+error N % of |E|" (the iteration error left, estimated from the last changes, is
+1 % of the error or more: raise itmax), "round-off" (|E| below 100 N machine
+epsilons of the exact value, the rounding noise of a mesh of N elements);
+"oscillatory" (the successive
 differences change sign: no p_U, Richardson value or GCI), "not converging"
 (p_U <= 0: the differences grow under refinement, no Richardson value or GCI),
 "diverged" (a floating-point fault stopped that mesh; the others still run).
