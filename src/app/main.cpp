@@ -1,9 +1,11 @@
 // The run driver: the run's fixed sequence of stages.
 
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "app/variaveis.hpp"
 #include "input/dados.hpp"
@@ -20,22 +22,29 @@ namespace {
 
 constexpr int kListingUnit = 10;
 
+/// `text` without its trailing blanks: "nome.lst  " -> "nome.lst", "   " -> "".
+std::string without_trailing_blanks(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
 /// The listing's name: caso without trailing blanks; for a blank caso the first
 /// command-line argument, else a name asked on the console until one is given.
+/// A name given keeps only its non-trailing blanks, so a blank one counts as none.
 std::string listing_name(const CaseData& data, int argc, char** argv) {
   if (!data.caso.trimmed().empty()) return std::string(data.caso.trimmed());
-  if (argc > 1 && argv[1][0] != '\0') return argv[1];
-  std::string answer;
-  while (answer.empty()) {
+  std::string name = argc > 1 ? without_trailing_blanks(argv[1]) : std::string();
+  while (name.empty()) {
     std::cout << "File name missing or blank - please enter file name\n"
               << "UNIT " << kListingUnit << "? " << std::flush;
-    if (!std::getline(std::cin, answer)) {
+    if (!std::getline(std::cin, name)) {
       throw Error(Error::Kind::case_file,
                   "caso is blank and no name for the listing (unit 10) was given on the console");
     }
-    if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    if (!name.empty() && name.back() == '\r') name.pop_back();
+    name = without_trailing_blanks(std::move(name));
   }
-  return answer;
+  return name;
 }
 
 void run(CaseData& data, int argc, char** argv) {
@@ -65,5 +74,9 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "talvenor: out of memory\n");
     return static_cast<int>(talvenor::Error::Kind::memory);
+  } catch (const std::exception& error) {
+    // Unwinding to here has closed the open files, each complete up to the failure.
+    std::fprintf(stderr, "talvenor: unexpected failure: %s\n", error.what());
+    return static_cast<int>(talvenor::Error::Kind::unexpected);
   }
 }

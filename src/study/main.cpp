@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -121,5 +122,8 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "talvenor-study: out of memory\n");
     return static_cast<int>(talvenor::Error::Kind::memory);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "talvenor-study: unexpected failure: %s\n", error.what());
+    return static_cast<int>(talvenor::Error::Kind::unexpected);
   }
 }
