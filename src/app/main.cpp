@@ -2,9 +2,10 @@
 
 #include <iostream>
 #include <string>
+#include <utility>
 
-#include "record/variaveis.hpp"
 #include "input/dados.hpp"
+#include "record/variaveis.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"
 #include "system/commands.hpp"
@@ -18,22 +19,29 @@ namespace {
 
 constexpr int kListingUnit = 10;
 
+/// `text` without its trailing blanks: "nome.lst  " -> "nome.lst", "   " -> "".
+std::string without_trailing_blanks(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
 /// The listing's name: caso without trailing blanks; for a blank caso the first
 /// command-line argument, else a name asked on the console until one is given.
+/// A name given keeps only its non-trailing blanks, so a blank one counts as none.
 std::string listing_name(const CaseData& data, int argc, char** argv) {
   if (!data.caso.trimmed().empty()) return std::string(data.caso.trimmed());
-  if (argc > 1 && argv[1][0] != '\0') return argv[1];
-  std::string answer;
-  while (answer.empty()) {
+  std::string name = argc > 1 ? without_trailing_blanks(argv[1]) : std::string();
+  while (name.empty()) {
     std::cout << "File name missing or blank - please enter file name\n"
               << "UNIT " << kListingUnit << "? " << std::flush;
-    if (!std::getline(std::cin, answer)) {
+    if (!std::getline(std::cin, name)) {
       throw Error(Error::Kind::case_file,
                   "caso is blank and no name for the listing (unit 10) was given on the console");
     }
-    if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    if (!name.empty() && name.back() == '\r') name.pop_back();
+    name = without_trailing_blanks(std::move(name));
   }
-  return answer;
+  return name;
 }
 
 void run(CaseData& data, int argc, char** argv) {

@@ -1,9 +1,11 @@
 #include "results/resultados.hpp"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "record/interest.hpp"
 #include "record/run_files.hpp"
@@ -28,13 +30,16 @@ void write_solution_rows(const CaseData& data, TextFile& file) {
 
 /// Keeps the first `keep` lines of the template `name` and writes the title and
 /// redraw commands after them; a template missing from the working folder is first
-/// written from the shipped sample.
+/// written from the shipped sample. A template whose presence cannot be told (a
+/// link to itself) is opened as it is, and the open reports why it fails.
 void stamp_template(const CaseData& data, const std::string& name, std::string_view sample,
                     int keep) {
-  if (!std::filesystem::exists(name)) {
+  std::error_code unknown;
+  if (!std::filesystem::exists(name, unknown) && !unknown) {
     TextFile file(name, kPlotUnit, "plot template");
+    // Records end in CR LF; a last one without it is still one record.
     for (std::size_t at = 0; at < sample.size();) {
-      const std::size_t end = sample.find("\r\n", at);
+      const std::size_t end = std::min(sample.find("\r\n", at), sample.size());
       file.write_record(sample.substr(at, end - at));
       at = end + 2;
     }

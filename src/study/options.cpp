@@ -66,7 +66,7 @@ which is drawn when gnuplot can be run.
 
 Exit status: 0 after a study (diverged meshes included), 1 for a case file that
 cannot be read or used, 2 for a bad option, 3 for a file that cannot be written,
-4 for a mesh that does not fit in memory.
+4 for a mesh that does not fit in memory, 6 for a failure not foreseen.
 )";
 
 [[noreturn]] void bad(std::string_view option, const std::string& what) {

@@ -6,7 +6,7 @@
 namespace talvenor {
 
 /// The command line that shows `file` in the editor: "notepad " and the file name
-/// (quoted when it needs it, see quote_argument), padded with blanks to 90 characters.
+/// (quoted when it needs it, see editor_argument), padded with blanks to 90 characters.
 ///   editor_command("teste1.txt.itn") -> "notepad teste1.txt.itn" + 68 blanks
 std::string editor_command(std::string_view file);
 

@@ -20,6 +20,7 @@ class Error : public std::runtime_error {
     file = 3,        ///< an output file or plot template could not be opened, read or written
     memory = 4,      ///< the mesh does not fit in memory
     arithmetic = 5,  ///< a floating-point division by zero, invalid operation or overflow
+    unexpected = 6,  ///< any other exception that reaches main: a failure not foreseen
   };
 
   Error(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}

@@ -37,6 +37,14 @@ int run_command(std::string_view command);
 ///   quote_argument("caso 1") -> "'caso 1'" (POSIX), "\"caso 1\"" (Windows)
 std::string quote_argument(std::string_view name);
 
+/// `file` as the editor's command line takes it. POSIX: quote_argument(file), as
+/// for any program. Windows: notepad takes its whole tail as the one name, so the
+/// name stays as written unless it holds a character that cmd.exe acts on
+/// (& | < > ^ ( ) % "), which could start another program; then it is quoted.
+///   editor_argument("caso 1.itn") -> "'caso 1.itn'" (POSIX), "caso 1.itn" (Windows)
+///   editor_argument("a&calc") -> "'a&calc'" (POSIX), "\"a&calc\"" (Windows)
+std::string editor_argument(std::string_view file);
+
 /// Wall-clock seconds since the first call, which returns exactly 0 and fixes the
 /// origin. UTC at millisecond resolution; setting the clock back gives smaller,
 /// possibly negative, results. Safe to call from several threads.

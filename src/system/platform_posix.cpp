@@ -149,6 +149,11 @@ TimerOriginLock::~TimerOriginLock() {
 
 }  // namespace os
 
+// The editor's command line is a shell command line like any other.
+std::string editor_argument(std::string_view file) {
+  return quote_argument(file);
+}
+
 std::optional<std::uint64_t> available_memory() {
   std::ifstream meminfo("/proc/meminfo");
   std::string line;

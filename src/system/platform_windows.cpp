@@ -120,6 +120,13 @@ TimerOriginLock::~TimerOriginLock() {
 
 }  // namespace os
 
+std::string editor_argument(std::string_view file) {
+  // Blanks need no quotes: notepad takes "caso 1.itn" from "notepad caso 1.itn".
+  constexpr std::string_view kActedOn = "&|<>^()%\"";
+  if (file.find_first_of(kActedOn) == std::string_view::npos) return std::string(file);
+  return quote_argument(file);
+}
+
 std::optional<std::uint64_t> available_memory() {
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof(MEMORYSTATUSEX);

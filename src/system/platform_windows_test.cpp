@@ -54,5 +54,17 @@ TEST(QuoteArgumentWindows, UsesDoubleQuotesAndKeepsPercentSignsOutOfThem) {
   for (const auto& [name, quoted] : cases) EXPECT_EQ(quote_argument(name), quoted) << name;
 }
 
+TEST(EditorArgumentWindows, QuotesOnlyANameHoldingACharacterCmdActsOn) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"caso 1.itn", "caso 1.itn"},  // notepad takes its whole tail as the name
+      {"C:\\a b\\", "C:\\a b\\"},
+      {"a&calc", "\"a&calc\""},
+      {"a|b", "\"a|b\""},
+      {"(a)", "\"(a)\""},
+      {"50%", "\"50\"%\"\""},
+  };
+  for (const auto& [name, argument] : cases) EXPECT_EQ(editor_argument(name), argument) << name;
+}
+
 }  // namespace
 }  // namespace talvenor

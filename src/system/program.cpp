@@ -1,6 +1,7 @@
 #include "system/program.hpp"
 
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -29,6 +30,10 @@ int run_program(std::string_view name, const std::function<void()>& body) {
   } catch (const std::bad_alloc&) {
     report("out of memory");
     return static_cast<int>(Error::Kind::memory);
+  } catch (const std::exception& error) {
+    // Unwinding to here has closed the open files, each complete up to the failure.
+    report("unexpected failure: " + std::string(error.what()));
+    return static_cast<int>(Error::Kind::unexpected);
   }
 }
 

@@ -11,6 +11,7 @@ namespace talvenor {
 ///   Error (see error.hpp) -> its message and its kind's status, e.g.
 ///     "talvenor: Talvenor.in (unit 7) line 4 (N): expected an integer, found 'abc'", 1
 ///   an allocation that fails -> "talvenor: out of memory", 4
+///   anything else thrown -> "talvenor: unexpected failure: " + what(), 6
 /// `body` returning is status 0. Warnings (warn) carry the same name.
 int run_program(std::string_view name, const std::function<void()>& body);
 
