@@ -11,36 +11,14 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
+#include "allocation_count.hpp"
 #include "app/variaveis.hpp"
 #include "input/dados.hpp"
 #include "solver/calculos.hpp"
 #include "system/fp_faults.hpp"
-
-namespace {
-
-// Every allocation of the process passes here, so a window of the benchmark can
-// show that the iteration loop allocates nothing.
-unsigned long long allocations = 0;
-
-}  // namespace
-
-// Kept out of line: inlined into a caller, GCC pairs the malloc and free of these
-// replacements with the caller's new and delete and warns of a mismatch.
-[[gnu::noinline]] void* operator new(std::size_t bytes) {
-  ++allocations;
-  if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void* operator new[](std::size_t bytes) { return operator new(bytes); }
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -82,10 +60,10 @@ void program_iteration(benchmark::State& state) {
       const auto at = std::chrono::steady_clock::now();
       if (now.it == 1) {
         first = at;
-        allocations_at_first = allocations;
+        allocations_at_first = allocation_count();
       } else if (now.it == now.itmax) {
         seconds = std::chrono::duration<double>(at - first).count();
-        loop_allocations += allocations - allocations_at_first;
+        loop_allocations += allocation_count() - allocations_at_first;
       }
     });
     state.SetIterationTime(seconds);

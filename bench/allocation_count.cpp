@@ -1,0 +1,25 @@
+#include "allocation_count.hpp"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+unsigned long long allocations = 0;
+
+}  // namespace
+
+unsigned long long allocation_count() { return allocations; }
+
+// Kept out of line: inlined into a caller, GCC pairs the malloc and free of these
+// replacements with the caller's new and delete and warns of a mismatch.
+[[gnu::noinline]] void* operator new(std::size_t bytes) {
+  ++allocations;
+  if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return p;
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void* operator new[](std::size_t bytes) { return operator new(bytes); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
