@@ -14,11 +14,9 @@
 #include <cstring>
 #include <memory>
 
-#include "allocation_count.hpp"
+#include "bench_support.hpp"
 #include "app/variaveis.hpp"
-#include "input/dados.hpp"
 #include "solver/calculos.hpp"
-#include "system/fp_faults.hpp"
 
 namespace {
 
@@ -27,30 +25,13 @@ using talvenor::CaseData;
 constexpr int kNodes = 1000000;  // N of the bare loop, W1's mesh
 constexpr int kTimedIterations = 10;
 
-/// W1's case: fonte 0, Re 10, beta 0.5, at N elements, with the exact solution.
-CaseData mesh_case(int esquema, int itmax, int N = kNodes) {
-  talvenor::clear_fp_faults();  // the flags that the benchmark library's own arithmetic left
-  CaseData data;
-  data.caso.assign("bench");
-  data.esquema = esquema;
-  data.fonte = 0;
-  data.N = N;
-  data.Re = 10.0;
-  data.beta = 0.5;
-  data.itmax = itmax;
-  data.freq = 1;
-  talvenor::prepare_mesh(data);
-  talvenor::compute_exact(data);
-  return data;
-}
-
 /// The program's iteration loop: run_iterations with kTimedIterations iterations,
 /// timed from the end of the first to the end of the last, so the setup before
 /// the loop (u = ua, the source term) is left out. Arguments: esquema, N.
 void program_iteration(benchmark::State& state) {
   const int esquema = static_cast<int>(state.range(0));
   const int N = static_cast<int>(state.range(1));
-  CaseData data = mesh_case(esquema, kTimedIterations, N);
+  CaseData data = w1_case(esquema, N, 10.0, kTimedIterations);
   unsigned long long loop_allocations = 0;
   for (auto _ : state) {
     std::chrono::steady_clock::time_point first;
@@ -153,7 +134,7 @@ void bare_iteration(PlainArrays& a, int esquema, double h, double Re, double bet
 /// start and must agree bit for bit, or the comparison would be of different work.
 void bare_loop(benchmark::State& state) {
   const int esquema = static_cast<int>(state.range(0));
-  CaseData data = mesh_case(esquema, 0);
+  CaseData data = w1_case(esquema, kNodes, 10.0, 0);
   talvenor::run_iterations(data, [](const CaseData&) {});  // u = ua, the fixed rows
   PlainArrays plain(data);
 

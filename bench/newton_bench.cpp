@@ -15,33 +15,14 @@
 #include <cmath>
 #include <vector>
 
-#include "allocation_count.hpp"
+#include "bench_support.hpp"
 #include "app/variaveis.hpp"
-#include "input/dados.hpp"
 #include "solver/calculos.hpp"
 #include "solver/newton.hpp"
-#include "system/fp_faults.hpp"
 
 namespace {
 
 using talvenor::CaseData;
-
-/// W1's case (fonte 0, beta 0.5) at N elements and the given Re, with the exact solution.
-CaseData bench_case(int esquema, int N, double Re, int itmax) {
-  talvenor::clear_fp_faults();  // the flags that the benchmark library's own arithmetic left
-  CaseData data;
-  data.caso.assign("bench");
-  data.esquema = esquema;
-  data.fonte = 0;
-  data.N = N;
-  data.Re = Re;
-  data.beta = 0.5;
-  data.itmax = itmax;
-  data.freq = 1;
-  talvenor::prepare_mesh(data);
-  talvenor::compute_exact(data);
-  return data;
-}
 
 /// The observer of a loop that times its iterations from the end of the first to
 /// the end of the last, so that the setup before the loop is left out.
@@ -78,8 +59,8 @@ constexpr int kPicardIterations = 10;
 /// The manual time is Newton's. Argument: esquema.
 void iteration_cost(benchmark::State& state) {
   const int esquema = static_cast<int>(state.range(0));
-  CaseData newton = bench_case(esquema, kIterationNodes, 10.0, 50);
-  CaseData picard = bench_case(esquema, kIterationNodes, 10.0, kPicardIterations);
+  CaseData newton = w1_case(esquema, kIterationNodes, 10.0, 50);
+  CaseData picard = w1_case(esquema, kIterationNodes, 10.0, kPicardIterations);
   double newton_s = 0.0;
   double picard_s = 0.0;
   unsigned long long allocations = 0;
@@ -115,7 +96,7 @@ constexpr int kHorizon = 2000;
 /// u(k-1)|, stop shrinking (the iteration of the smallest change, kPatience later
 /// still the smallest); 0 when that is not within kHorizon iterations.
 int picard_iterations_to_converge(int esquema, double Re) {
-  CaseData data = bench_case(esquema, kConvergedNodes, Re, kHorizon);
+  CaseData data = w1_case(esquema, kConvergedNodes, Re, kHorizon);
   std::vector<double> before = data.ua;
   std::vector<double> changes;
   talvenor::run_iterations(data, [&](const CaseData& now) {
@@ -144,7 +125,7 @@ void picard_to_convergence(benchmark::State& state) {
     state.SkipWithError("successive substitution did not settle within the horizon");
     return;
   }
-  CaseData data = bench_case(esquema, kConvergedNodes, Re, iterations);
+  CaseData data = w1_case(esquema, kConvergedNodes, Re, iterations);
   for (auto _ : state) {
     talvenor::run_iterations(data, [](const CaseData&) {});
     benchmark::DoNotOptimize(data.u_media_n);
@@ -157,7 +138,7 @@ void picard_to_convergence(benchmark::State& state) {
 void newton_to_convergence(benchmark::State& state) {
   const int esquema = static_cast<int>(state.range(0));
   const double Re = static_cast<double>(state.range(1));
-  CaseData data = bench_case(esquema, kConvergedNodes, Re, 50);
+  CaseData data = w1_case(esquema, kConvergedNodes, Re, 50);
   talvenor::NewtonResult result;
   for (auto _ : state) {
     result = talvenor::solve_newton(data);

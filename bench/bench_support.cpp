@@ -1,7 +1,27 @@
-#include "allocation_count.hpp"
+#include "bench_support.hpp"
 
 #include <cstdlib>
 #include <new>
+
+#include "input/dados.hpp"
+#include "solver/calculos.hpp"
+#include "system/fp_faults.hpp"
+
+talvenor::CaseData w1_case(int esquema, int N, double Re, int itmax) {
+  talvenor::clear_fp_faults();
+  talvenor::CaseData data;
+  data.caso.assign("bench");
+  data.esquema = esquema;
+  data.fonte = 0;
+  data.N = N;
+  data.Re = Re;
+  data.beta = 0.5;
+  data.itmax = itmax;
+  data.freq = 1;
+  talvenor::prepare_mesh(data);
+  talvenor::compute_exact(data);
+  return data;
+}
 
 namespace {
 
