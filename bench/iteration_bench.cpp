@@ -11,36 +11,12 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
+#include "bench_support.hpp"
 #include "record/variaveis.hpp"
-#include "input/dados.hpp"
 #include "solver/calculos.hpp"
-#include "system/fp_faults.hpp"
-
-namespace {
-
-// Every allocation of the process passes here, so a window of the benchmark can
-// show that the iteration loop allocates nothing.
-unsigned long long allocations = 0;
-
-}  // namespace
-
-// Kept out of line: inlined into a caller, GCC pairs the malloc and free of these
-// replacements with the caller's new and delete and warns of a mismatch.
-[[gnu::noinline]] void* operator new(std::size_t bytes) {
-  ++allocations;
-  if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void* operator new[](std::size_t bytes) { return operator new(bytes); }
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -49,30 +25,13 @@ using talvenor::CaseData;
 constexpr int kNodes = 1000000;  // N of the bare loop, W1's mesh
 constexpr int kTimedIterations = 10;
 
-/// W1's case: fonte 0, Re 10, beta 0.5, at N elements, with the exact solution.
-CaseData mesh_case(int esquema, int itmax, int N = kNodes) {
-  talvenor::clear_fp_faults();  // the flags that the benchmark library's own arithmetic left
-  CaseData data;
-  data.caso.assign("bench");
-  data.esquema = esquema;
-  data.fonte = 0;
-  data.N = N;
-  data.Re = 10.0;
-  data.beta = 0.5;
-  data.itmax = itmax;
-  data.freq = 1;
-  talvenor::prepare_mesh(data);
-  talvenor::compute_exact(data);
-  return data;
-}
-
 /// The program's iteration loop: run_iterations with kTimedIterations iterations,
 /// timed from the end of the first to the end of the last, so the setup before
 /// the loop (u = ua, the source term) is left out. Arguments: esquema, N.
 void program_iteration(benchmark::State& state) {
   const int esquema = static_cast<int>(state.range(0));
   const int N = static_cast<int>(state.range(1));
-  CaseData data = mesh_case(esquema, kTimedIterations, N);
+  CaseData data = w1_case(esquema, N, 10.0, kTimedIterations);
   unsigned long long loop_allocations = 0;
   for (auto _ : state) {
     std::chrono::steady_clock::time_point first;
@@ -82,10 +41,10 @@ void program_iteration(benchmark::State& state) {
       const auto at = std::chrono::steady_clock::now();
       if (now.it == 1) {
         first = at;
-        allocations_at_first = allocations;
+        allocations_at_first = allocation_count();
       } else if (now.it == now.itmax) {
         seconds = std::chrono::duration<double>(at - first).count();
-        loop_allocations += allocations - allocations_at_first;
+        loop_allocations += allocation_count() - allocations_at_first;
       }
     });
     state.SetIterationTime(seconds);
@@ -100,9 +59,14 @@ void program_iteration(benchmark::State& state) {
 /// The arrays of the bare loop, allocated once, indexed 0 to N.
 struct PlainArrays {
   explicit PlainArrays(const CaseData& data)
-      : u(copy(data.u.data())), S(copy(data.S.data())), aw(copy(data.aw.data())),
-        ap(copy(data.ap.data())), ae(copy(data.ae.data())), bp(copy(data.bp.data())),
-        P(new double[kNodes + 1]()), Q(new double[kNodes + 1]()) {}
+      : u(copy(data.u.data())),
+        S(copy(data.S.data())),
+        aw(copy(data.aw.data())),
+        ap(copy(data.ap.data())),
+        ae(copy(data.ae.data())),
+        bp(copy(data.bp.data())),
+        P(new double[kNodes + 1]()),
+        Q(new double[kNodes + 1]()) {}
 
   static std::unique_ptr<double[]> copy(const double* from) {
     std::unique_ptr<double[]> to(new double[kNodes + 1]);
@@ -175,7 +139,7 @@ void bare_iteration(PlainArrays& a, int esquema, double h, double Re, double bet
 /// start and must agree bit for bit, or the comparison would be of different work.
 void bare_loop(benchmark::State& state) {
   const int esquema = static_cast<int>(state.range(0));
-  CaseData data = mesh_case(esquema, 0);
+  CaseData data = w1_case(esquema, kNodes, 10.0, 0);
   talvenor::run_iterations(data, [](const CaseData&) {});  // u = ua, the fixed rows
   PlainArrays plain(data);
 
@@ -207,11 +171,8 @@ BENCHMARK(program_iteration)
     ->ArgsProduct({{0}, {100000, 10000000}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(bare_loop)
-    ->ArgName("esquema")
-    ->DenseRange(0, 2)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(bare_loop)->ArgName("esquema")->DenseRange(0, 2)->UseRealTime()->Unit(
+    benchmark::kMillisecond);
 
 }  // namespace
 

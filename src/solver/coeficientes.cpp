@@ -84,7 +84,7 @@ void coefficients_upwind_deferred(CaseData& data) {
     upwind_row(cell_reynolds(u[i], h, Re), aw[i], ap[i]);
     // The correction moves the backward convection difference toward the central
     // one, with the previous iterate.
-    bp[i] = deferred_correction(u, i, beta, h, Re) + (S[i] * hh) * 2.0;
+    bp[i] = deferred_correction(u[i - 1], u[i], u[i + 1], beta, h, Re) + (S[i] * hh) * 2.0;
   }
 }
 

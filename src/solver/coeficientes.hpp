@@ -26,12 +26,14 @@ inline void upwind_row(double r, double& aw, double& ap) {
   ap = (r + 2.0) * 2.0;
 }
 
-/// The deferred correction at interior node i, beta times the central convection
-/// difference less the backward one, multiplied left to right as written:
+/// The deferred correction at an interior node, beta times the central convection
+/// difference less the backward one, from u(i-1), u(i), u(i+1), multiplied left to
+/// right as written:
 ///   t(i) = ((((2 u(i)) - u(i+1)) - u(i-1)) u(i)) beta h Re;
 /// zero up to rounding where u is locally linear.
-inline double deferred_correction(const double* u, int i, double beta, double h, double Re) {
-  return ((((2.0 * u[i]) - u[i + 1]) - u[i - 1]) * u[i]) * beta * h * Re;
+inline double deferred_correction(double west, double middle, double east, double beta,
+                                  double h, double Re) {
+  return ((((2.0 * middle) - east) - west) * middle) * beta * h * Re;
 }
 
 /// Interior rows of esquema 0: upwind with the deferred correction weighted by beta.

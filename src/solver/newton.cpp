@@ -16,23 +16,31 @@ namespace {
 // J d = -F with aw = dF/du(i-1), ae = dF/du(i+1) and ap = -dF/du(i). Only F decides
 // where the iteration ends; the Jacobian decides how fast it gets there.
 
-/// Calls `row(i, r)` for the interior nodes 1 to N - 1 in increasing i, r the cell
-/// Reynolds number of the current u; a mesh of one element has none.
+/// Calls `row(i, west, middle, east, r)` for the interior nodes 1 to N - 1 in
+/// increasing i, with u(i-1), u(i), u(i+1) of the current u and r its cell Reynolds
+/// number at i; a mesh of one element has none. The stencil moves along in registers:
+/// every row stores to arrays that the compiler must assume may hold u.
 template <typename Row>
 inline void for_interior(const CaseData& data, Row row) {
   const int N = data.N;
   const double Re = data.Re;
   const double h = data.h;
   const double* const u = data.u.data();
-  for (int i = 1; i <= N - 1; ++i) row(i, cell_reynolds(u[i], h, Re));
+  double west = u[0];
+  double middle = u[1];
+  for (int i = 1; i <= N - 1; ++i) {
+    const double east = u[i + 1];
+    row(i, west, middle, east, cell_reynolds(middle, h, Re));
+    west = middle;
+    middle = east;
+  }
 }
 
-/// The pointers every scheme's rows use.
+/// The arrays and constants every scheme's rows use.
 struct Rows {
   explicit Rows(CaseData& data)
-      : u(data.u.data()), S(data.S.data()), aw(data.aw.data()), ap(data.ap.data()),
-        ae(data.ae.data()), bp(data.bp.data()), hh(data.h * data.h), c(data.h * data.Re) {}
-  const double* u;
+      : S(data.S.data()), aw(data.aw.data()), ap(data.ap.data()), ae(data.ae.data()),
+        bp(data.bp.data()), hh(data.h * data.h), c(data.h * data.Re) {}
   const double* S;
   double* aw;
   double* ap;
@@ -45,27 +53,27 @@ struct Rows {
 /// esquema 1: u(i) enters F through r too, so dF/du(i) = 2c u(i-1) - 2(r+2) - 2c u(i).
 void rows_upwind(CaseData& data) {
   const Rows a(data);
-  for_interior(data, [&](int i, double r) {
+  for_interior(data, [&](int i, double west, double middle, double east, double r) {
     double aw = 0.0;
     double ap = 0.0;
     upwind_row(r, aw, ap);
-    a.bp[i] = ((aw * a.u[i - 1] + 2.0 * a.u[i + 1]) + (a.S[i] * a.hh) * 2.0) - ap * a.u[i];
+    a.bp[i] = ((aw * west + 2.0 * east) + (a.S[i] * a.hh) * 2.0) - ap * middle;
     a.aw[i] = aw;
     a.ae[i] = 2.0;
-    a.ap[i] = ap + (a.c * (a.u[i] - a.u[i - 1])) * 2.0;
+    a.ap[i] = ap + (a.c * (middle - west)) * 2.0;
   });
 }
 
 /// esquema 2: dF/du(i) = c (u(i-1) - u(i+1)) - 4.
 void rows_central(CaseData& data) {
   const Rows a(data);
-  for_interior(data, [&](int i, double r) {
+  for_interior(data, [&](int i, double west, double middle, double east, double r) {
     const double aw = 2.0 + r;
     const double ae = 2.0 - r;
-    a.bp[i] = ((aw * a.u[i - 1] + ae * a.u[i + 1]) + (a.S[i] * a.hh) * 2.0) - 4.0 * a.u[i];
+    a.bp[i] = ((aw * west + ae * east) + (a.S[i] * a.hh) * 2.0) - 4.0 * middle;
     a.aw[i] = aw;
     a.ae[i] = ae;
-    a.ap[i] = 4.0 + a.c * (a.u[i + 1] - a.u[i - 1]);
+    a.ap[i] = 4.0 + a.c * (east - west);
   });
 }
 
@@ -77,17 +85,16 @@ void rows_upwind_deferred(CaseData& data) {
   const double h = data.h;
   const double Re = data.Re;
   const double bc = beta * a.c;
-  for_interior(data, [&](int i, double r) {
+  for_interior(data, [&](int i, double west, double middle, double east, double r) {
     double aw = 0.0;
     double ap = 0.0;
     upwind_row(r, aw, ap);
-    const double t = deferred_correction(a.u, i, beta, h, Re);
-    a.bp[i] = ((aw * a.u[i - 1] + 2.0 * a.u[i + 1]) + (t + (a.S[i] * a.hh) * 2.0)) - ap * a.u[i];
+    const double t = deferred_correction(west, middle, east, beta, h, Re);
+    a.bp[i] = ((aw * west + 2.0 * east) + (t + (a.S[i] * a.hh) * 2.0)) - ap * middle;
     const double br = beta * r;
     a.aw[i] = aw - br;
     a.ae[i] = 2.0 - br;
-    a.ap[i] = (ap + (a.c * (a.u[i] - a.u[i - 1])) * 2.0) -
-              bc * ((4.0 * a.u[i] - a.u[i + 1]) - a.u[i - 1]);
+    a.ap[i] = (ap + (a.c * (middle - west)) * 2.0) - bc * ((4.0 * middle - east) - west);
   });
 }
 

@@ -13,9 +13,9 @@
 namespace talvenor {
 namespace {
 
-CaseData exact_case(int N, int esquema, int fonte, double Re, int itmax) {
+CaseData exact_case(int N, int esquema, int fonte, double Re, int itmax, double beta = 1.0) {
   CaseData data = mesh_case(N, esquema, fonte, Re, itmax);
-  data.beta = 1.0;
+  data.beta = beta;
   clear_fp_faults();
   compute_exact(data);
   return data;
@@ -23,11 +23,9 @@ CaseData exact_case(int N, int esquema, int fonte, double Re, int itmax) {
 
 TEST(Newton, SolvesTheEquationsSuccessiveSubstitutionConvergesTo) {
   for (int esquema = 0; esquema <= 2; ++esquema) {
-    CaseData picard = exact_case(40, esquema, 0, 1.0, 200);
-    picard.beta = 0.5;
+    CaseData picard = exact_case(40, esquema, 0, 1.0, 200, 0.5);
     run_iterations(picard, [](const CaseData&) {});
-    CaseData newton = exact_case(40, esquema, 0, 1.0, 200);
-    newton.beta = 0.5;
+    CaseData newton = exact_case(40, esquema, 0, 1.0, 200, 0.5);
     const NewtonResult result = solve_newton(newton);
     EXPECT_NE(result.stop, NewtonStop::iteration_cap) << "esquema " << esquema;
     for (std::size_t i = 0; i < newton.u.size(); ++i) {
