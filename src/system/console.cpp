@@ -9,10 +9,19 @@ constexpr double kRedrawInterval = 0.1;     // seconds
 constexpr double kLongWork = 1.0;           // seconds expected before a line is worth drawing
 constexpr double kReadingInterval = 0.001;  // seconds between clock readings, about
 
+/// "talvenor: <kind>: <text>" as one line on the standard error stream.
+void say(const char* kind, std::string_view text) {
+  std::fprintf(stderr, "talvenor: %s: %.*s\n", kind, static_cast<int>(text.size()), text.data());
+}
+
 }  // namespace
 
 void warn(std::string_view text) {
-  std::fprintf(stderr, "talvenor: warning: %.*s\n", static_cast<int>(text.size()), text.data());
+  say("warning", text);
+}
+
+void note(std::string_view text) {
+  say("note", text);
 }
 
 ProgressLine::ProgressLine(std::FILE* stream, bool enabled, Clock clock)

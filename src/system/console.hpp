@@ -8,6 +8,9 @@ namespace talvenor {
 /// Writes "talvenor: warning: " + text as one line on the standard error stream.
 void warn(std::string_view text);
 
+/// Writes "talvenor: note: " + text as one line on the standard error stream.
+void note(std::string_view text);
+
 /// A one-line progress indicator for a terminal: "iteration 120 of 5000, 2.3 s".
 /// It appears only for work expected to take more than a second, is redrawn at
 /// most ten times a second, and is wiped out with blanks by erase() and at
