@@ -5,10 +5,12 @@
 #include <new>
 #include <string>
 
+#include "app/help.hpp"
 #include "app/variaveis.hpp"
 #include "input/dados.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"
+#include "system/about.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
@@ -55,6 +57,7 @@ void run(CaseData& data, int argc, char** argv) {
 }  // namespace talvenor
 
 int main(int argc, char** argv) {
+  if (talvenor::answer_help_or_version(argc, argv, "talvenor", talvenor::kTalvenorHelp)) return 0;
   talvenor::CaseData data;
   try {
     talvenor::run(data, argc, argv);
