@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <string>
 
@@ -52,6 +53,11 @@ struct Case {
   int status;
   std::string stderr_text;
 };
+
+/// Test names show the case's folder, not the bytes of the record.
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
 
 /// Runs the case in a fresh scratch folder, after `arrange` has added to it what a
 /// folder of files cannot hold, and checks the status, the standard error and every
