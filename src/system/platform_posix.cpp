@@ -44,6 +44,7 @@ std::string default_editor() {
     for (;;) {
       const std::size_t colon = folders.find(':');
       std::string candidate(folders.substr(0, colon));
+      if (candidate.empty()) candidate = ".";  // an empty entry is the working folder
       candidate += '/';
       candidate += name;
       if (access(candidate.c_str(), X_OK) == 0) return std::string(name);
