@@ -4,10 +4,12 @@
 #include <string>
 #include <utility>
 
+#include "app/help.hpp"
 #include "input/dados.hpp"
 #include "record/variaveis.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"
+#include "system/about.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
@@ -60,6 +62,7 @@ void run(CaseData& data, int argc, char** argv) {
 }  // namespace talvenor
 
 int main(int argc, char** argv) {
+  if (talvenor::answer_help_or_version(argc, argv, "talvenor", talvenor::kTalvenorHelp)) return 0;
   talvenor::CaseData data;
   return talvenor::run_program("talvenor", [&] { talvenor::run(data, argc, argv); });
 }

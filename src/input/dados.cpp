@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "input/case_text.hpp"
 #include "input/value_reader.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
@@ -147,7 +148,10 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
   if (data.freq < 1) {
     values.reject("freq", "expected a step of at least 1 node, found " + std::to_string(data.freq));
   }
-  values.read("titulo", data.titulo);
+  // The title is text for the listing; caso stays the bytes given, as it names files.
+  if (const auto titulo = values.read_text("titulo")) {
+    data.titulo.assign(case_text_in_windows_1252(*titulo));
+  }
 }
 
 void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes) {

@@ -128,6 +128,12 @@ void ValueReader::read(std::string_view member, double& target) {
   target = number;
 }
 
+std::optional<std::string> ValueReader::read_text(std::string_view member) {
+  std::optional<Value> value = next_value(member);
+  if (!value) return std::nullopt;
+  return std::move(value->bytes);
+}
+
 void ValueReader::reject(std::string_view member, std::string_view what) const {
   fail(value_line_, member, what);
 }

@@ -59,8 +59,11 @@ class ValueReader {
   /// A text, delimited or not; cut or blank-padded to the field's width.
   template <std::size_t Width>
   void read(std::string_view member, FixedText<Width>& target) {
-    if (std::optional<Value> value = next_value(member)) target.assign(value->bytes);
+    if (std::optional<std::string> text = read_text(member)) target.assign(*text);
   }
+
+  /// A text, delimited or not, whole; nothing for a null value.
+  std::optional<std::string> read_text(std::string_view member);
 
   /// Throws Error (case_file) for the value read last: "<source> line <n> (<member>): <what>".
   [[noreturn]] void reject(std::string_view member, std::string_view what) const;

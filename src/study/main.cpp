@@ -16,6 +16,7 @@
 #include "study/options.hpp"
 #include "study/report.hpp"
 #include "study/study.hpp"
+#include "system/about.hpp"
 #include "system/console.hpp"
 #include "system/platform.hpp"
 #include "system/program.hpp"
@@ -79,6 +80,9 @@ void run_study(const StudyOptions& options) {
 }  // namespace talvenor
 
 int main(int argc, char** argv) {
+  if (talvenor::answer_help_or_version(argc, argv, "talvenor-study", talvenor::help_text())) {
+    return 0;
+  }
   return talvenor::run_program("talvenor-study", [&] {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const talvenor::StudyOptions options = talvenor::parse_options(arguments);

@@ -31,6 +31,7 @@ Options:
   --output PREFIX     names the files PREFIX.csv, PREFIX.gnu and PREFIX.png
                       (default: caso without trailing blanks, then "-study")
   --help              shows this text
+  --version           shows the version (alone on the command line)
 
 For each variable and mesh the table gives N, h, the numerical and exact values,
 the error E = exact - numerical, and:

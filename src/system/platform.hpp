@@ -18,15 +18,19 @@ namespace talvenor {
 /// Only the text up to its last non-blank character is the command; leading
 /// blanks stay. Returns the interpreter's exit code, or -1 when nothing could be
 /// started: a trimmed command longer than 1024 characters, an interpreter name
-/// longer than 260 characters, or a process that cannot be created. Prints nothing.
+/// longer than 260 characters, or a process that cannot be created. Prints
+/// nothing but the note below.
 ///
 /// Windows: "%COMSPEC% /c command" (COMSPEC missing or empty: "cmd.exe").
 /// POSIX: "/bin/sh -c command", where a leading word "notepad" stands for the
-/// editor (TALVENOR_EDITOR, else VISUAL, else EDITOR, else notepad) and
-/// "wgnuplot" for the plotter (TALVENOR_PLOTTER, else "gnuplot -persist"), which
-/// reads its standard input from /dev/null. The first of those variables that is
-/// set decides; one that is set but empty launches nothing and returns 0. A child
-/// killed by a signal gives 128 + the signal number.
+/// editor (TALVENOR_EDITOR, else VISUAL, else EDITOR) and "wgnuplot" for the
+/// plotter (TALVENOR_PLOTTER, else "gnuplot -persist"), which reads its standard
+/// input from /dev/null. The first of those variables that is set decides; one
+/// that is set but empty launches nothing and returns 0. With none of the editor's
+/// set, the editor is Debian's choice (sensible-editor, else editor, else vi) when
+/// standard input and output are a terminal; without one nothing is launched, 0 is
+/// returned and the first such launch writes one note line on standard error. A
+/// child killed by a signal gives 128 + the signal number.
 ///   run_command("notepad teste1.txt.itn" + 68 blanks) -> runs "$EDITOR teste1.txt.itn"
 int run_command(std::string_view command);
 

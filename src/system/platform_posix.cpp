@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "system/program.hpp"
 #include "system/platform.hpp"
 
 extern char** environ;
@@ -23,18 +25,52 @@ extern char** environ;
 namespace talvenor {
 namespace {
 
+/// The editor when no variable names one, as Debian chooses it: the first of
+/// sensible-editor and editor found on PATH, else vi. A run without a terminal has
+/// nothing to edit on: no editor (empty), and one note says so, once per process.
+std::string default_editor() {
+  if (isatty(STDIN_FILENO) != 1 || isatty(STDOUT_FILENO) != 1) {
+    static std::atomic<bool> noted{false};
+    if (!noted.exchange(true)) {
+      note(
+          "no editor is started: TALVENOR_EDITOR, VISUAL and EDITOR are unset and there is"
+          " no terminal");
+    }
+    return {};
+  }
+  const char* const path = std::getenv("PATH");
+  for (std::string_view name : {"sensible-editor", "editor"}) {
+    std::string_view folders = path != nullptr ? path : "";
+    for (;;) {
+      const std::size_t colon = folders.find(':');
+      std::string candidate(folders.substr(0, colon));
+      if (candidate.empty()) candidate = ".";  // an empty entry is the working folder
+      candidate += '/';
+      candidate += name;
+      if (access(candidate.c_str(), X_OK) == 0) return std::string(name);
+      if (colon == std::string_view::npos) break;
+      folders.remove_prefix(colon + 1);
+    }
+  }
+  return "vi";
+}
+
+std::string default_plotter() {
+  return "gnuplot -persist";
+}
+
 /// A command name of the run that stands for a program chosen by the environment:
-/// the value of the first variable that is set, else `fallback`.
+/// the value of the first variable that is set, else what `fallback` gives.
 struct StandIn {
   std::string_view word;
   std::array<const char*, 3> variables;  // unused places are null
-  std::string_view fallback;
+  std::string (*fallback)();
   bool input_from_null;  // for programs that must never wait for a terminal
 };
 
 const std::array<StandIn, 2> kStandIns{{
-    {"notepad", {"TALVENOR_EDITOR", "VISUAL", "EDITOR"}, "notepad", false},
-    {"wgnuplot", {"TALVENOR_PLOTTER", nullptr, nullptr}, "gnuplot -persist", true},
+    {"notepad", {"TALVENOR_EDITOR", "VISUAL", "EDITOR"}, default_editor, false},
+    {"wgnuplot", {"TALVENOR_PLOTTER", nullptr, nullptr}, default_plotter, true},
 }};
 
 /// The program command line that `stand_in` names now (may be empty: launch nothing).
@@ -43,7 +79,7 @@ std::string program_of(const StandIn& stand_in) {
     if (variable == nullptr) break;
     if (const char* value = std::getenv(variable)) return value;
   }
-  return std::string(stand_in.fallback);
+  return stand_in.fallback();
 }
 
 /// True when the first word of `text` (after its leading blanks) is exactly `word`.

@@ -84,7 +84,6 @@ class StandInTest : public ScratchFolderTest {
 };
 
 TEST_F(StandInTest, NotepadAndWgnuplotStandForTheProgramsTheEnvironmentNames) {
-  write_script("notepad", "exec log notepad \"$@\"\n");
   write_script("notepadx", "exec log notepadx \"$@\"\n");
   write_script("gnuplot", "exec log gnuplot \"$@\"\n");
   const std::string path = path_with_bin();
@@ -102,7 +101,6 @@ TEST_F(StandInTest, NotepadAndWgnuplotStandForTheProgramsTheEnvironmentNames) {
        "[T][a.txt]\n"},
       {"then VISUAL", {{"VISUAL", v}, {"EDITOR", e}}, "notepad a.txt", "[V][a.txt]\n"},
       {"then EDITOR", {{"EDITOR", e}}, "notepad a.txt", "[E][a.txt]\n"},
-      {"else notepad itself", {{"PATH", path}}, "notepad a.txt", "[notepad][a.txt]\n"},
       {"set but empty", {{"TALVENOR_EDITOR", ""}, {"VISUAL", v}}, "notepad a.txt", ""},
       {"the first set decides", {{"VISUAL", ""}, {"EDITOR", e}}, "notepad a.txt", ""},
       {"the rest follows", {{"TALVENOR_EDITOR", t}}, "notepad  a.txt b.txt", "[T][a.txt][b.txt]\n"},

@@ -41,4 +41,8 @@ void warn(std::string_view text) {
   report("warning: " + std::string(text));
 }
 
+void note(std::string_view text) {
+  report("note: " + std::string(text));
+}
+
 }  // namespace talvenor

@@ -20,4 +20,9 @@ int run_program(std::string_view name, const std::function<void()>& body);
 ///   warn("itmax = 0 is below 1") -> "talvenor: warning: itmax = 0 is below 1"
 void warn(std::string_view text);
 
+/// Writes name + ": note: " + text as one line on the standard error stream: news
+/// that changes nothing of the run, such as a launch that does not happen.
+///   note("no editor is started: ...") -> "talvenor: note: no editor is started: ..."
+void note(std::string_view text);
+
 }  // namespace talvenor

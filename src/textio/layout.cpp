@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 
+#include "textio/code_page.hpp"
 #include "textio/number_format.hpp"
 
 namespace talvenor {
@@ -15,22 +15,6 @@ using Element = Layout::Element;
 using Kind = Element::Kind;
 
 constexpr int kLargestNumber = 9999;
-
-/// The Windows-1252 byte of a code point, or -1 when the code page has none.
-///   U+00E7 (ç) -> 0xE7, U+20AC (€) -> 0x80, U+0081 -> -1, U+0100 -> -1
-int windows_1252(char32_t code_point) {
-  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) {
-    return static_cast<int>(code_point);
-  }
-  // The letters and signs that the code page places at 0x80 to 0x9F; 0 where it has none.
-  static constexpr char16_t kExtras[32] = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  const auto* found = std::find(std::begin(kExtras), std::end(kExtras), code_point);
-  if (found == std::end(kExtras)) return -1;
-  return 0x80 + static_cast<int>(found - std::begin(kExtras));
-}
 
 [[noreturn]] void reject(std::u8string_view layout, const std::string& what) {
   throw std::logic_error("layout \"" + std::string(layout.begin(), layout.end()) + "\": " + what);
@@ -172,22 +156,12 @@ class Parser {
     }
   }
 
-  /// Decodes one UTF-8 sequence; a stray or missing continuation byte, or an overlong
-  /// form, is malformed.
+  /// Decodes one UTF-8 sequence.
   char32_t code_point() {
-    static constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
-    const auto lead = static_cast<unsigned char>(text_[position_++]);
-    const int continuations = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-    if ((lead >= 0x80 && lead < 0xC0) || lead > 0xF4) fail("malformed UTF-8");
-    char32_t value = continuations == 0 ? lead : lead & (0x3F >> continuations);
-    for (int i = 0; i < continuations; ++i) {
-      const auto next = static_cast<unsigned char>(peek());
-      if ((next & 0xC0) != 0x80) fail("malformed UTF-8");
-      ++position_;
-      value = value << 6 | (next & 0x3F);
-    }
-    if (value < kLeast[continuations]) fail("malformed UTF-8");
-    return value;
+    const std::string_view bytes(reinterpret_cast<const char*>(text_.data()), text_.size());
+    const std::optional<char32_t> value = decode_utf8(bytes, position_);
+    if (!value) fail("malformed UTF-8");
+    return *value;
   }
 
   std::u8string_view text_;

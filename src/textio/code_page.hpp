@@ -1,0 +1,23 @@
+#pragma once
+
+// Windows-1252, the code page of every file a run writes, and the UTF-8 that texts
+// may arrive in (the layouts in the source, titles typed in a Linux editor).
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace talvenor {
+
+/// The Windows-1252 byte of a code point, or -1 when the code page has none.
+///   U+00E7 (ç) -> 0xE7, U+20AC (€) -> 0x80, U+0081 -> -1, U+0100 -> -1
+int windows_1252(char32_t code_point);
+
+/// The code point of the UTF-8 sequence that starts at `text[position]`, with
+/// `position` moved past it; nothing for a malformed sequence (a stray or missing
+/// continuation byte, an overlong form, a surrogate, a value beyond U+10FFFF), with
+/// `position` past the bytes examined.
+///   "\xC3\xA7", 0 -> U+00E7, position 2;  "\xE7a", 0 -> nothing
+std::optional<char32_t> decode_utf8(std::string_view text, std::size_t& position);
+
+}  // namespace talvenor
