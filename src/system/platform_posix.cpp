@@ -43,10 +43,10 @@ std::string default_editor() {
     std::string_view folders = path != nullptr ? path : "";
     for (;;) {
       const std::size_t colon = folders.find(':');
-      std::string candidate(folders.substr(0, colon));
-      if (candidate.empty()) candidate = ".";  // an empty entry is the working folder
-      candidate += '/';
-      candidate += name;
+      const std::string_view folder = folders.substr(0, colon);
+      // An empty entry is the working folder.
+      const std::string candidate =
+          std::string(folder.empty() ? std::string_view(".") : folder) + "/" + std::string(name);
       if (access(candidate.c_str(), X_OK) == 0) return std::string(name);
       if (colon == std::string_view::npos) break;
       folders.remove_prefix(colon + 1);
