@@ -31,7 +31,7 @@ int default_jobs() {
 bool draw_plot(const std::string& script, const std::string& png) {
   std::error_code ignored;
   std::filesystem::remove(png, ignored);  // a PNG of an earlier study must not pass for this one's
-  const int status = run_command("wgnuplot " + quote_argument(script));
+  const int status = run_command("wgnuplot " + file_argument(script));
   const bool drawn = std::filesystem::exists(png, ignored);
   if (status != 0 && !drawn) {
     warn(png + " was not drawn: the plotter ended with status " + std::to_string(status));

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "textio/gnuplot_text.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -132,13 +133,6 @@ std::string unsettled_variables(std::span<const VariableStudy> studies, std::siz
     if (study.rows[k].iterative_share) add_to_list(names, study.name);
   }
   return names;
-}
-
-/// gnuplot's single-quoted string: every character literal, ' doubled.
-std::string gnuplot_quoted(std::string_view text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  return quoted + "'";
 }
 
 }  // namespace

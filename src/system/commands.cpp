@@ -6,7 +6,7 @@ namespace talvenor {
 
 std::string editor_command(std::string_view file) {
   constexpr std::size_t kFieldWidth = 90;
-  std::string command = "notepad " + quote_argument(file);
+  std::string command = "notepad " + file_argument(file);
   if (command.size() < kFieldWidth) command.resize(kFieldWidth, ' ');
   return command;
 }

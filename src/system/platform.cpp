@@ -37,6 +37,10 @@ std::string quote_argument(std::string_view name) {
   return os::quote_for_interpreter(name);
 }
 
+std::string file_argument(std::string_view name) {
+  return quote_argument(os::option_proof(name));
+}
+
 void assign_zeros(std::vector<double>& array, std::size_t count) {
   std::vector<double> fresh;
   fresh.reserve(count);

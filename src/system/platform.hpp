@@ -37,6 +37,14 @@ int run_command(std::string_view command);
 ///   quote_argument("caso 1") -> "'caso 1'" (POSIX), "\"caso 1\"" (Windows)
 std::string quote_argument(std::string_view name);
 
+/// The file `name` as one argument of a command line that no program reads as an
+/// option: on POSIX a name beginning with - or + is written ./name (vim takes
+/// "+cmd" as a command to run); Windows command lines keep the name as it is. Then
+/// quote_argument.
+///   file_argument("teste1.txt") -> "teste1.txt"
+///   file_argument("+!touch X") -> "'./+!touch X'" (POSIX), "\"+!touch X\"" (Windows)
+std::string file_argument(std::string_view name);
+
 /// Wall-clock seconds since the first call, which returns exactly 0 and fixes the
 /// origin. UTC at millisecond resolution; setting the clock back gives smaller,
 /// possibly negative, results. Safe to call from several threads.
@@ -76,6 +84,10 @@ int run_interpreter(std::string_view command);
 /// `name`, which is not a plain name, quoted so that the interpreter takes every
 /// character of it literally and the program receives it as one argument.
 std::string quote_for_interpreter(std::string_view name);
+
+/// `name` unchanged, or written so that it no longer begins like an option
+/// (POSIX: ./ in front of a leading - or +).
+std::string option_proof(std::string_view name);
 
 /// Asks the system to back the `bytes` bytes at `start`, not yet written, with
 /// large pages and to map them all now rather than one page fault at a time; only

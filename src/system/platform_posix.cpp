@@ -114,6 +114,11 @@ std::string quote_for_interpreter(std::string_view name) {
   return quoted;
 }
 
+std::string option_proof(std::string_view name) {
+  if (name.starts_with('-') || name.starts_with('+')) return "./" + std::string(name);
+  return std::string(name);
+}
+
 void prepare_pages(void* start, std::size_t bytes) {
   // The advice covers whole pages: those wholly inside the array.
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));

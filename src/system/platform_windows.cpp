@@ -99,6 +99,12 @@ std::string quote_for_interpreter(std::string_view name) {
   return quoted;
 }
 
+// Windows programs take their options after / or -, and the command lines of the
+// run stay as they are.
+std::string option_proof(std::string_view name) {
+  return std::string(name);
+}
+
 // Large pages on Windows need a privilege that a user's process does not hold, and
 // its page faults are left as they are.
 void prepare_pages(void*, std::size_t) {}
