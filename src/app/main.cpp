@@ -5,6 +5,7 @@
 
 #include "record/variaveis.hpp"
 #include "input/dados.hpp"
+#include "input/run_names.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"
 #include "system/commands.hpp"
@@ -39,7 +40,9 @@ std::string listing_name(const CaseData& data, int argc, char** argv) {
 void run(CaseData& data, int argc, char** argv) {
   clear_fp_faults();
   read_case(data);
-  TextFile listing(listing_name(data, argc, argv), kListingUnit, "listing");
+  const std::string name = listing_name(data, argc, argv);
+  check_run_files(name, log_name(data));
+  TextFile listing(name, kListingUnit, "listing");
   echo_case(data, listing);
   listing.flush();  // a listing that cannot be written stops the run before the calculation
   run_calculation(data);

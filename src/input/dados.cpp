@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "input/run_names.hpp"
 #include "input/value_reader.hpp"
 #include "system/commands.hpp"
 #include "system/program.hpp"
@@ -25,48 +26,12 @@ std::string case_source(std::string_view file_name) {
   return std::string(file_name) + " (unit " + std::to_string(kCaseUnit) + ")";
 }
 
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char p, char q) { return lower(p) == lower(q); });
-}
-
-/// The name of the file that `name` designates in the working folder, as far as its
-/// text tells; empty when it designates a file elsewhere. Both / and \ separate
-/// folders (Windows takes either), "." and empty steps are dropped, ".." cancels the
-/// step before it, and trailing dots and blanks are dropped as Windows does:
-///   "./sub/../Talvenor.in." -> "Talvenor.in";  "sub/Talvenor.in" -> "";  "/x" -> ""
-std::string_view name_in_working_folder(std::string_view name) {
-  const auto is_separator = [](char c) { return c == '/' || c == '\\'; };
-  if (name.empty() || is_separator(name.front())) return {};
-  std::vector<std::string_view> steps;
-  while (!name.empty()) {
-    std::size_t end = 0;
-    while (end < name.size() && !is_separator(name[end])) ++end;
-    const std::string_view step = name.substr(0, end);
-    name.remove_prefix(std::min(end + 1, name.size()));
-    if (step == "..") {
-      if (steps.empty()) return {};
-      steps.pop_back();
-    } else if (!step.empty() && step != ".") {
-      steps.push_back(step);
-    }
-  }
-  if (steps.size() != 1) return {};
-  std::string_view file = steps.front();
-  return file.substr(0, file.find_last_not_of(". ") + 1);
-}
-
 /// Rejects a case name whose listing would replace the case file, the data file, a
-/// plot template or a picture.
+/// plot template or a picture, or that holds a control byte.
 void check_case_name(const ValueReader& values, std::string_view caso) {
-  const std::string_view file = name_in_working_folder(caso);
-  for (std::string_view fixed : kFixedFiles) {
-    if (equal_ignoring_ascii_case(file, fixed)) {
-      values.reject("caso", "the case name '" + printable(caso) + "' names the file " +
-                                std::string(fixed) +
-                                ", which the listing would overwrite; choose another case name");
-    }
+  if (const auto fault = output_name_fault(caso, "listing")) {
+    values.reject("caso", "the case name '" + printable(caso) + "' " + *fault +
+                              "; choose another case name");
   }
 }
 

@@ -31,7 +31,8 @@ void load_case(CaseData& data, const std::string& path);
 
 /// Reads the twelve values from `bytes`, the content of a case file named
 /// `file_name` in reports, and rejects what the run cannot use (N below 2, freq
-/// below 1, a case name that would overwrite the case file or a plot file).
+/// below 1, a case name that would overwrite the case file or a plot file, or that
+/// holds a control byte).
 /// Every failure throws Error (case_file) naming the file, unit 7, the line and
 /// the value: "Talvenor.in (unit 7) line 4 (N): expected an integer, found 'abc'".
 void parse_case(CaseData& data, std::string_view bytes, std::string_view file_name);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 
 #include "system/platform.hpp"
 
@@ -22,7 +24,36 @@ bool is_plain(char c) {
 /// without the lock, so it is atomic.
 std::atomic<std::uint64_t> timer_origin{0};
 
+/// Where `name` leads: its symbolic links followed (a link may lead to a file not
+/// yet created), then made absolute with every folder resolved.
+std::filesystem::path location(std::string_view name) {
+  namespace fs = std::filesystem;
+  constexpr int kMostLinks = 40;  // as many as the systems follow before they give up
+  std::error_code error;
+  fs::path path{std::string(name)};
+  for (int link = 0; link < kMostLinks && fs::is_symlink(fs::symlink_status(path, error)); ++link) {
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  const fs::path resolved = fs::weakly_canonical(path, error);
+  return error ? fs::absolute(path, error).lexically_normal() : resolved;
+}
+
 }  // namespace
+
+bool same_file(std::string_view a, std::string_view b) {
+  namespace fs = std::filesystem;
+  const fs::path first = location(a);
+  const fs::path second = location(b);
+  std::error_code error;
+  const bool first_exists = fs::exists(first, error);
+  const bool second_exists = fs::exists(second, error);
+  if (first_exists || second_exists) {
+    return first_exists && second_exists && fs::equivalent(first, second, error);
+  }
+  return os::same_place(first, second);
+}
 
 int run_command(std::string_view command) {
   const std::string_view text = command.substr(0, command.find_last_not_of(' ') + 1);

@@ -7,6 +7,7 @@
 // other source file includes a platform header.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,15 @@ std::string quote_argument(std::string_view name);
 ///   file_argument("teste1.txt") -> "teste1.txt"
 ///   file_argument("+!touch X") -> "'./+!touch X'" (POSIX), "\"+!touch X\"" (Windows)
 std::string file_argument(std::string_view name);
+
+/// True when `a` and `b` name the same file, however each is written: through
+/// symbolic links, ".." steps, an absolute or a relative path. Files that exist are
+/// the same when they are one file of the system (device and inode on POSIX); a
+/// file that does not exist yet is where it would be created: its folder, resolved,
+/// and its final name (on Windows without regard to case). In the folder /w:
+///   same_file("../w/Talvenor.in", "Talvenor.in") -> true
+///   same_file("/w/Talvenor_u.png", "Talvenor_u.png") -> true, before the picture exists
+bool same_file(std::string_view a, std::string_view b);
 
 /// Wall-clock seconds since the first call, which returns exactly 0 and fixes the
 /// origin. UTC at millisecond resolution; setting the clock back gives smaller,
@@ -88,6 +98,10 @@ std::string quote_for_interpreter(std::string_view name);
 /// `name` unchanged, or written so that it no longer begins like an option
 /// (POSIX: ./ in front of a leading - or +).
 std::string option_proof(std::string_view name);
+
+/// True when `a` and `b`, absolute and resolved, are one place of the file system:
+/// equal, on Windows without regard to case.
+bool same_place(const std::filesystem::path& a, const std::filesystem::path& b);
 
 /// Asks the system to back the `bytes` bytes at `start`, not yet written, with
 /// large pages and to map them all now rather than one page fault at a time; only

@@ -119,6 +119,10 @@ std::string option_proof(std::string_view name) {
   return std::string(name);
 }
 
+bool same_place(const std::filesystem::path& a, const std::filesystem::path& b) {
+  return a == b;
+}
+
 void prepare_pages(void* start, std::size_t bytes) {
   // The advice covers whole pages: those wholly inside the array.
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));

@@ -105,6 +105,11 @@ std::string option_proof(std::string_view name) {
   return std::string(name);
 }
 
+// The file systems of Windows keep the case of a name but find a file without it.
+bool same_place(const std::filesystem::path& a, const std::filesystem::path& b) {
+  return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 // Large pages on Windows need a privilege that a user's process does not hold, and
 // its page faults are left as they are.
 void prepare_pages(void*, std::size_t) {}
