@@ -11,6 +11,7 @@
 #include "system/commands.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
+#include "system/platform.hpp"
 #include "system/program.hpp"
 #include "textio/text_file.hpp"
 
@@ -38,6 +39,7 @@ std::string listing_name(const CaseData& data, int argc, char** argv) {
 }
 
 void run(CaseData& data, int argc, char** argv) {
+  const FolderGuard guard;
   clear_fp_faults();
   read_case(data);
   const std::string name = listing_name(data, argc, argv);

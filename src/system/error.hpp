@@ -20,6 +20,8 @@ class Error : public std::runtime_error {
     file = 3,        ///< an output file or plot template could not be opened, read or written
     memory = 4,      ///< the mesh does not fit in memory
     arithmetic = 5,  ///< a floating-point division by zero, invalid operation or overflow
+    busy = 6,         ///< another run is working in the same folder
+    interrupted = 7,  ///< the run was asked to stop (Ctrl+C, SIGINT, SIGTERM)
   };
 
   Error(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}

@@ -55,6 +55,13 @@ bool same_file(std::string_view a, std::string_view b) {
   return os::same_place(first, second);
 }
 
+Error busy_folder_error() {
+  std::error_code error;
+  return Error(Error::Kind::busy, "another run is working in the folder '" +
+                                      std::filesystem::current_path(error).string() +
+                                      "'; wait until it ends");
+}
+
 int run_command(std::string_view command) {
   const std::string_view text = command.substr(0, command.find_last_not_of(' ') + 1);
   if (text.size() > kLongestCommand) return -1;

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "system/error.hpp"
+
 namespace talvenor {
 
 /// Runs `command` through the command interpreter and waits for it to end.
@@ -82,6 +84,28 @@ void assign_zeros(std::vector<double>& array, std::size_t count);
 
 /// True when the standard error stream is a terminal (progress lines are drawn only then).
 bool stderr_is_terminal();
+
+/// Holds the working folder for this process from construction to destruction: a
+/// run started there meanwhile stops at once, Error (busy):
+///   "another run is working in the folder '/w'; wait until it ends"
+/// The guard creates no file and locks no file, so it leaves nothing behind and an
+/// editor may still save the case file. POSIX: an advisory lock (flock) on the
+/// folder itself, never handed to the commands the run starts; a file system that
+/// keeps no such locks leaves the run unguarded. Windows: a mutex named after the
+/// folder's full path.
+class FolderGuard {
+ public:
+  FolderGuard();
+  ~FolderGuard();
+  FolderGuard(const FolderGuard&) = delete;
+  FolderGuard& operator=(const FolderGuard&) = delete;
+
+ private:
+  std::intptr_t handle_;  // the folder's descriptor, the mutex's handle; -1 for none
+};
+
+/// The Error of a folder that another run holds (see FolderGuard).
+Error busy_folder_error();
 
 /// The primitives each platform file provides for platform.cpp; nothing else calls them.
 namespace os {

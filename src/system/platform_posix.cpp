@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -157,6 +158,19 @@ TimerOriginLock::~TimerOriginLock() {
 }
 
 }  // namespace os
+
+FolderGuard::FolderGuard() : handle_(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  // A folder that cannot be opened is not guarded: its files fail on their own.
+  if (handle_ < 0 || flock(static_cast<int>(handle_), LOCK_EX | LOCK_NB) == 0) return;
+  const int error = errno;
+  close(static_cast<int>(handle_));
+  handle_ = -1;
+  if (error == EWOULDBLOCK) throw busy_folder_error();
+}
+
+FolderGuard::~FolderGuard() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));  // the lock goes with the descriptor
+}
 
 std::optional<std::uint64_t> available_memory() {
   std::ifstream meminfo("/proc/meminfo");

@@ -8,7 +8,10 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "system/platform.hpp"
@@ -130,6 +133,32 @@ TimerOriginLock::~TimerOriginLock() {
 }
 
 }  // namespace os
+
+// The name holds a hash of the folder's full path in capitals, as Windows finds a
+// folder without regard to case; "Local\\" keeps it to the user's session.
+FolderGuard::FolderGuard() : handle_(-1) {
+  std::error_code error;
+  std::wstring folder = std::filesystem::current_path(error).wstring();
+  if (error) return;
+  CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+  std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the UTF-16 units
+  for (const wchar_t unit : folder) {
+    hash = (hash ^ static_cast<std::uint64_t>(unit)) * 1099511628211ULL;
+  }
+  std::wstring name = L"Local\\talvenor-folder-";
+  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+  if (mutex == nullptr) return;  // no guard rather than no run
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    throw busy_folder_error();
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(mutex);
+}
+
+FolderGuard::~FolderGuard() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
 
 std::optional<std::uint64_t> available_memory() {
   MEMORYSTATUSEX status{};
