@@ -40,6 +40,7 @@ std::string listing_name(const CaseData& data, int argc, char** argv) {
 
 void run(CaseData& data, int argc, char** argv) {
   const FolderGuard guard;
+  defer_interruptions();
   clear_fp_faults();
   read_case(data);
   const std::string name = listing_name(data, argc, argv);

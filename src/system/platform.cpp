@@ -62,6 +62,13 @@ Error busy_folder_error() {
                                       "'; wait until it ends");
 }
 
+std::optional<Error> interruption() {
+  const char* const name = os::noted_interruption();
+  if (name == nullptr) return std::nullopt;
+  return Error(Error::Kind::interrupted, "interrupted by " + std::string(name) +
+                                             "; every file ends with its last whole record");
+}
+
 int run_command(std::string_view command) {
   const std::string_view text = command.substr(0, command.find_last_not_of(' ') + 1);
   if (text.size() > kLongestCommand) return -1;

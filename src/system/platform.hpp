@@ -107,6 +107,17 @@ class FolderGuard {
 /// The Error of a folder that another run holds (see FolderGuard).
 Error busy_folder_error();
 
+/// From now on an interruption (POSIX: SIGINT, SIGTERM; Windows: Ctrl+C,
+/// Ctrl+Break) no longer ends the process in the middle of whatever it writes: it
+/// is noted, and the run stops at its next record (TextFile) or when its program
+/// ends (run_program), with the Error of interruption(). A read of the console
+/// that the interruption breaks fails at once rather than waiting on.
+void defer_interruptions();
+
+/// The Error (interrupted) of the interruption noted since defer_interruptions, or nothing:
+///   "interrupted by SIGTERM; every file ends with its last whole record"
+std::optional<Error> interruption();
+
 /// The primitives each platform file provides for platform.cpp; nothing else calls them.
 namespace os {
 
@@ -135,6 +146,10 @@ void prepare_pages(void* start, std::size_t bytes);
 /// The system time (UTC) as a count of 100-ns units since the system's epoch,
 /// moving in whole milliseconds (steps of 10,000 units).
 std::uint64_t system_time_100ns();
+
+/// The name of the interruption noted since defer_interruptions ("SIGINT",
+/// "Ctrl+C"), or null when there was none. Safe from any thread.
+const char* noted_interruption();
 
 /// Holds the lock that guards the timer origin from construction to destruction.
 /// The lock itself exists from the start of the program.

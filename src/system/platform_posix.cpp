@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
+#include <csignal>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -84,6 +86,14 @@ int run_shell(const std::string& text, bool input_from_null) {
 
 std::mutex timer_origin_mutex;
 
+/// The signal that asked the run to stop, 0 for none; written by the handler.
+std::atomic<int> noted_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
+
+extern "C" void note_signal(int signal_number) {
+  noted_signal.store(signal_number, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 namespace os {
@@ -150,6 +160,17 @@ std::uint64_t system_time_100ns() {
   return milliseconds * 10000;
 }
 
+const char* noted_interruption() {
+  switch (noted_signal.load(std::memory_order_relaxed)) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    default:
+      return nullptr;
+  }
+}
+
 TimerOriginLock::TimerOriginLock() {
   timer_origin_mutex.lock();
 }
@@ -158,6 +179,15 @@ TimerOriginLock::~TimerOriginLock() {
 }
 
 }  // namespace os
+
+void defer_interruptions() {
+  struct sigaction action {};
+  action.sa_handler = note_signal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: a read of the console returns, the run goes on to stop
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
 
 FolderGuard::FolderGuard() : handle_(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
   // A folder that cannot be opened is not guarded: its files fail on their own.

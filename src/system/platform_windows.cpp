@@ -8,6 +8,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -34,6 +35,16 @@ class CriticalSection {
 };
 
 CriticalSection timer_origin_section;
+
+/// The console event that asked the run to stop, 0 for none; written by the handler,
+/// which Windows runs on a thread of its own.
+std::atomic<int> noted_event{0};
+
+BOOL WINAPI note_event(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  noted_event.store(event == CTRL_C_EVENT ? 1 : 2, std::memory_order_relaxed);
+  return TRUE;
+}
 
 }  // namespace
 
@@ -125,6 +136,17 @@ std::uint64_t system_time_100ns() {
   return (static_cast<std::uint64_t>(count.dwHighDateTime) << 32) | count.dwLowDateTime;
 }
 
+const char* noted_interruption() {
+  switch (noted_event.load(std::memory_order_relaxed)) {
+    case 1:
+      return "Ctrl+C";
+    case 2:
+      return "Ctrl+Break";
+    default:
+      return nullptr;
+  }
+}
+
 TimerOriginLock::TimerOriginLock() {
   timer_origin_section.enter();
 }
@@ -133,6 +155,10 @@ TimerOriginLock::~TimerOriginLock() {
 }
 
 }  // namespace os
+
+void defer_interruptions() {
+  SetConsoleCtrlHandler(note_event, TRUE);
+}
 
 // The name holds a hash of the folder's full path in capitals, as Windows finds a
 // folder without regard to case; "Local\\" keeps it to the user's session.

@@ -11,6 +11,9 @@ namespace talvenor {
 ///   Error (see error.hpp) -> its message and its kind's status, e.g.
 ///     "talvenor: Talvenor.in (unit 7) line 4 (N): expected an integer, found 'abc'", 1
 ///   an allocation that fails -> "talvenor: out of memory", 4
+///   an interruption noted meanwhile (defer_interruptions) -> interruption(), whatever
+///     else failed, e.g. "talvenor: interrupted by SIGINT; every file ends with its
+///     last whole record", 7
 /// `body` returning is status 0. Warnings (warn) carry the same name.
 int run_program(std::string_view name, const std::function<void()>& body);
 
