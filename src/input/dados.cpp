@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <limits>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -54,13 +56,36 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-[[noreturn]] void fail_file(std::string_view what, const std::string& path, int error) {
+[[noreturn]] void fail_file(std::string_view what, const std::string& path,
+                            std::string_view reason) {
   throw Error(Error::Kind::case_file, "cannot " + std::string(what) + " the case file " +
-                                          case_source(path) + ": " + std::strerror(error));
+                                          case_source(path) + ": " + std::string(reason));
+}
+
+[[noreturn]] void fail_file(std::string_view what, const std::string& path, int error) {
+  fail_file(what, path, std::strerror(error));
+}
+
+/// The most bytes a case file may hold: twelve values with their comments need far
+/// fewer, and the reader holds no more than this of whatever the file is.
+constexpr std::size_t kMostCaseBytes = std::size_t{1} << 20;
+
+/// The most elements of a mesh: the loops over its nodes 0 to N count to N + 1.
+constexpr std::int32_t kMostElements = std::numeric_limits<std::int32_t>::max() - 1;
+
+/// True when the first line of `bytes` ends with a CR alone, as old Mac text files do.
+bool lines_end_with_cr_alone(std::string_view bytes) {
+  const std::size_t end = bytes.find_first_of("\r\n");
+  return end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] != '\n';
 }
 
 /// `path` opened for reading; a missing file is first created empty.
 File open_case_file(const std::string& path) {
+  std::error_code error;
+  // A FIFO would wait for a writer, a device would never end.
+  if (std::filesystem::is_other(std::filesystem::status(path, error))) {
+    fail_file("read", path, "not a regular file");
+  }
   if (File file{std::fopen(path.c_str(), "rb")}) return file;
   // Mode "a" creates the file when it is missing and never cuts one that appeared meanwhile.
   File created{std::fopen(path.c_str(), "ab")};
@@ -87,12 +112,24 @@ void load_case(CaseData& data, const std::string& path) {
   std::size_t count = 0;
   while ((count = std::fread(block.data(), 1, block.size(), file.get())) > 0) {
     bytes.append(block.data(), count);
+    if (bytes.size() > kMostCaseBytes) {
+      fail_file("read", path, "it holds more than " + std::to_string(kMostCaseBytes) +
+                                  " bytes, far more than twelve values need");
+    }
   }
   if (std::ferror(file.get())) fail_file("read", path, errno);
   parse_case(data, bytes, path);
 }
 
 void parse_case(CaseData& data, std::string_view bytes, std::string_view file_name) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // written by Windows Notepad
+  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  if (lines_end_with_cr_alone(bytes)) {
+    throw Error(Error::Kind::case_file,
+                case_source(file_name) +
+                    " line 1: the line ends with a CR alone; save the file with LF or CR LF "
+                    "line ends");
+  }
   ValueReader values(bytes, case_source(file_name));
   values.read("caso", data.caso);
   check_case_name(values, data.caso.trimmed());
@@ -101,6 +138,10 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
   values.read("N", data.N);
   if (data.N < 2) {
     values.reject("N", "expected at least 2 elements, found " + std::to_string(data.N));
+  }
+  if (data.N > kMostElements) {
+    values.reject("N", "expected at most " + std::to_string(kMostElements) + " elements, found " +
+                           std::to_string(data.N));
   }
   values.read("Re", data.Re);
   values.read("beta", data.beta);
