@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -44,10 +45,25 @@ std::uint64_t mesh_bytes(std::int32_t N) {
   return (static_cast<std::uint64_t>(N) + 1) * kBytesPerNode;
 }
 
-/// "the mesh of N = 20 needs 0 MiB (80 bytes per node)": the start of every memory report.
-std::string mesh_needs(std::int32_t N) {
-  return "the mesh of N = " + std::to_string(N) + " needs " + std::to_string(mesh_bytes(N) / kMiB) +
-         " MiB (" + std::to_string(kBytesPerNode) + " bytes per node)";
+/// The bytes of the nodes of `meshes` together; a sum of at most 2^31 terms of at
+/// most 2^31 * 80 each, inside 64 bits.
+std::uint64_t meshes_bytes(std::span<const std::int32_t> meshes) {
+  std::uint64_t bytes = 0;
+  for (const std::int32_t N : meshes) bytes += mesh_bytes(N);
+  return bytes;
+}
+
+/// The start of every memory report: "the mesh of N = 20 needs 0 MiB (80 bytes per
+/// node)"; for several meshes "the meshes of N = 40 and 20, run at the same time, need ...".
+std::string mesh_needs(std::span<const std::int32_t> meshes) {
+  std::string text = meshes.size() == 1 ? "the mesh of N = " : "the meshes of N = ";
+  for (std::size_t m = 0; m < meshes.size(); ++m) {
+    if (m > 0) text += m + 1 == meshes.size() ? " and " : ", ";
+    text += std::to_string(meshes[m]);
+  }
+  text += meshes.size() == 1 ? " needs " : ", run at the same time, need ";
+  return text + std::to_string(meshes_bytes(meshes) / kMiB) + " MiB (" +
+         std::to_string(kBytesPerNode) + " bytes per node)";
 }
 
 /// Closes a C stream when it goes out of scope.
@@ -158,8 +174,13 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
 }
 
 void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes) {
-  if (!available_bytes || mesh_bytes(N) <= *available_bytes) return;
-  throw Error(Error::Kind::memory, mesh_needs(N) + ", only " +
+  check_meshes_memory(std::span(&N, 1), available_bytes);
+}
+
+void check_meshes_memory(std::span<const std::int32_t> meshes,
+                         std::optional<std::uint64_t> available_bytes) {
+  if (!available_bytes || meshes_bytes(meshes) <= *available_bytes) return;
+  throw Error(Error::Kind::memory, mesh_needs(meshes) + ", only " +
                                        std::to_string(*available_bytes / kMiB) +
                                        " MiB of memory are available");
 }
@@ -168,7 +189,7 @@ void prepare_mesh(CaseData& data) {
   check_mesh_memory(data.N, available_memory());
   const auto nodes = static_cast<std::size_t>(std::int64_t{data.N} + 1);
   const auto refused = [&] {
-    return Error(Error::Kind::memory, mesh_needs(data.N) + ", more than the system could allocate");
+    return Error(Error::Kind::memory, mesh_needs(std::span(&data.N, 1)) + ", more than the system could allocate");
   };
   try {
     for (std::vector<double>* array :

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,13 @@ void prepare_mesh(CaseData& data);
 ///   check_mesh_memory(100000000, 2100 MiB) -> "the mesh of N = 100000000 needs
 ///   7629 MiB (80 bytes per node), only 2100 MiB of memory are available"
 void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes);
+
+/// check_mesh_memory for `meshes` that run at the same time, their nodes together:
+///   check_meshes_memory({80000000, 40000000}, 8000 MiB) -> "the meshes of N =
+///   80000000 and 40000000, run at the same time, need 9155 MiB (80 bytes per node),
+///   only 8000 MiB of memory are available"
+void check_meshes_memory(std::span<const std::int32_t> meshes,
+                         std::optional<std::uint64_t> available_bytes);
 
 /// A value of the case that makes the run compute less than a full run.
 struct IncompleteRun {

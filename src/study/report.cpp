@@ -265,4 +265,8 @@ void write_records(const std::string& path, std::string_view role,
   file.close();
 }
 
+void check_records_file(const std::string& path, std::string_view role) {
+  TextFile::check_creatable(path, kStudyUnit, std::string(role));
+}
+
 }  // namespace talvenor

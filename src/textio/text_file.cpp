@@ -120,6 +120,15 @@ TextFile TextFile::after_lines(std::string path, int channel, std::string role, 
   return file;
 }
 
+void TextFile::check_creatable(const std::string& path, int channel, const std::string& role) {
+  std::error_code error;
+  // symlink_status: a link that leads nowhere yet is an entry of the folder all the same.
+  const bool existed = std::filesystem::exists(std::filesystem::symlink_status(path, error));
+  const Stream stream(open_stream(path, "ab"));
+  if (!stream) TextFile(path, channel, role, nullptr).fail("open", errno);
+  if (!existed) std::filesystem::remove(path, error);
+}
+
 TextFile::TextFile(std::string path, int channel, std::string role, std::FILE* stream)
     : path_(std::move(path)),
       channel_(channel),

@@ -39,6 +39,13 @@ class TextFile {
   /// having 0 lines.
   static TextFile after_lines(std::string path, int channel, std::string role, int keep);
 
+  /// Throws the Error that opening `path` for writing from its start would throw,
+  /// and leaves the folder as it was: an existing file is opened for appending and
+  /// closed, a missing one is created and removed.
+  ///   check_creatable("nowhere/x.csv", 12, "study table") -> "cannot open the study
+  ///   table 'nowhere/x.csv' (unit 12): No such file or directory"
+  static void check_creatable(const std::string& path, int channel, const std::string& role);
+
   TextFile(TextFile&& other) noexcept;
   TextFile& operator=(TextFile&&) = delete;
   TextFile(const TextFile&) = delete;
