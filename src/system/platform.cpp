@@ -36,8 +36,11 @@ std::filesystem::path location(std::string_view name) {
     if (error) break;
     path = target.is_absolute() ? target : path.parent_path() / target;
   }
+  // Absolute first: of a relative name none of whose steps exists, weakly_canonical
+  // would resolve nothing.
+  path = fs::absolute(path, error).lexically_normal();
   const fs::path resolved = fs::weakly_canonical(path, error);
-  return error ? fs::absolute(path, error).lexically_normal() : resolved;
+  return error ? path : resolved;
 }
 
 }  // namespace
