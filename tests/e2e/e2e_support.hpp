@@ -88,4 +88,13 @@ inline fs::path prepare(const std::string& name) {
   return folder;
 }
 
+/// A fresh scratch folder holding only `case_file` as Talvenor.in.
+inline fs::path folder_with(const std::string& name, const std::string& case_file) {
+  const fs::path folder = kScratch / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  write_bytes(folder / "Talvenor.in", case_file);
+  return folder;
+}
+
 }  // namespace e2e

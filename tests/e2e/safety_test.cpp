@@ -34,14 +34,6 @@ std::string case_text(const std::string& caso, const std::string& titulo = "'t'"
          std::to_string(graficos) + "\r\n0\r\n0\r\n1\r\n" + titulo + "\r\n";
 }
 
-fs::path folder_with(const std::string& name, const std::string& case_file) {
-  const fs::path folder = kScratch / name;
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  write_bytes(folder / "Talvenor.in", case_file);
-  return folder;
-}
-
 /// Every file ends with its last whole record, CR LF included.
 void expect_whole_records(const fs::path& file) {
   const std::string bytes = read_bytes(file);
