@@ -92,7 +92,8 @@ constexpr std::int32_t kMostElements = std::numeric_limits<std::int32_t>::max() 
 /// True when the first line of `bytes` ends with a CR alone, as old Mac text files do.
 bool lines_end_with_cr_alone(std::string_view bytes) {
   const std::size_t end = bytes.find_first_of("\r\n");
-  return end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] != '\n';
+  return end != std::string_view::npos && end + 1 < bytes.size() && bytes[end] == '\r' &&
+         bytes[end + 1] != '\n';
 }
 
 /// `path` opened for reading; a missing file is first created empty.
