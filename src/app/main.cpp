@@ -6,6 +6,7 @@
 
 #include "app/help.hpp"
 #include "input/dados.hpp"
+#include "input/run_names.hpp"
 #include "record/variaveis.hpp"
 #include "results/resultados.hpp"
 #include "solver/calculos.hpp"
@@ -13,6 +14,7 @@
 #include "system/commands.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
+#include "system/platform.hpp"
 #include "system/program.hpp"
 #include "textio/text_file.hpp"
 
@@ -47,9 +49,13 @@ std::string listing_name(const CaseData& data, int argc, char** argv) {
 }
 
 void run(CaseData& data, int argc, char** argv) {
+  const FolderGuard guard;
+  defer_interruptions();
   clear_fp_faults();
   read_case(data);
-  TextFile listing(listing_name(data, argc, argv), kListingUnit, "listing");
+  const std::string name = listing_name(data, argc, argv);
+  check_run_files(name, log_name(data));
+  TextFile listing(name, kListingUnit, "listing");
   echo_case(data, listing);
   listing.flush();  // a listing that cannot be written stops the run before the calculation
   run_calculation(data);

@@ -35,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   // What the later stages rely on.
-  if (record.N < 2 || record.freq < 1) std::abort();
+  if (record.N < 2 || record.N == INT32_MAX || record.freq < 1) std::abort();
   return 0;
 }

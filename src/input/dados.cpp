@@ -5,12 +5,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <limits>
 #include <memory>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
 #include "input/case_text.hpp"
+#include "input/run_names.hpp"
 #include "input/value_reader.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
@@ -26,48 +30,12 @@ std::string case_source(std::string_view file_name) {
   return std::string(file_name) + " (unit " + std::to_string(kCaseUnit) + ")";
 }
 
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char p, char q) { return lower(p) == lower(q); });
-}
-
-/// The name of the file that `name` designates in the working folder, as far as its
-/// text tells; empty when it designates a file elsewhere. Both / and \ separate
-/// folders (Windows takes either), "." and empty steps are dropped, ".." cancels the
-/// step before it, and trailing dots and blanks are dropped as Windows does:
-///   "./sub/../Talvenor.in." -> "Talvenor.in";  "sub/Talvenor.in" -> "";  "/x" -> ""
-std::string_view name_in_working_folder(std::string_view name) {
-  const auto is_separator = [](char c) { return c == '/' || c == '\\'; };
-  if (name.empty() || is_separator(name.front())) return {};
-  std::vector<std::string_view> steps;
-  while (!name.empty()) {
-    std::size_t end = 0;
-    while (end < name.size() && !is_separator(name[end])) ++end;
-    const std::string_view step = name.substr(0, end);
-    name.remove_prefix(std::min(end + 1, name.size()));
-    if (step == "..") {
-      if (steps.empty()) return {};
-      steps.pop_back();
-    } else if (!step.empty() && step != ".") {
-      steps.push_back(step);
-    }
-  }
-  if (steps.size() != 1) return {};
-  std::string_view file = steps.front();
-  return file.substr(0, file.find_last_not_of(". ") + 1);
-}
-
 /// Rejects a case name whose listing would replace the case file, the data file, a
-/// plot template or a picture.
+/// plot template or a picture, or that holds a control byte.
 void check_case_name(const ValueReader& values, std::string_view caso) {
-  const std::string_view file = name_in_working_folder(caso);
-  for (std::string_view fixed : kFixedFiles) {
-    if (equal_ignoring_ascii_case(file, fixed)) {
-      values.reject("caso", "the case name '" + printable(caso) + "' names the file " +
-                                std::string(fixed) +
-                                ", which the listing would overwrite; choose another case name");
-    }
+  if (const auto fault = output_name_fault(caso, "listing")) {
+    values.reject(
+        "caso", "the case name '" + printable(caso) + "' " + *fault + "; choose another case name");
   }
 }
 
@@ -78,10 +46,25 @@ std::uint64_t mesh_bytes(std::int32_t N) {
   return (static_cast<std::uint64_t>(N) + 1) * kBytesPerNode;
 }
 
-/// "the mesh of N = 20 needs 0 MiB (80 bytes per node)": the start of every memory report.
-std::string mesh_needs(std::int32_t N) {
-  return "the mesh of N = " + std::to_string(N) + " needs " + std::to_string(mesh_bytes(N) / kMiB) +
-         " MiB (" + std::to_string(kBytesPerNode) + " bytes per node)";
+/// The bytes of the nodes of `meshes` together; a sum of at most 2^31 terms of at
+/// most 2^31 * 80 each, inside 64 bits.
+std::uint64_t meshes_bytes(std::span<const std::int32_t> meshes) {
+  std::uint64_t bytes = 0;
+  for (const std::int32_t N : meshes) bytes += mesh_bytes(N);
+  return bytes;
+}
+
+/// The start of every memory report: "the mesh of N = 20 needs 0 MiB (80 bytes per
+/// node)"; for several meshes "the meshes of N = 40 and 20, run at the same time, need ...".
+std::string mesh_needs(std::span<const std::int32_t> meshes) {
+  std::string text = meshes.size() == 1 ? "the mesh of N = " : "the meshes of N = ";
+  for (std::size_t m = 0; m < meshes.size(); ++m) {
+    if (m > 0) text += m + 1 == meshes.size() ? " and " : ", ";
+    text += std::to_string(meshes[m]);
+  }
+  text += meshes.size() == 1 ? " needs " : ", run at the same time, need ";
+  return text + std::to_string(meshes_bytes(meshes) / kMiB) + " MiB (" +
+         std::to_string(kBytesPerNode) + " bytes per node)";
 }
 
 /// Closes a C stream when it goes out of scope.
@@ -90,13 +73,37 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-[[noreturn]] void fail_file(std::string_view what, const std::string& path, int error) {
+[[noreturn]] void fail_file(std::string_view what, const std::string& path,
+                            std::string_view reason) {
   throw Error(Error::Kind::case_file, "cannot " + std::string(what) + " the case file " +
-                                          case_source(path) + ": " + std::strerror(error));
+                                          case_source(path) + ": " + std::string(reason));
+}
+
+[[noreturn]] void fail_file(std::string_view what, const std::string& path, int error) {
+  fail_file(what, path, std::strerror(error));
+}
+
+/// The most bytes a case file may hold: twelve values with their comments need far
+/// fewer, and the reader holds no more than this of whatever the file is.
+constexpr std::size_t kMostCaseBytes = std::size_t{1} << 20;
+
+/// The most elements of a mesh: the loops over its nodes 0 to N count to N + 1.
+constexpr std::int32_t kMostElements = std::numeric_limits<std::int32_t>::max() - 1;
+
+/// True when the first line of `bytes` ends with a CR alone, as old Mac text files do.
+bool lines_end_with_cr_alone(std::string_view bytes) {
+  const std::size_t end = bytes.find_first_of("\r\n");
+  return end != std::string_view::npos && end + 1 < bytes.size() && bytes[end] == '\r' &&
+         bytes[end + 1] != '\n';
 }
 
 /// `path` opened for reading; a missing file is first created empty.
 File open_case_file(const std::string& path) {
+  std::error_code error;
+  // A FIFO would wait for a writer, a device would never end.
+  if (std::filesystem::is_other(std::filesystem::status(path, error))) {
+    fail_file("read", path, "not a regular file");
+  }
   if (File file{std::fopen(path.c_str(), "rb")}) return file;
   // Mode "a" creates the file when it is missing and never cuts one that appeared meanwhile.
   File created{std::fopen(path.c_str(), "ab")};
@@ -123,12 +130,25 @@ void load_case(CaseData& data, const std::string& path) {
   std::size_t count = 0;
   while ((count = std::fread(block.data(), 1, block.size(), file.get())) > 0) {
     bytes.append(block.data(), count);
+    if (bytes.size() > kMostCaseBytes) {
+      fail_file("read", path,
+                "it holds more than " + std::to_string(kMostCaseBytes) +
+                    " bytes, far more than twelve values need");
+    }
   }
   if (std::ferror(file.get())) fail_file("read", path, errno);
   parse_case(data, bytes, path);
 }
 
 void parse_case(CaseData& data, std::string_view bytes, std::string_view file_name) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // written by Windows Notepad
+  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  if (lines_end_with_cr_alone(bytes)) {
+    throw Error(Error::Kind::case_file,
+                case_source(file_name) +
+                    " line 1: the line ends with a CR alone; save the file with LF or CR LF "
+                    "line ends");
+  }
   ValueReader values(bytes, case_source(file_name));
   values.read("caso", data.caso);
   check_case_name(values, data.caso.trimmed());
@@ -137,6 +157,10 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
   values.read("N", data.N);
   if (data.N < 2) {
     values.reject("N", "expected at least 2 elements, found " + std::to_string(data.N));
+  }
+  if (data.N > kMostElements) {
+    values.reject("N", "expected at most " + std::to_string(kMostElements) + " elements, found " +
+                           std::to_string(data.N));
   }
   values.read("Re", data.Re);
   values.read("beta", data.beta);
@@ -155,8 +179,13 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
 }
 
 void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes) {
-  if (!available_bytes || mesh_bytes(N) <= *available_bytes) return;
-  throw Error(Error::Kind::memory, mesh_needs(N) + ", only " +
+  check_meshes_memory(std::span(&N, 1), available_bytes);
+}
+
+void check_meshes_memory(std::span<const std::int32_t> meshes,
+                         std::optional<std::uint64_t> available_bytes) {
+  if (!available_bytes || meshes_bytes(meshes) <= *available_bytes) return;
+  throw Error(Error::Kind::memory, mesh_needs(meshes) + ", only " +
                                        std::to_string(*available_bytes / kMiB) +
                                        " MiB of memory are available");
 }
@@ -165,7 +194,8 @@ void prepare_mesh(CaseData& data) {
   check_mesh_memory(data.N, available_memory());
   const auto nodes = static_cast<std::size_t>(std::int64_t{data.N} + 1);
   const auto refused = [&] {
-    return Error(Error::Kind::memory, mesh_needs(data.N) + ", more than the system could allocate");
+    return Error(Error::Kind::memory,
+                 mesh_needs(std::span(&data.N, 1)) + ", more than the system could allocate");
   };
   try {
     for (std::vector<double>* array :

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,12 +27,15 @@ inline constexpr std::uint64_t kBytesPerNode = 80;
 void read_case(CaseData& data);
 
 /// Reads the twelve values from the file `path` (an empty one is created when it
-/// is missing) and checks them (parse_case).
+/// is missing) and checks them (parse_case). A file that is not a regular file (a
+/// FIFO, a device) or that holds more than 1 MiB is refused before it is read whole.
 void load_case(CaseData& data, const std::string& path);
 
 /// Reads the twelve values from `bytes`, the content of a case file named
-/// `file_name` in reports, and rejects what the run cannot use (N below 2, freq
-/// below 1, a case name that would overwrite the case file or a plot file).
+/// `file_name` in reports, after a UTF-8 byte-order mark at its start if there is
+/// one, and rejects what the run cannot use (lines ended by a CR alone, N below 2
+/// or above 2147483646, freq below 1, a case name that would overwrite the case
+/// file or a plot file, or that holds a control byte).
 /// Every failure throws Error (case_file) naming the file, unit 7, the line and
 /// the value: "Talvenor.in (unit 7) line 4 (N): expected an integer, found 'abc'".
 void parse_case(CaseData& data, std::string_view bytes, std::string_view file_name);
@@ -48,6 +52,13 @@ void prepare_mesh(CaseData& data);
 ///   check_mesh_memory(100000000, 2100 MiB) -> "the mesh of N = 100000000 needs
 ///   7629 MiB (80 bytes per node), only 2100 MiB of memory are available"
 void check_mesh_memory(std::int32_t N, std::optional<std::uint64_t> available_bytes);
+
+/// check_mesh_memory for `meshes` that run at the same time, their nodes together:
+///   check_meshes_memory({80000000, 40000000}, 8000 MiB) -> "the meshes of N =
+///   80000000 and 40000000, run at the same time, need 9155 MiB (80 bytes per node),
+///   only 8000 MiB of memory are available"
+void check_meshes_memory(std::span<const std::int32_t> meshes,
+                         std::optional<std::uint64_t> available_bytes);
 
 /// A value of the case that makes the run compute less than a full run.
 struct IncompleteRun {

@@ -136,9 +136,13 @@ TEST(ParseCase, RejectsMeshAndStepTheRunCannotUse) {
   EXPECT_EQ(parse_failure(example_with(11, "0  freq")),
             "Talvenor.in (unit 7) line 11 (freq): expected a step of at least 1 node, found 0");
 
+  // The loops over the nodes 0 to N count to N + 1, which must fit.
+  EXPECT_EQ(parse_failure(example_with(4, "2147483647  N")),
+            "Talvenor.in (unit 7) line 4 (N): expected at most 2147483646 elements, found "
+            "2147483647");
   CaseData largest;
-  parse_case(largest, example_with(4, "2147483647  N"), "Talvenor.in");
-  EXPECT_EQ(largest.N, std::numeric_limits<std::int32_t>::max());
+  parse_case(largest, example_with(4, "2147483646  N"), "Talvenor.in");
+  EXPECT_EQ(largest.N, std::numeric_limits<std::int32_t>::max() - 1);
 }
 
 TEST(ParseCase, RejectsCaseNamesOfTheFixedFiles) {

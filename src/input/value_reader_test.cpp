@@ -119,6 +119,9 @@ TEST(ValueReaderNumbers, MalformedReals) {
 TEST(ValueReaderNumbers, DelimitedTextWhereANumberIsExpected) {
   EXPECT_EQ(read_failure_integer("'abc'\n"),
             "Talvenor.in (unit 7) line 1 (v): expected an integer, found the text 'abc'");
+  // '5' would be a valid integer but for its delimiters: only the delimited check stops it.
+  EXPECT_EQ(read_failure_integer("'5'\n"),
+            "Talvenor.in (unit 7) line 1 (v): expected an integer, found the text '5'");
   EXPECT_EQ(read_failure_real("\"5\"\n"),
             "Talvenor.in (unit 7) line 1 (v): expected a real number, found the text '5'");
 }

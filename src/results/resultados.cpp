@@ -11,6 +11,7 @@
 #include "record/run_files.hpp"
 #include "results/sample_templates.hpp"
 #include "system/platform.hpp"
+#include "textio/gnuplot_text.hpp"
 #include "textio/layout.hpp"
 
 namespace talvenor {
@@ -46,7 +47,7 @@ void stamp_template(const CaseData& data, const std::string& name, std::string_v
     file.close();
   }
   TextFile script = TextFile::after_lines(name, kPlotUnit, "plot template", keep);
-  write_free_form(script, {"set title '", data.titulo.trimmed(), "'"});
+  write_free_form(script, {"set title ", gnuplot_quoted(data.titulo.trimmed())});
   write_free_form(script, {"replot"});
   script.close();
 }

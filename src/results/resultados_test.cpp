@@ -54,11 +54,10 @@ class PlotFiles : public ScratchFolderTest {
 
 TEST_F(PlotFiles, MissingTemplatesAreWrittenFromTheSamplesThenStamped) {
   write_plot_files(small_case());
+  // The apostrophe of the title is doubled: gnuplot reads the string to its end.
   const std::string stamp = " set title 'it''s a title'\r\n replot\r\n";
-  const std::string title = " set title 'it's a title'\r\n replot\r\n";
-  EXPECT_EQ(read("Talvenor_u.gnu"), std::string(kSampleSolutionTemplate) + title);
-  EXPECT_EQ(read("Talvenor_E.gnu"), std::string(kSampleErrorTemplate) + title);
-  EXPECT_NE(read("Talvenor_u.gnu"), std::string(kSampleSolutionTemplate) + stamp);
+  EXPECT_EQ(read("Talvenor_u.gnu"), std::string(kSampleSolutionTemplate) + stamp);
+  EXPECT_EQ(read("Talvenor_E.gnu"), std::string(kSampleErrorTemplate) + stamp);
 }
 
 TEST_F(PlotFiles, KeptLinesStayByteForByteAndASecondRunReplacesTheStamp) {

@@ -7,17 +7,22 @@
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "input/dados.hpp"
+#include "input/run_names.hpp"
+#include "input/value_reader.hpp"
 #include "study/options.hpp"
 #include "study/report.hpp"
 #include "study/study.hpp"
 #include "system/about.hpp"
 #include "system/console.hpp"
+#include "system/error.hpp"
 #include "system/platform.hpp"
 #include "system/program.hpp"
 
@@ -33,12 +38,41 @@ int default_jobs() {
 bool draw_plot(const std::string& script, const std::string& png) {
   std::error_code ignored;
   std::filesystem::remove(png, ignored);  // a PNG of an earlier study must not pass for this one's
-  const int status = run_command("wgnuplot " + quote_argument(script));
+  const int status = run_command("wgnuplot " + file_argument(script));
   const bool drawn = std::filesystem::exists(png, ignored);
   if (status != 0 && !drawn) {
     warn(png + " was not drawn: the plotter ended with status " + std::to_string(status));
   }
   return drawn;
+}
+
+/// The files a study writes: PREFIX.csv, PREFIX.gnu and the PREFIX.png it draws.
+struct StudyFiles {
+  std::string csv, script, png;
+};
+constexpr std::string_view kTableRole = "study table";
+constexpr std::string_view kScriptRole = "study plot script";
+
+/// The study's files, checked before any mesh runs: none may be a fixed file of
+/// talvenor (the case file, a template, the data file, a picture), and the table
+/// and the script must be possible to create.
+StudyFiles study_files(const StudyOptions& options, const CaseData& base) {
+  const std::string_view caso = base.caso.trimmed();
+  // A blank caso must not give "-study", which gnuplot would read as an option.
+  const std::string prefix =
+      options.output.value_or(caso.empty() ? "study" : std::string(caso) + "-study");
+  StudyFiles files{prefix + ".csv", prefix + ".gnu", prefix + ".png"};
+  for (const auto& [name, role] :
+       {std::pair{files.csv, kTableRole}, std::pair{files.script, kScriptRole},
+        std::pair{files.png, std::string_view("study plot")}}) {
+    if (const std::optional<std::string> fault = output_name_fault(name, role)) {
+      throw Error(Error::Kind::usage, "the study file '" + printable(name) + "' " + *fault +
+                                          "; choose another --output prefix");
+    }
+  }
+  check_records_file(files.csv, kTableRole);
+  check_records_file(files.script, kScriptRole);
+  return files;
 }
 
 void run_study(const StudyOptions& options) {
@@ -47,7 +81,7 @@ void run_study(const StudyOptions& options) {
   check_study_case(base);
   const std::vector<std::int32_t> meshes =
       options.meshes.empty() ? default_meshes(base.N) : options.meshes;
-  const std::string prefix = options.output.value_or(std::string(base.caso.trimmed()) + "-study");
+  const StudyFiles files = study_files(options, base);
 
   std::vector<MeshRun> runs;
   {
@@ -64,16 +98,13 @@ void run_study(const StudyOptions& options) {
          " meshes diverged or are not iteratively converged; the table ends with the details");
   }
 
-  const std::string csv = prefix + ".csv";
-  const std::string script = prefix + ".gnu";
-  const std::string png = prefix + ".png";
-  write_records(csv, "study table", csv_records(studies));
-  write_records(script, "study plot script",
-                plot_script_records(base, options.solver, studies, png));
+  write_records(files.csv, kTableRole, csv_records(studies));
+  write_records(files.script, kScriptRole,
+                plot_script_records(base, options.solver, studies, files.png));
   std::fflush(stdout);
-  const bool drawn = draw_plot(script, png);
-  std::printf("\nwritten: %s, %s%s%s\n", csv.c_str(), script.c_str(), drawn ? ", " : "",
-              drawn ? png.c_str() : "");
+  const bool drawn = draw_plot(files.script, files.png);
+  std::printf("\nwritten: %s, %s%s%s\n", files.csv.c_str(), files.script.c_str(), drawn ? ", " : "",
+              drawn ? files.png.c_str() : "");
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ Options:
   --jobs J            meshes run at once on J threads (default: one per core);
                       the numbers do not depend on J
   --output PREFIX     names the files PREFIX.csv, PREFIX.gnu and PREFIX.png
-                      (default: caso without trailing blanks, then "-study")
+                      (default: caso without trailing blanks, then "-study";
+                      "study" for a blank caso)
   --help              shows this text
   --version           shows the version (alone on the command line)
 

@@ -16,7 +16,7 @@ struct StudyOptions {
   bool help = false;
   std::vector<std::int32_t> meshes;   ///< empty: the case's N and three doublings
   std::optional<int> jobs;            ///< threads; empty: one per core
-  std::optional<std::string> output;  ///< file prefix; empty: caso + "-study"
+  std::optional<std::string> output;  ///< file prefix; empty: caso + "-study", or "study"
   Method solver = Method::newton;     ///< how each mesh's discrete equations are solved
 };
 

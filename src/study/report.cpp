@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "textio/gnuplot_text.hpp"
 #include "textio/number_format.hpp"
 #include "textio/text_file.hpp"
 
@@ -137,13 +138,6 @@ std::string variables_where(std::span<const VariableStudy> studies, std::size_t 
 std::string method_name(Method method) {
   return method == Method::newton ? "Newton's method (--solver newton)"
                                   : "successive substitution (--solver picard)";
-}
-
-/// gnuplot's single-quoted string: every character literal, ' doubled.
-std::string gnuplot_quoted(std::string_view text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  return quoted + "'";
 }
 
 }  // namespace
@@ -318,6 +312,10 @@ void write_records(const std::string& path, std::string_view role,
   TextFile file(path, kStudyUnit, std::string(role));
   for (const std::string& record : records) file.write_record(record);
   file.close();
+}
+
+void check_records_file(const std::string& path, std::string_view role) {
+  TextFile::check_creatable(path, kStudyUnit, std::string(role));
 }
 
 }  // namespace talvenor

@@ -46,4 +46,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records);
 
+/// Throws the Error that write_records would throw on opening `path`, before the
+/// study computes anything; leaves the folder as it was (TextFile::check_creatable).
+void check_records_file(const std::string& path, std::string_view role);
+
 }  // namespace talvenor

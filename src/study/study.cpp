@@ -19,6 +19,7 @@
 #include "study/orders.hpp"
 #include "system/error.hpp"
 #include "system/fp_faults.hpp"
+#include "system/platform.hpp"
 
 namespace talvenor {
 
@@ -101,6 +102,11 @@ std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32
   };
 
   const auto threads = static_cast<std::size_t>(std::max(1, jobs));
+  // The finest meshes run first, one per thread: together they need the most memory.
+  std::vector<std::int32_t> at_once;
+  for (std::size_t t = 0; t < std::min(threads, count); ++t) at_once.push_back(meshes[order[t]]);
+  check_meshes_memory(at_once, available_memory());
+
   std::vector<std::thread> pool;
   for (std::size_t t = 0; t < std::min(threads, count); ++t) pool.emplace_back(work);
   {

@@ -49,7 +49,9 @@ using Progress = std::function<void(std::size_t done)>;
 /// first so that the longest run starts at once. The results come in the order of
 /// `meshes`. `progress` is called at the start, after completions and at least every
 /// quarter second, the last time with all meshes done. After all threads end, the
-/// first failure of the meshes (in their order) is thrown again.
+/// first failure of the meshes (in their order) is thrown again. Meshes that would
+/// not fit in the memory available together with those running beside them stop
+/// the study before any runs (check_meshes_memory).
 std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
                                 Method method, int jobs, const Progress& progress = {});
 

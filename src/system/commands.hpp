@@ -6,7 +6,8 @@
 namespace talvenor {
 
 /// The command line that shows `file` in the editor: "notepad " and the file name
-/// (quoted when it needs it, see editor_argument), padded with blanks to 90 characters.
+/// as editor_argument writes it (never read as an option, quoted when it needs it),
+/// padded with blanks to 90 characters.
 ///   editor_command("teste1.txt.itn") -> "notepad teste1.txt.itn" + 68 blanks
 std::string editor_command(std::string_view file);
 

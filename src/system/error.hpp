@@ -15,12 +15,14 @@ class Error : public std::runtime_error {
  public:
   /// What kind of failure ended the run; the kind is the exit status.
   enum class Kind {
-    case_file = 1,   ///< the case file could not be read, or holds a value the run cannot use
-    usage = 2,       ///< a bad command-line option (the study program)
-    file = 3,        ///< an output file or plot template could not be opened, read or written
-    memory = 4,      ///< the mesh does not fit in memory
-    arithmetic = 5,  ///< a floating-point division by zero, invalid operation or overflow
-    unexpected = 6,  ///< any other exception that reaches main: a failure not foreseen
+    case_file = 1,    ///< the case file could not be read, or holds a value the run cannot use
+    usage = 2,        ///< a bad command-line option (the study program)
+    file = 3,         ///< an output file or plot template could not be opened, read or written
+    memory = 4,       ///< the mesh does not fit in memory
+    arithmetic = 5,   ///< a floating-point division by zero, invalid operation or overflow
+    unexpected = 6,   ///< any other exception that reaches main: a failure not foreseen
+    busy = 7,         ///< another run is working in the same folder
+    interrupted = 8,  ///< the run was asked to stop (Ctrl+C, SIGINT, SIGTERM)
   };
 
   Error(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 
 #include "system/platform.hpp"
 
@@ -22,7 +24,53 @@ bool is_plain(char c) {
 /// without the lock, so it is atomic.
 std::atomic<std::uint64_t> timer_origin{0};
 
+/// Where `name` leads: its symbolic links followed (a link may lead to a file not
+/// yet created), then made absolute with every folder resolved.
+std::filesystem::path location(std::string_view name) {
+  namespace fs = std::filesystem;
+  constexpr int kMostLinks = 40;  // as many as the systems follow before they give up
+  std::error_code error;
+  fs::path path{std::string(name)};
+  for (int link = 0; link < kMostLinks && fs::is_symlink(fs::symlink_status(path, error)); ++link) {
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  // Absolute first: of a relative name none of whose steps exists, weakly_canonical
+  // would resolve nothing.
+  path = fs::absolute(path, error).lexically_normal();
+  const fs::path resolved = fs::weakly_canonical(path, error);
+  return error ? path : resolved;
+}
+
 }  // namespace
+
+bool same_file(std::string_view a, std::string_view b) {
+  namespace fs = std::filesystem;
+  const fs::path first = location(a);
+  const fs::path second = location(b);
+  std::error_code error;
+  const bool first_exists = fs::exists(first, error);
+  const bool second_exists = fs::exists(second, error);
+  if (first_exists || second_exists) {
+    return first_exists && second_exists && fs::equivalent(first, second, error);
+  }
+  return os::same_place(first, second);
+}
+
+Error busy_folder_error() {
+  std::error_code error;
+  return Error(Error::Kind::busy, "another run is working in the folder '" +
+                                      std::filesystem::current_path(error).string() +
+                                      "'; wait until it ends");
+}
+
+std::optional<Error> interruption() {
+  const char* const name = os::noted_interruption();
+  if (name == nullptr) return std::nullopt;
+  return Error(Error::Kind::interrupted, "interrupted by " + std::string(name) +
+                                             "; every file ends with its last whole record");
+}
 
 int run_command(std::string_view command) {
   const std::string_view text = command.substr(0, command.find_last_not_of(' ') + 1);
@@ -35,6 +83,10 @@ int run_command(std::string_view command) {
 std::string quote_argument(std::string_view name) {
   if (!name.empty() && std::all_of(name.begin(), name.end(), is_plain)) return std::string(name);
   return os::quote_for_interpreter(name);
+}
+
+std::string file_argument(std::string_view name) {
+  return quote_argument(os::option_proof(name));
 }
 
 void assign_zeros(std::vector<double>& array, std::size_t count) {

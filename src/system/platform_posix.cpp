@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -11,14 +12,15 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 
-#include "system/program.hpp"
 #include "system/platform.hpp"
+#include "system/program.hpp"
 
 extern char** environ;
 
@@ -119,6 +121,15 @@ int run_shell(const std::string& text, bool input_from_null) {
 
 std::mutex timer_origin_mutex;
 
+/// The signal that asked the run to stop, 0 for none; written by the handler.
+std::atomic<int> noted_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free,
+              "a signal handler may only touch lock-free atomics");
+
+extern "C" void note_signal(int signal_number) {
+  noted_signal.store(signal_number, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 namespace os {
@@ -150,6 +161,15 @@ std::string quote_for_interpreter(std::string_view name) {
   return quoted;
 }
 
+std::string option_proof(std::string_view name) {
+  if (name.starts_with('-') || name.starts_with('+')) return "./" + std::string(name);
+  return std::string(name);
+}
+
+bool same_place(const std::filesystem::path& a, const std::filesystem::path& b) {
+  return a == b;
+}
+
 void prepare_pages(void* start, std::size_t bytes) {
   // The advice covers whole pages: those wholly inside the array.
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
@@ -176,6 +196,17 @@ std::uint64_t system_time_100ns() {
   return milliseconds * 10000;
 }
 
+const char* noted_interruption() {
+  switch (noted_signal.load(std::memory_order_relaxed)) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    default:
+      return nullptr;
+  }
+}
+
 TimerOriginLock::TimerOriginLock() {
   timer_origin_mutex.lock();
 }
@@ -187,7 +218,29 @@ TimerOriginLock::~TimerOriginLock() {
 
 // The editor's command line is a shell command line like any other.
 std::string editor_argument(std::string_view file) {
-  return quote_argument(file);
+  return file_argument(file);
+}
+
+void defer_interruptions() {
+  struct sigaction action {};
+  action.sa_handler = note_signal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: a read of the console returns, the run goes on to stop
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+FolderGuard::FolderGuard() : handle_(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  // A folder that cannot be opened is not guarded: its files fail on their own.
+  if (handle_ < 0 || flock(static_cast<int>(handle_), LOCK_EX | LOCK_NB) == 0) return;
+  const int error = errno;
+  close(static_cast<int>(handle_));
+  handle_ = -1;
+  if (error == EWOULDBLOCK) throw busy_folder_error();
+}
+
+FolderGuard::~FolderGuard() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));  // the lock goes with the descriptor
 }
 
 std::optional<std::uint64_t> available_memory() {

@@ -8,7 +8,11 @@
 #include <io.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "system/platform.hpp"
@@ -31,6 +35,16 @@ class CriticalSection {
 };
 
 CriticalSection timer_origin_section;
+
+/// The console event that asked the run to stop, 0 for none; written by the handler,
+/// which Windows runs on a thread of its own.
+std::atomic<int> noted_event{0};
+
+BOOL WINAPI note_event(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  noted_event.store(event == CTRL_C_EVENT ? 1 : 2, std::memory_order_relaxed);
+  return TRUE;
+}
 
 }  // namespace
 
@@ -99,6 +113,17 @@ std::string quote_for_interpreter(std::string_view name) {
   return quoted;
 }
 
+// Windows programs take their options after / or -, and the command lines of the
+// run stay as they are.
+std::string option_proof(std::string_view name) {
+  return std::string(name);
+}
+
+// The file systems of Windows keep the case of a name but find a file without it.
+bool same_place(const std::filesystem::path& a, const std::filesystem::path& b) {
+  return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 // Large pages on Windows need a privilege that a user's process does not hold, and
 // its page faults are left as they are.
 void prepare_pages(void*, std::size_t) {}
@@ -109,6 +134,17 @@ std::uint64_t system_time_100ns() {
   FILETIME count;
   SystemTimeToFileTime(&now, &count);
   return (static_cast<std::uint64_t>(count.dwHighDateTime) << 32) | count.dwLowDateTime;
+}
+
+const char* noted_interruption() {
+  switch (noted_event.load(std::memory_order_relaxed)) {
+    case 1:
+      return "Ctrl+C";
+    case 2:
+      return "Ctrl+Break";
+    default:
+      return nullptr;
+  }
 }
 
 TimerOriginLock::TimerOriginLock() {
@@ -125,6 +161,36 @@ std::string editor_argument(std::string_view file) {
   constexpr std::string_view kActedOn = "&|<>^()%\"";
   if (file.find_first_of(kActedOn) == std::string_view::npos) return std::string(file);
   return quote_argument(file);
+}
+
+void defer_interruptions() {
+  SetConsoleCtrlHandler(note_event, TRUE);
+}
+
+// The name holds a hash of the folder's full path in capitals, as Windows finds a
+// folder without regard to case; "Local\\" keeps it to the user's session.
+FolderGuard::FolderGuard() : handle_(-1) {
+  std::error_code error;
+  std::wstring folder = std::filesystem::current_path(error).wstring();
+  if (error) return;
+  CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+  std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the UTF-16 units
+  for (const wchar_t unit : folder) {
+    hash = (hash ^ static_cast<std::uint64_t>(unit)) * 1099511628211ULL;
+  }
+  std::wstring name = L"Local\\talvenor-folder-";
+  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+  if (mutex == nullptr) return;  // no guard rather than no run
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    throw busy_folder_error();
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(mutex);
+}
+
+FolderGuard::~FolderGuard() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
 std::optional<std::uint64_t> available_memory() {

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "system/error.hpp"
+#include "system/platform.hpp"
 
 namespace talvenor {
 namespace {
@@ -23,10 +25,13 @@ int run_program(std::string_view name, const std::function<void()>& body) {
   program_name = name;
   try {
     body();
+    if (const std::optional<Error> stop = interruption()) throw *stop;
     return 0;
   } catch (const Error& error) {
-    report(error.what());
-    return error.status();
+    // Whatever an interruption broke (a read of the console) reports as the interruption.
+    const Error reported = interruption().value_or(error);
+    report(reported.what());
+    return reported.status();
   } catch (const std::bad_alloc&) {
     report("out of memory");
     return static_cast<int>(Error::Kind::memory);

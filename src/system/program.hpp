@@ -12,6 +12,9 @@ namespace talvenor {
 ///     "talvenor: Talvenor.in (unit 7) line 4 (N): expected an integer, found 'abc'", 1
 ///   an allocation that fails -> "talvenor: out of memory", 4
 ///   anything else thrown -> "talvenor: unexpected failure: " + what(), 6
+///   an interruption noted meanwhile (defer_interruptions) -> interruption(), whatever
+///     else failed, e.g. "talvenor: interrupted by SIGINT; every file ends with its
+///     last whole record", 8
 /// `body` returning is status 0. Warnings (warn) carry the same name.
 int run_program(std::string_view name, const std::function<void()>& body);
 

@@ -9,9 +9,13 @@ namespace talvenor {
 
 /// An output text file: a byte file written sequentially, one record per line,
 /// every record ended by CR LF (the last one included). Writes are buffered and
-/// only whole records are ever handed to the system. Closing cuts the file right
-/// after the last record written, so a file written from its start is replaced
-/// whole and a file opened after some lines keeps exactly the bytes of those lines.
+/// only whole records are ever handed to the system; a write that the system takes
+/// only in part (a full disk) is cut back to the last record that reached the file
+/// whole, so a failing file still ends with CR LF. A file written after some lines
+/// of an existing one is built beside it and replaces it only when closed: until
+/// then, and after any failure, the existing file is exactly as it was.
+/// An interruption noted by the system layer (see defer_interruptions) stops the
+/// writing at the next record: opening or committing a record throws its Error.
 /// Every failure (open, read, write, close) throws Error (file) naming the file's role,
 /// its name and its channel:
 ///   "cannot write the listing '/dev/full' (unit 10): No space left on device".
@@ -23,13 +27,24 @@ class TextFile {
   /// `role` names the file in reports ("listing", "iteration log"); `channel` is its unit.
   TextFile(std::string path, int channel, std::string role);
 
-  /// Opens the existing file `path`, reads its first `keep` lines (ended by LF or
-  /// CR LF; a last line without an end gets CR LF added) and positions after them;
-  /// closing cuts whatever followed the records written.
+  /// Writes a new file of the bytes of the first `keep` lines of the existing file
+  /// `path` (ended by LF or CR LF; a last line without an end gets CR LF added),
+  /// then the records written; close() puts it in place of `path` (a symbolic link
+  /// is replaced, the file it leads to is never written), and a TextFile destroyed
+  /// without close() removes it and leaves `path` as it was.
   ///   "a\nb\r\nold\r\n", keep 2, write_record("new") -> "a\nb\r\nnew\r\n"
-  /// A file with fewer lines is an Error naming the file and the lines it needs; a
-  /// missing file is created empty first, so it is reported as having 0 lines.
+  /// The new file is `path` + ".talvenor-new", in the same folder. A file with
+  /// fewer lines, or that is not a regular file (a FIFO, a device), is an Error
+  /// naming the file; a missing file is created empty first, so it is reported as
+  /// having 0 lines.
   static TextFile after_lines(std::string path, int channel, std::string role, int keep);
+
+  /// Throws the Error that opening `path` for writing from its start would throw,
+  /// and leaves the folder as it was: an existing file is opened for appending and
+  /// closed, a missing one is created and removed.
+  ///   check_creatable("nowhere/x.csv", 12, "study table") -> "cannot open the study
+  ///   table 'nowhere/x.csv' (unit 12): No such file or directory"
+  static void check_creatable(const std::string& path, int channel, const std::string& role);
 
   TextFile(TextFile&& other) noexcept;
   TextFile& operator=(TextFile&&) = delete;
@@ -42,15 +57,17 @@ class TextFile {
   /// Hands the buffered records to the system now.
   void flush();
 
-  /// Flushes, closes and, for a file opened after some lines, cuts it after the last
-  /// record; throws on failure, and the stream is released either way. Further writes,
+  /// Flushes, closes and, for a file written after some lines, puts it in place;
+  /// throws on failure, and the stream is released either way. Further writes,
   /// flushes or closes are programming errors (std::logic_error).
   void close();
 
   const std::string& path() const { return path_; }
 
  private:
-  TextFile(std::string path, int channel, std::string role, std::FILE* stream, bool cut_on_close);
+  TextFile(std::string path, int channel, std::string role, std::FILE* stream);
+  void discard();  // closes and removes the new file of after_lines
+  static void stop_if_interrupted();
   [[noreturn]] void fail(std::string_view operation, int error_number) const;
   [[noreturn]] void fail(std::string_view operation, const std::string& reason) const;
 
@@ -65,7 +82,7 @@ class TextFile {
   int channel_;
   std::string role_;
   std::FILE* stream_;
-  bool cut_on_close_;
+  std::string replacement_;          // the new file that replaces path_ on close; empty: path_ itself
   unsigned long long position_ = 0;  // bytes of the file up to the last record handed over
   std::vector<char> buffer_;
   std::size_t used_ = 0;  // committed bytes at the start of buffer_

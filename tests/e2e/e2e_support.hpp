@@ -186,4 +186,13 @@ inline std::vector<Launch> launches_of(const fs::path& folder) {
   return launches;
 }
 
+/// A fresh scratch folder holding only `case_file` as Talvenor.in.
+inline fs::path folder_with(const std::string& name, const std::string& case_file) {
+  const fs::path folder = kScratch / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  write_bytes(folder / "Talvenor.in", case_file);
+  return folder;
+}
+
 }  // namespace e2e

@@ -21,16 +21,16 @@ std::string one_iteration_case(const std::string& N) {
          "0  lista_sol\r\n1  freq\r\n'mesh'  titulo\r\n";
 }
 
-// The largest N, 2^31 - 1, needs 2^31 nodes of 80 bytes: 163840 MiB. Without the
+// The largest N, 2^31 - 2, needs 2^31 - 1 nodes of 80 bytes: 163839 MiB. Without the
 // check, overcommit would let the allocation succeed and the kernel would kill the
 // run later, without a word.
 TEST(MeshMemoryRun, RefusesAMeshLargerThanTheMemoryAvailableBeforeWritingAnything) {
   const auto available = talvenor::available_memory();
-  if (!available || *available / (1024 * 1024) >= 163840) {
+  if (!available || *available / (1024 * 1024) >= 163839) {
     GTEST_SKIP() << "this machine could hold the largest mesh";
   }
   const fs::path folder = prepare("mesh_too_large");
-  const std::string case_file = one_iteration_case("2147483647");
+  const std::string case_file = one_iteration_case("2147483646");
   write_bytes(folder / "Talvenor.in", case_file);
 
   const Outcome outcome = run_talvenor(folder);
@@ -38,7 +38,7 @@ TEST(MeshMemoryRun, RefusesAMeshLargerThanTheMemoryAvailableBeforeWritingAnythin
   EXPECT_EQ(outcome.status, 4);
   EXPECT_TRUE(std::regex_match(
       outcome.stderr_text,
-      std::regex("talvenor: the mesh of N = 2147483647 needs 163840 MiB \\(80 bytes per node\\), "
+      std::regex("talvenor: the mesh of N = 2147483646 needs 163839 MiB \\(80 bytes per node\\), "
                  "only [0-9]+ MiB of memory are available\n")))
       << outcome.stderr_text;
   EXPECT_EQ(folder_files(folder), (std::map<std::string, std::string>{{"Talvenor.in", case_file}}));

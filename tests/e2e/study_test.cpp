@@ -39,14 +39,6 @@ std::string case_text(int esquema, int fonte, double Re, double beta, int itmax,
   return text.str();
 }
 
-fs::path folder_with(const std::string& name, const std::string& case_file) {
-  const fs::path folder = kScratch / name;
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  write_bytes(folder / "Talvenor.in", case_file);
-  return folder;
-}
-
 /// The CSV fields of each variable and mesh, the variable's name and N left out.
 using Csv = std::map<std::pair<std::string, int>, std::vector<std::string>>;
 
