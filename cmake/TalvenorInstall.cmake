@@ -13,8 +13,8 @@ install(FILES examples/Talvenor.in examples/Talvenor_u.gnu examples/Talvenor_E.g
         DESTINATION ${CMAKE_INSTALL_DATADIR}/talvenor/examples)
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The pictures the README links to, where its links find them.
-install(FILES docs/Talvenor_u.png docs/Talvenor_E.png docs/study-upwind.png
-        DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+file(GLOB talvenor_pictures CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png)
+install(FILES ${talvenor_pictures} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 set(CPACK_PACKAGE_CONTACT "talvenor developers <talvenor@example.org>")
 
