@@ -1,6 +1,8 @@
 #include "study/options.hpp"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "input/dados.hpp"
@@ -110,6 +112,55 @@ std::vector<std::int32_t> parse_meshes(std::string_view option, std::string_view
   return meshes;
 }
 
+/// The values of one --sweep, "NAME=V1,V2,...", added to `sweep`.
+void parse_sweep(std::string_view option, std::string_view text, Sweep& sweep) {
+  const std::size_t equals = text.find('=');
+  const std::string_view name = text.substr(0, equals);
+  std::vector<std::int32_t>* integers = name == "esquema" ? &sweep.esquema
+                                        : name == "fonte" ? &sweep.fonte
+                                                          : nullptr;
+  std::vector<double>* reals = name == "Re" ? &sweep.Re : name == "beta" ? &sweep.beta : nullptr;
+  if (equals == std::string_view::npos || (!integers && !reals)) {
+    bad(option, "expected NAME=V1,V2,... with NAME esquema, fonte, Re or beta, found '" +
+                    std::string(text) + "'");
+  }
+  const std::string shown = std::string(option) + " " + std::string(name);
+  if ((integers && !integers->empty()) || (reals && !reals->empty())) {
+    bad(shown, "swept twice; list all its values in one --sweep");
+  }
+  const std::int64_t largest = name == "esquema" ? 2 : 4;
+  std::string_view values = text.substr(equals + 1);
+  for (;;) {
+    const std::size_t comma = values.find(',');
+    const std::string_view item = values.substr(0, comma);
+    const auto twice = [&](const auto& list, auto value) {
+      if (std::find(list.begin(), list.end(), value) != list.end()) {
+        bad(shown, "the value " + std::string(item) + " is listed twice");
+      }
+    };
+    if (integers) {
+      const auto value = whole_number(item);
+      if (!value || *value > largest) {
+        bad(shown, "expected 0 to " + std::to_string(largest) + ", found '" + std::string(item) +
+                       "'");
+      }
+      twice(*integers, static_cast<std::int32_t>(*value));
+      integers->push_back(static_cast<std::int32_t>(*value));
+    } else {
+      double value = 0.0;
+      const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value);
+      if (item.empty() || error != std::errc() || end != item.data() + item.size() ||
+          !std::isfinite(value)) {
+        bad(shown, "expected a real number, found '" + std::string(item) + "'");
+      }
+      twice(*reals, value);
+      reals->push_back(value);
+    }
+    if (comma == std::string_view::npos) break;
+    values.remove_prefix(comma + 1);
+  }
+}
+
 int parse_jobs(std::string_view option, std::string_view text) {
   const auto jobs = whole_number(text);
   if (!jobs || *jobs < 1 || *jobs > std::numeric_limits<int>::max()) {
@@ -131,7 +182,7 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     const std::size_t equals = argument.find('=');
     const std::string_view option = argument.substr(0, equals);
     if (option != "--meshes" && option != "--jobs" && option != "--output" &&
-        option != "--solver") {
+        option != "--solver" && option != "--sweep") {
       throw Error(Error::Kind::usage,
                   (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
                       std::string(argument) + "' (talvenor-study --help lists the options)");
@@ -146,6 +197,8 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     }
     if (option == "--meshes") {
       options.meshes = parse_meshes(option, value);
+    } else if (option == "--sweep") {
+      parse_sweep(option, value, options.sweep);
     } else if (option == "--jobs") {
       options.jobs = parse_jobs(option, value);
     } else if (option == "--solver") {

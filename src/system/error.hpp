@@ -20,6 +20,9 @@ class Error : public std::runtime_error {
     file = 3,        ///< an output file or plot template could not be opened, read or written
     memory = 4,      ///< the mesh does not fit in memory
     arithmetic = 5,  ///< a floating-point division by zero, invalid operation or overflow
+    /// a verification campaign of the study program found a cell FAILED: its files are
+    /// complete, and the status lets a CI job use the campaign as a gate
+    verification = 6,
   };
 
   Error(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
