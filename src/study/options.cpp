@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::string_view kHelp =
     R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
-                      [--output PREFIX]
+                      [--output PREFIX] [--sweep NAME=V1,V2,... ...]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
 itmax as the file gives them; the editor is not started) on a sequence of meshes,
@@ -32,6 +32,10 @@ Options:
                       the numbers do not depend on J
   --output PREFIX     names the files PREFIX.csv, PREFIX.gnu and PREFIX.png
                       (default: caso without trailing blanks, then "-study")
+  --sweep NAME=V1,... a verification campaign: NAME is esquema, fonte, Re or
+                      beta; repeat the option for more names. Each combination
+                      of the listed values (the others from Talvenor.in) is a
+                      study on the meshes; beta only multiplies esquema 0
   --help              shows this text
 
 For each variable and mesh the table gives N, h, the numerical and exact values,
@@ -65,9 +69,22 @@ PREFIX.gnu is a gnuplot script that draws |E| against h on log-log axes, with
 reference slopes of order 1 and 2 and flagged points hollow, into PREFIX.png,
 which is drawn when gnuplot can be run.
 
-Exit status: 0 after a study (diverged meshes included), 1 for a case file that
-cannot be read or used, 2 for a bad option, 3 for a file that cannot be written,
-4 for a mesh that does not fit in memory.
+A campaign (--sweep) prints a row per combination with the formal order and,
+for each variable, the observed order (least squares over the finest three
+clean meshes: no divergence, iteration or round-off note) and a verdict:
+"verified" (within 0.1 of the formal order), "exact" (every error at round-off:
+the scheme reproduces the solution), "refine" (the effective orders approach the
+formal one: the meshes to add are named), "FAILED" (an order that is wrong or
+moves away), or "not converged", "diverged", "oscillatory" with the mesh and
+the note; then the tally of the cells (combination and variable). It writes
+PREFIX.csv, every row of every study with the combination first and the verdict
+last, and PREFIX.html, the verdict matrix and a log-log plot of |E| against h
+per combination, for any browser, without network.
+
+Exit status: 0 after a study (diverged meshes included) or a campaign with no
+FAILED cell, 1 for a case file that cannot be read or used, 2 for a bad option,
+3 for a file that cannot be written, 4 for a mesh that does not fit in memory,
+6 for a campaign with a FAILED cell (after writing its files).
 )";
 
 [[noreturn]] void bad(std::string_view option, const std::string& what) {

@@ -50,9 +50,9 @@ struct Verdict {
 ///   - the effective order of the finest pair closer to `formal` than that of the pair
 ///     before: refine, adding the next two doublings of the finest mesh;
 ///   - else failed.
-///   errors 0.04, 0.02, 0.01 on N = 10, 20, 40 (order 1), formal 1 -> verified, order 1
-///   errors 0.2, 0.14, 0.092 on N = 10, 20, 40 (orders 0.5, 0.6), formal 1 ->
-///     refine, "effective orders 0.51, 0.60 approaching 1; add N = 80, 160"
+///   errors 0.04, 0.02, 0.01 on N = 10, 20, 40, formal 1 -> verified, order 1
+///   effective orders 0.5, 0.7 on N = 10, 20, 40, formal 1 -> refine, order 0.6,
+///     "effective orders 0.50, 0.70 on N = 10, 20, 40 approach 1; add N = 80, 160"
 Verdict judge(const VariableStudy& study, double formal);
 
 /// "verified", "exact", "refine", "FAILED", "not converged", "diverged", "oscillatory".
