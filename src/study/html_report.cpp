@@ -44,7 +44,9 @@ std::string number(double value) {
 }
 
 std::string text_element(std::string_view tag, std::string_view text) {
-  return "<" + std::string(tag) + ">" + html_escape(text) + "</" + std::string(tag) + ">";
+  std::string element = "<";
+  element.append(tag).append(">").append(html_escape(text)).append("</").append(tag).append(">");
+  return element;
 }
 
 // The plot's frame, in pixels.
