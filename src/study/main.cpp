@@ -49,14 +49,15 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
   const std::vector<CaseData> cases = sweep_cases(base, options.sweep);
   std::vector<Combination> combinations;
   {
-    ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "combinations", " done");
-    const auto total = static_cast<long>(cases.size());
-    const std::string mesh_total = " of " + std::to_string(cases.size() * meshes.size());
+    // Meshes are the steps: the first is done long before the first combination.
+    ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
+    const auto total = static_cast<long>(cases.size() * meshes.size());
+    const std::string case_total = " of " + std::to_string(cases.size());
     combinations = talvenor::run_campaign(
         cases, meshes, options.solver, options.jobs.value_or(default_jobs()),
         [&](std::size_t meshes_done, std::size_t cases_done) {
-          progress.update(static_cast<long>(cases_done), total,
-                          ", meshes " + std::to_string(meshes_done) + mesh_total);
+          progress.update(static_cast<long>(meshes_done), total,
+                          ", combinations " + std::to_string(cases_done) + case_total);
         });
   }
   std::fputs(campaign_table(base, meshes, options.solver, combinations).c_str(), stdout);
