@@ -13,10 +13,6 @@ std::vector<T> values_or(const std::vector<T>& swept, T value) {
   return swept.empty() ? std::vector<T>{value} : swept;
 }
 
-std::string right(const std::string& text, std::size_t width) {
-  return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
-}
-
 std::string left(const std::string& text, std::size_t width) {
   return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
 }
@@ -73,6 +69,17 @@ std::vector<Combination> run_campaign(std::span<const CaseData> cases,
   return combinations;
 }
 
+std::string campaign_summary(const CaseData& base, std::span<const std::int32_t> meshes,
+                             Method method, std::size_t count) {
+  std::string mesh_list;
+  for (const std::int32_t N : meshes) {
+    mesh_list += (mesh_list.empty() ? "" : ", ") + std::to_string(N);
+  }
+  return std::to_string(count) + " combinations, each a study on meshes " + mesh_list +
+         "; itmax " + std::to_string(base.itmax) + ", solver " +
+         (method == Method::newton ? "newton" : "picard");
+}
+
 std::string combination_label(const CaseData& data) {
   return "esquema " + std::to_string(data.esquema) + ", fonte " + std::to_string(data.fonte) +
          ", Re = " + shortest(data.Re) +
@@ -104,15 +111,9 @@ std::string tally_line(std::span<const Combination> combinations) {
 
 std::string campaign_table(const CaseData& base, std::span<const std::int32_t> meshes,
                            Method method, std::span<const Combination> combinations) {
-  std::string mesh_list;
-  for (const std::int32_t N : meshes) {
-    mesh_list += (mesh_list.empty() ? "" : ", ") + std::to_string(N);
-  }
   std::string text = "Verification campaign of " + std::string(base.caso.trimmed()) + ": " +
                      std::string(base.titulo.trimmed()) + "\n" +
-                     std::to_string(combinations.size()) + " combinations on meshes " +
-                     mesh_list + ", itmax " + std::to_string(base.itmax) + ", solver " +
-                     (method == Method::newton ? "newton" : "picard") + "\n\n";
+                     campaign_summary(base, meshes, method, combinations.size()) + "\n\n";
   std::string heading = std::string(5 * kWidthField, ' ');
   std::string columns = right("esquema", kWidthField) + right("fonte", kWidthField) +
                         right("Re", kWidthField) + right("beta", kWidthField) +

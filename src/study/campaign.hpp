@@ -37,6 +37,10 @@ std::vector<Combination> run_campaign(std::span<const CaseData> cases,
                                       std::span<const std::int32_t> meshes, Method method,
                                       int jobs, const Progress& progress = {});
 
+/// "32 combinations, each a study on meshes 160, 320, 640; itmax 200, solver newton".
+std::string campaign_summary(const CaseData& base, std::span<const std::int32_t> meshes,
+                             Method method, std::size_t count);
+
 /// "esquema 0, fonte 2, Re = 20, beta = 0.5"; beta only for esquema 0.
 std::string combination_label(const CaseData& data);
 

@@ -212,10 +212,6 @@ std::string html_escape(std::string_view text) {
 std::vector<std::string> html_report_records(const CaseData& base,
                                              std::span<const std::int32_t> meshes, Method method,
                                              std::span<const Combination> combinations) {
-  std::string mesh_list;
-  for (const std::int32_t N : meshes) {
-    mesh_list += (mesh_list.empty() ? "" : ", ") + std::to_string(N);
-  }
   const std::string title = "Verification campaign of " + std::string(base.caso.trimmed());
   std::vector<std::string> lines = {
       "<!DOCTYPE html>",
@@ -240,11 +236,8 @@ std::vector<std::string> html_report_records(const CaseData& base,
   lines.insert(lines.end(),
                {"</style>", "</head>", "<body>", text_element("h1", title),
                 text_element("p", std::string(base.titulo.trimmed())),
-                text_element("p", std::to_string(combinations.size()) +
-                                      " combinations, each a mesh-refinement study on N = " +
-                                      mesh_list + "; itmax " + std::to_string(base.itmax) +
-                                      ", solver " +
-                                      (method == Method::newton ? "newton" : "picard") + "."),
+                text_element("p", campaign_summary(base, meshes, method, combinations.size()) +
+                                      "."),
                 "<p><strong>" + html_escape(tally_line(combinations)) + "</strong></p>",
                 text_element("p",
                              "A verdict judges the finest three clean meshes (no divergence, "

@@ -20,11 +20,6 @@ void add_to_list(std::string& list, std::string_view item) {
   list += item;
 }
 
-std::string right(std::string_view text, std::size_t width) {
-  std::string padded(width > text.size() ? width - text.size() : 0, ' ');
-  return padded.append(text);
-}
-
 // Columns of the console table: widths, right-aligned.
 constexpr std::size_t kWidthN = 8;
 constexpr std::size_t kWidthH = 12;
@@ -116,6 +111,11 @@ std::string gnuplot_quoted(std::string_view text) {
 }
 
 }  // namespace
+
+std::string right(std::string_view text, std::size_t width) {
+  std::string padded(width > text.size() ? width - text.size() : 0, ' ');
+  return padded.append(text);
+}
 
 std::string shortest(double value) {
   char text[32];

@@ -27,6 +27,9 @@ std::string study_table(const CaseData& base, Method method,
 std::vector<std::string> study_warnings(const CaseData& base, Method method,
                                         std::span<const VariableStudy> studies);
 
+/// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
+std::string right(std::string_view text, std::size_t width);
+
 /// The shortest text that reads back as `value`: 1, 0.5, 1e+30.
 std::string shortest(double value);
 
