@@ -84,7 +84,7 @@ per combination, for any browser, without network.
 Exit status: 0 after a study (diverged meshes included) or a campaign with no
 FAILED cell, 1 for a case file that cannot be read or used, 2 for a bad option,
 3 for a file that cannot be written, 4 for a mesh that does not fit in memory,
-6 for a campaign with a FAILED cell (after writing its files).
+9 for a campaign with a FAILED cell (after writing its files).
 )";
 
 [[noreturn]] void bad(std::string_view option, const std::string& what) {

@@ -22,7 +22,7 @@ class Error : public std::runtime_error {
     arithmetic = 5,  ///< a floating-point division by zero, invalid operation or overflow
     /// a verification campaign of the study program found a cell FAILED: its files are
     /// complete, and the status lets a CI job use the campaign as a gate
-    verification = 6,
+    verification = 9,
   };
 
   Error(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
