@@ -17,6 +17,8 @@
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "input/value_reader.hpp"
+#include "study/campaign.hpp"
+#include "study/html_report.hpp"
 #include "study/options.hpp"
 #include "study/report.hpp"
 #include "study/study.hpp"
@@ -46,6 +48,24 @@ bool draw_plot(const std::string& script, const std::string& png) {
   return drawn;
 }
 
+/// The prefix of a study's files: --output, else caso followed by "-study"; a blank
+/// caso gives "study", never "-study", which gnuplot would read as an option.
+std::string study_prefix(const StudyOptions& options, const CaseData& base) {
+  const std::string_view caso = base.caso.trimmed();
+  return options.output.value_or(caso.empty() ? "study" : std::string(caso) + "-study");
+}
+
+/// Checks a file the study will write before any mesh runs: it may not be a fixed file
+/// of talvenor (the case file, a template, the data file, a picture), and, when it is
+/// written by the study itself (`create`), it must be possible to create.
+void check_study_file(const std::string& name, std::string_view role, bool create) {
+  if (const std::optional<std::string> fault = output_name_fault(name, role)) {
+    throw Error(Error::Kind::usage, "the study file '" + printable(name) + "' " + *fault +
+                                        "; choose another --output prefix");
+  }
+  if (create) check_records_file(name, role);
+}
+
 /// The files a study writes: PREFIX.csv, PREFIX.gnu and the PREFIX.png it draws.
 struct StudyFiles {
   std::string csv, script, png;
@@ -53,42 +73,78 @@ struct StudyFiles {
 constexpr std::string_view kTableRole = "study table";
 constexpr std::string_view kScriptRole = "study plot script";
 
-/// The study's files, checked before any mesh runs: none may be a fixed file of
-/// talvenor (the case file, a template, the data file, a picture), and the table
-/// and the script must be possible to create.
-StudyFiles study_files(const StudyOptions& options, const CaseData& base) {
-  const std::string_view caso = base.caso.trimmed();
-  // A blank caso must not give "-study", which gnuplot would read as an option.
-  const std::string prefix =
-      options.output.value_or(caso.empty() ? "study" : std::string(caso) + "-study");
+/// The study's files, checked before any mesh runs.
+StudyFiles study_files(const std::string& prefix) {
   StudyFiles files{prefix + ".csv", prefix + ".gnu", prefix + ".png"};
-  for (const auto& [name, role] :
-       {std::pair{files.csv, kTableRole}, std::pair{files.script, kScriptRole},
-        std::pair{files.png, std::string_view("study plot")}}) {
-    if (const std::optional<std::string> fault = output_name_fault(name, role)) {
-      throw Error(Error::Kind::usage, "the study file '" + printable(name) + "' " + *fault +
-                                          "; choose another --output prefix");
-    }
-  }
-  check_records_file(files.csv, kTableRole);
-  check_records_file(files.script, kScriptRole);
+  check_study_file(files.csv, kTableRole, true);
+  check_study_file(files.script, kScriptRole, true);
+  check_study_file(files.png, "study plot", false);
   return files;
+}
+
+/// The campaign of --sweep: a table and a tally on the standard output, PREFIX.csv and
+/// PREFIX.html (both checked before any mesh runs); Error (verification) after writing
+/// them when a cell is FAILED.
+void run_campaign(const StudyOptions& options, const CaseData& base,
+                  const std::vector<std::int32_t>& meshes, const std::string& prefix) {
+  const std::string csv = prefix + ".csv";
+  const std::string html = prefix + ".html";
+  constexpr std::string_view kCampaignTable = "campaign table";
+  constexpr std::string_view kCampaignReport = "campaign report";
+  check_study_file(csv, kCampaignTable, true);
+  check_study_file(html, kCampaignReport, true);
+  const std::vector<CaseData> cases = sweep_cases(base, options.sweep);
+  std::vector<Combination> combinations;
+  {
+    // Meshes are the steps: the first is done long before the first combination.
+    ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
+    const auto total = static_cast<long>(cases.size() * meshes.size());
+    const std::string case_total = " of " + std::to_string(cases.size());
+    combinations = talvenor::run_campaign(
+        cases, meshes, options.solver, options.jobs.value_or(default_jobs()),
+        [&](std::size_t meshes_done, std::size_t cases_done) {
+          progress.update(static_cast<long>(meshes_done), total,
+                          ", combinations " + std::to_string(cases_done) + case_total);
+        });
+  }
+  std::fputs(campaign_table(base, meshes, options.solver, combinations).c_str(), stdout);
+  write_records(csv, kCampaignTable, campaign_csv_records(combinations));
+  write_records(html, kCampaignReport,
+                html_report_records(base, meshes, options.solver, combinations));
+  std::printf("\nwritten: %s, %s\n", csv.c_str(), html.c_str());
+  std::fflush(stdout);
+  const std::size_t failed = tally(combinations)[static_cast<std::size_t>(VerdictKind::failed)];
+  if (failed > 0) {
+    throw Error(Error::Kind::verification,
+                std::to_string(failed) + " of the " +
+                    std::to_string(combinations.size() * kVariableCount) +
+                    " cells FAILED: their orders do not approach the formal order; the"
+                    " table gives each reason, " +
+                    html + " the plots");
+  }
 }
 
 void run_study(const StudyOptions& options) {
   CaseData base;
   load_case(base, std::string(kCaseFile));
-  check_study_case(base);
+  // A campaign checks each of its cases: the swept values replace the case's.
+  if (options.sweep.empty()) check_study_case(base);
   const std::vector<std::int32_t> meshes =
       options.meshes.empty() ? default_meshes(base.N) : options.meshes;
-  const StudyFiles files = study_files(options, base);
+  const std::string prefix = study_prefix(options, base);
+  if (!options.sweep.empty()) {
+    run_campaign(options, base, meshes, prefix);
+    return;
+  }
+  const StudyFiles files = study_files(prefix);
 
   std::vector<MeshRun> runs;
   {
     ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
     const auto total = static_cast<long>(meshes.size());
-    runs = run_meshes(base, meshes, options.solver, options.jobs.value_or(default_jobs()),
-                      [&](std::size_t done) { progress.update(static_cast<long>(done), total); });
+    runs = run_meshes(
+        base, meshes, options.solver, options.jobs.value_or(default_jobs()),
+        [&](std::size_t done, std::size_t) { progress.update(static_cast<long>(done), total); });
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
   std::fputs(study_table(base, options.solver, studies).c_str(), stdout);

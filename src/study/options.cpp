@@ -1,6 +1,8 @@
 #include "study/options.hpp"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "input/dados.hpp"
@@ -11,7 +13,7 @@ namespace {
 
 constexpr std::string_view kHelp =
     R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
-                      [--output PREFIX]
+                      [--output PREFIX] [--sweep NAME=V1,V2,... ...]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
 itmax as the file gives them; the editor is not started) on a sequence of meshes,
@@ -31,6 +33,10 @@ Options:
   --output PREFIX     names the files PREFIX.csv, PREFIX.gnu and PREFIX.png
                       (default: caso without trailing blanks, then "-study";
                       "study" for a blank caso)
+  --sweep NAME=V1,... a verification campaign: NAME is esquema, fonte, Re or
+                      beta; repeat the option for more names. Each combination
+                      of the listed values (the others from Talvenor.in) is a
+                      study on the meshes; beta only multiplies esquema 0
   --help              shows this text
   --version           shows the version (alone on the command line)
 
@@ -66,9 +72,22 @@ PREFIX.gnu is a gnuplot script that draws |E| against h on log-log axes, with
 reference slopes of order 1 and 2 and flagged points hollow, into PREFIX.png,
 which is drawn when gnuplot can be run.
 
-Exit status: 0 after a study (diverged meshes included), 1 for a case file that
-cannot be read or used, 2 for a bad option, 3 for a file that cannot be written,
-4 for a mesh that does not fit in memory, 6 for a failure not foreseen.
+A campaign (--sweep) prints a row per combination with the formal order and,
+for each variable, the observed order (least squares over the finest three
+clean meshes: no divergence, iteration or round-off note) and a verdict:
+"verified" (within 0.1 of the formal order), "exact" (every error at round-off:
+the scheme reproduces the solution), "refine" (the effective orders approach the
+formal one: the meshes to add are named), "FAILED" (an order that is wrong or
+moves away), or "not converged", "diverged", "oscillatory" with the mesh and
+the note; then the tally of the cells (combination and variable). It writes
+PREFIX.csv, every row of every study with the combination first and the verdict
+last, and PREFIX.html, the verdict matrix and a log-log plot of |E| against h
+per combination, for any browser, without network.
+
+Exit status: 0 after a study (diverged meshes included) or a campaign with no
+FAILED cell, 1 for a case file that cannot be read or used, 2 for a bad option,
+3 for a file that cannot be written, 4 for a mesh that does not fit in memory,
+6 for a failure not foreseen, 9 for a campaign with a FAILED cell (after writing its files).
 )";
 
 [[noreturn]] void bad(std::string_view option, const std::string& what) {
@@ -113,6 +132,55 @@ std::vector<std::int32_t> parse_meshes(std::string_view option, std::string_view
   return meshes;
 }
 
+/// The values of one --sweep, "NAME=V1,V2,...", added to `sweep`.
+void parse_sweep(std::string_view option, std::string_view text, Sweep& sweep) {
+  const std::size_t equals = text.find('=');
+  const std::string_view name = text.substr(0, equals);
+  std::vector<std::int32_t>* integers = name == "esquema" ? &sweep.esquema
+                                        : name == "fonte" ? &sweep.fonte
+                                                          : nullptr;
+  std::vector<double>* reals = name == "Re" ? &sweep.Re : name == "beta" ? &sweep.beta : nullptr;
+  if (equals == std::string_view::npos || (!integers && !reals)) {
+    bad(option, "expected NAME=V1,V2,... with NAME esquema, fonte, Re or beta, found '" +
+                    std::string(text) + "'");
+  }
+  const std::string shown = std::string(option) + " " + std::string(name);
+  if ((integers && !integers->empty()) || (reals && !reals->empty())) {
+    bad(shown, "swept twice; list all its values in one --sweep");
+  }
+  const std::int64_t largest = name == "esquema" ? 2 : 4;
+  std::string_view values = text.substr(equals + 1);
+  for (;;) {
+    const std::size_t comma = values.find(',');
+    const std::string_view item = values.substr(0, comma);
+    const auto twice = [&](const auto& list, auto value) {
+      if (std::find(list.begin(), list.end(), value) != list.end()) {
+        bad(shown, "the value " + std::string(item) + " is listed twice");
+      }
+    };
+    if (integers) {
+      const auto value = whole_number(item);
+      if (!value || *value > largest) {
+        bad(shown,
+            "expected 0 to " + std::to_string(largest) + ", found '" + std::string(item) + "'");
+      }
+      twice(*integers, static_cast<std::int32_t>(*value));
+      integers->push_back(static_cast<std::int32_t>(*value));
+    } else {
+      double value = 0.0;
+      const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value);
+      if (item.empty() || error != std::errc() || end != item.data() + item.size() ||
+          !std::isfinite(value)) {
+        bad(shown, "expected a real number, found '" + std::string(item) + "'");
+      }
+      twice(*reals, value);
+      reals->push_back(value);
+    }
+    if (comma == std::string_view::npos) break;
+    values.remove_prefix(comma + 1);
+  }
+}
+
 int parse_jobs(std::string_view option, std::string_view text) {
   const auto jobs = whole_number(text);
   if (!jobs || *jobs < 1 || *jobs > std::numeric_limits<int>::max()) {
@@ -134,7 +202,7 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     const std::size_t equals = argument.find('=');
     const std::string_view option = argument.substr(0, equals);
     if (option != "--meshes" && option != "--jobs" && option != "--output" &&
-        option != "--solver") {
+        option != "--solver" && option != "--sweep") {
       throw Error(Error::Kind::usage,
                   (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
                       std::string(argument) + "' (talvenor-study --help lists the options)");
@@ -149,6 +217,8 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     }
     if (option == "--meshes") {
       options.meshes = parse_meshes(option, value);
+    } else if (option == "--sweep") {
+      parse_sweep(option, value, options.sweep);
     } else if (option == "--jobs") {
       options.jobs = parse_jobs(option, value);
     } else if (option == "--solver") {

@@ -11,6 +11,17 @@
 
 namespace talvenor {
 
+/// The values of a campaign (--sweep): each list that is not empty replaces the case's
+/// value with each of its values in turn.
+struct Sweep {
+  std::vector<std::int32_t> esquema;
+  std::vector<std::int32_t> fonte;
+  std::vector<double> Re;
+  std::vector<double> beta;
+
+  bool empty() const { return esquema.empty() && fonte.empty() && Re.empty() && beta.empty(); }
+};
+
 /// The command line of talvenor-study.
 struct StudyOptions {
   bool help = false;
@@ -18,6 +29,7 @@ struct StudyOptions {
   std::optional<int> jobs;            ///< threads; empty: one per core
   std::optional<std::string> output;  ///< file prefix; empty: caso + "-study", or "study"
   Method solver = Method::newton;     ///< how each mesh's discrete equations are solved
+  Sweep sweep;                        ///< empty: one study, no campaign
 };
 
 /// Reads the arguments after the program name. Each option takes its value as the
@@ -25,6 +37,9 @@ struct StudyOptions {
 /// or value throws Error (usage) with one line naming it:
 ///   {"--jobs", "0"} -> "--jobs: expected a whole number of at least 1, found '0'"
 /// Meshes must be even, at least 2, at least two of them, each finer than the last.
+/// --sweep NAME=V1,V2,... (repeatable, each NAME once) takes esquema 0 to 2, fonte 0 to
+/// 4, or real numbers for Re and beta, no value twice:
+///   {"--sweep", "fonte=1,7"} -> "--sweep fonte: expected 0 to 4, found '7'"
 StudyOptions parse_options(std::span<const std::string_view> arguments);
 
 /// What --help prints.

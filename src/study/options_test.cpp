@@ -46,6 +46,29 @@ TEST(StudyOptions, ValuesFollowAsTheNextArgumentOrAfterAnEqualsSign) {
   EXPECT_TRUE(parsed({"-h"}).help);
 }
 
+TEST(StudyOptions, SweepsListTheirValuesOnce) {
+  const StudyOptions options =
+      parsed({"--sweep", "fonte=0,2", "--sweep=Re=1,2.5e1", "--sweep", "esquema=2"});
+  EXPECT_EQ(options.sweep.fonte, (std::vector<std::int32_t>{0, 2}));
+  EXPECT_EQ(options.sweep.Re, (std::vector<double>{1.0, 25.0}));
+  EXPECT_EQ(options.sweep.esquema, (std::vector<std::int32_t>{2}));
+  EXPECT_TRUE(options.sweep.beta.empty());
+  EXPECT_TRUE(parsed({}).sweep.empty());
+  const std::string help = " (talvenor-study --help lists the options)";
+  EXPECT_EQ(usage_error({"--sweep", "N=10,20"}),
+            "--sweep: expected NAME=V1,V2,... with NAME esquema, fonte, Re or beta, found "
+            "'N=10,20'" +
+                help);
+  EXPECT_EQ(usage_error({"--sweep", "fonte=1,7"}),
+            "--sweep fonte: expected 0 to 4, found '7'" + help);
+  EXPECT_EQ(usage_error({"--sweep", "Re=1,", "--meshes", "2,4"}),
+            "--sweep Re: expected a real number, found ''" + help);
+  EXPECT_EQ(usage_error({"--sweep", "beta=0.5,5e-1"}),
+            "--sweep beta: the value 5e-1 is listed twice" + help);
+  EXPECT_EQ(usage_error({"--sweep", "esquema=0", "--sweep", "esquema=1"}),
+            "--sweep esquema: swept twice; list all its values in one --sweep" + help);
+}
+
 TEST(StudyOptions, BadOptionsAreOneLineEach) {
   EXPECT_EQ(usage_error({"--mesh", "20,40"}),
             "unknown option '--mesh' (talvenor-study --help lists the options)");

@@ -15,22 +15,10 @@ namespace {
 /// The channel that failure reports name for the study's files.
 constexpr int kStudyUnit = 12;
 
-/// The shortest text that reads back as `value`: 1, 0.5, 1e+30.
-std::string shortest(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return {text, result.ptr};
-}
-
 /// Appends `item` to a list written "a, b, c".
 void add_to_list(std::string& list, std::string_view item) {
   if (!list.empty()) list += ", ";
   list += item;
-}
-
-std::string right(std::string_view text, std::size_t width) {
-  std::string padded(width > text.size() ? width - text.size() : 0, ' ');
-  return padded.append(text);
 }
 
 // Columns of the console table: widths, right-aligned.
@@ -44,30 +32,6 @@ constexpr std::size_t kWidthGci = 11;
 std::string column(const std::optional<double>& value, std::size_t width,
                    std::string (*form)(double, int), int digits) {
   return right(value ? form(*value, digits) : "", width);
-}
-
-/// The flags of a row, each a few words: what its numbers cannot say.
-std::vector<std::string> flags(const MeshRow& row) {
-  std::vector<std::string> tags;
-  if (!row.numerical) tags.emplace_back("diverged");
-  if (row.iteration_not_converging) tags.emplace_back("iteration not converging");
-  if (row.iterative_share) {
-    tags.push_back("iteration error " + fixed_text(*row.iterative_share * 100.0, 0) + " % of |E|");
-  }
-  if (row.round_off) tags.emplace_back("round-off");
-  if (row.oscillatory) tags.emplace_back("oscillatory");
-  if (row.not_converging) tags.emplace_back("not converging");
-  return tags;
-}
-
-/// The flags joined by `separator`: "iteration error 12 % of |E|, round-off".
-std::string notes(const MeshRow& row, std::string_view separator = ", ") {
-  std::string text;
-  for (const std::string& tag : flags(row)) {
-    if (!text.empty()) text += separator;
-    text += tag;
-  }
-  return text;
 }
 
 std::string table_row(const MeshRow& row) {
@@ -142,6 +106,39 @@ std::string method_name(Method method) {
 
 }  // namespace
 
+std::string right(std::string_view text, std::size_t width) {
+  std::string padded(width > text.size() ? width - text.size() : 0, ' ');
+  return padded.append(text);
+}
+
+std::string shortest(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return {text, result.ptr};
+}
+
+std::vector<std::string> flags(const MeshRow& row) {
+  std::vector<std::string> tags;
+  if (!row.numerical) tags.emplace_back("diverged");
+  if (row.iteration_not_converging) tags.emplace_back("iteration not converging");
+  if (row.iterative_share) {
+    tags.push_back("iteration error " + fixed_text(*row.iterative_share * 100.0, 0) + " % of |E|");
+  }
+  if (row.round_off) tags.emplace_back("round-off");
+  if (row.oscillatory) tags.emplace_back("oscillatory");
+  if (row.not_converging) tags.emplace_back("not converging");
+  return tags;
+}
+
+std::string notes(const MeshRow& row, std::string_view separator) {
+  std::string text;
+  for (const std::string& tag : flags(row)) {
+    if (!text.empty()) text += separator;
+    text += tag;
+  }
+  return text;
+}
+
 std::string study_table(const CaseData& base, Method method,
                         std::span<const VariableStudy> studies) {
   std::string meshes;
@@ -199,20 +196,20 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
   return lines;
 }
 
-std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
+std::string csv_record(std::string_view name, const MeshRow& row) {
   const auto number = [](const std::optional<double>& value) {
     return value ? scientific_text(*value, 16) : std::string();
   };
-  std::vector<std::string> records = {
-      "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes"};
+  return std::string(name) + "," + std::to_string(row.N) + "," + number(row.h) + "," +
+         number(row.numerical) + "," + number(row.exact) + "," + number(row.error) + "," +
+         number(row.p_effective) + "," + number(row.p_apparent) + "," + number(row.richardson) +
+         "," + number(row.gci) + "," + notes(row, ";");
+}
+
+std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
+  std::vector<std::string> records = {std::string(kCsvHeader)};
   for (const VariableStudy& study : studies) {
-    for (const MeshRow& row : study.rows) {
-      records.push_back(std::string(study.name) + "," + std::to_string(row.N) + "," +
-                        number(row.h) + "," + number(row.numerical) + "," + number(row.exact) +
-                        "," + number(row.error) + "," + number(row.p_effective) + "," +
-                        number(row.p_apparent) + "," + number(row.richardson) + "," +
-                        number(row.gci) + "," + notes(row, ";"));
-    }
+    for (const MeshRow& row : study.rows) records.push_back(csv_record(study.name, row));
   }
   return records;
 }

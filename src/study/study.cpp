@@ -6,6 +6,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <numeric>
 #include <thread>
@@ -72,52 +73,67 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
   return run;
 }
 
-std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
-                                Method method, int jobs, const Progress& progress) {
-  const std::size_t count = meshes.size();
+std::vector<MeshRun> run_tasks(std::span<const MeshTask> tasks, Method method, int jobs,
+                               const Progress& progress) {
+  const std::size_t count = tasks.size();
   std::vector<MeshRun> runs(count);
   std::vector<std::exception_ptr> failures(count);
-  // Largest N first: with fewer threads than meshes the longest run starts at once.
+  // The case of each task, counted from 0, and how many meshes each case has left.
+  std::vector<std::size_t> case_of(count);
+  std::vector<std::size_t> left;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (k == 0 || tasks[k].base != tasks[k - 1].base) left.push_back(0);
+    case_of[k] = left.size() - 1;
+    ++left.back();
+  }
+  // Case by case, the largest N first: with fewer threads than meshes the longest run
+  // of a case starts at once.
   std::vector<std::size_t> order(count);
   std::iota(order.begin(), order.end(), std::size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return meshes[a] > meshes[b]; });
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return case_of[a] != case_of[b] ? case_of[a] < case_of[b] : tasks[a].N > tasks[b].N;
+  });
 
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable finished;
   std::size_t done = 0;
+  std::size_t cases_done = 0;
   const auto work = [&] {
     for (std::size_t taken = next++; taken < count; taken = next++) {
       const std::size_t index = order[taken];
       try {
-        runs[index] = run_mesh(base, meshes[index], method);
+        runs[index] = run_mesh(*tasks[index].base, tasks[index].N, method);
       } catch (...) {
         failures[index] = std::current_exception();
       }
       const std::lock_guard lock(mutex);
       ++done;
-      finished.notify_one();
+      if (--left[case_of[index]] == 0) ++cases_done;
+      if (progress) finished.notify_one();
     }
   };
 
   const auto threads = static_cast<std::size_t>(std::max(1, jobs));
-  // The finest meshes run first, one per thread: together they need the most memory.
+  // At worst the finest meshes run together, one per thread.
   std::vector<std::int32_t> at_once;
-  for (std::size_t t = 0; t < std::min(threads, count); ++t) at_once.push_back(meshes[order[t]]);
+  for (const MeshTask& task : tasks) at_once.push_back(task.N);
+  const std::size_t together = std::min(threads, count);
+  std::partial_sort(at_once.begin(), at_once.begin() + static_cast<std::ptrdiff_t>(together),
+                    at_once.end(), std::greater<>());
+  at_once.resize(together);
   check_meshes_memory(at_once, available_memory());
 
   std::vector<std::thread> pool;
   for (std::size_t t = 0; t < std::min(threads, count); ++t) pool.emplace_back(work);
-  {
+  if (progress) {
     std::unique_lock lock(mutex);
     for (;;) {
       const std::size_t now_done = done;
-      if (progress) {
-        lock.unlock();  // the workers go on while the line is drawn
-        progress(now_done);
-        lock.lock();
-      }
+      const std::size_t now_cases = cases_done;
+      lock.unlock();  // the workers go on while the line is drawn
+      progress(now_done, now_cases);
+      lock.lock();
       if (now_done == count) break;
       finished.wait_for(lock, std::chrono::milliseconds(250));
     }
@@ -127,6 +143,13 @@ std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32
     if (failure) std::rethrow_exception(failure);
   }
   return runs;
+}
+
+std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
+                                Method method, int jobs, const Progress& progress) {
+  std::vector<MeshTask> tasks;
+  for (const std::int32_t N : meshes) tasks.push_back({&base, N});
+  return run_tasks(tasks, method, jobs, progress);
 }
 
 double formal_order(const CaseData& data) {

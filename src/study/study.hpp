@@ -42,16 +42,29 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method);
 /// 0 to 2, a fonte outside 0 to 4 (no exact solution) or an itmax below 1.
 void check_study_case(const CaseData& base);
 
-/// Meshes done so far; called on the thread that runs the study.
-using Progress = std::function<void(std::size_t done)>;
+/// Meshes done so far, and cases whose meshes are all done; called on the thread
+/// that runs them.
+using Progress = std::function<void(std::size_t meshes_done, std::size_t cases_done)>;
 
-/// run_mesh for each of `meshes` on `jobs` threads (at most one per mesh), the finest
-/// first so that the longest run starts at once. The results come in the order of
-/// `meshes`. `progress` is called at the start, after completions and at least every
-/// quarter second, the last time with all meshes done. After all threads end, the
-/// first failure of the meshes (in their order) is thrown again. Meshes that would
-/// not fit in the memory available together with those running beside them stop
-/// the study before any runs (check_meshes_memory).
+/// One mesh of one case: run_mesh(*base, N, ...).
+struct MeshTask {
+  const CaseData* base = nullptr;
+  std::int32_t N = 0;
+};
+
+/// run_mesh for each of `tasks` on `jobs` threads (at most one per task). The tasks of
+/// a case are consecutive, with the same `base`; the cases start in their order, and
+/// each case's meshes finest first, so that its longest run starts first and a case is
+/// done soon after its last mesh starts. The results come in the order of `tasks`,
+/// whatever `jobs`. `progress` is called at the start, after completions and at least
+/// every quarter second, the last time with all done. After all threads end, the first
+/// failure of the tasks (in their order) is thrown again. Meshes that would not fit
+/// in the memory available together with those running beside them stop the runs
+/// before any starts (check_meshes_memory).
+std::vector<MeshRun> run_tasks(std::span<const MeshTask> tasks, Method method, int jobs,
+                               const Progress& progress = {});
+
+/// run_tasks for the case `base` on each of `meshes`.
 std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32_t> meshes,
                                 Method method, int jobs, const Progress& progress = {});
 

@@ -189,7 +189,7 @@ TEST(RunMeshes, ResultsComeInMeshOrderWhateverTheThreads) {
   std::vector<std::size_t> seen;
   const auto alone = run_meshes(base, meshes, Method::successive_substitution, 1);
   const auto shared = run_meshes(base, meshes, Method::successive_substitution, 3,
-                                 [&](std::size_t done) { seen.push_back(done); });
+                                 [&](std::size_t done, std::size_t) { seen.push_back(done); });
   ASSERT_EQ(alone.size(), meshes.size());
   ASSERT_EQ(shared.size(), meshes.size());
   for (std::size_t k = 0; k < meshes.size(); ++k) {

@@ -24,7 +24,7 @@ ProgressLine::~ProgressLine() {
   erase();
 }
 
-void ProgressLine::update(long done, long total) {
+void ProgressLine::update(long done, long total, std::string_view detail) {
   if (!enabled_ || done <= 0 || --countdown_ > 0) return;
   const double seconds = clock_();
   // Steps of even cost (the iterations of one run) settle the stride at about a
@@ -44,9 +44,10 @@ void ProgressLine::update(long done, long total) {
   if (drawn_width_ == 0 && expected <= kLongWork) return;
   // Steps and seconds only grow from one drawing to the next, so each text covers
   // the one before it.
-  const int written = std::fprintf(stream_, "\r%.*s %ld of %ld%.*s, %.1f s",
+  const int written = std::fprintf(stream_, "\r%.*s %ld of %ld%.*s%.*s, %.1f s",
                                    static_cast<int>(what_.size()), what_.data(), done, total,
-                                   static_cast<int>(after_.size()), after_.data(), seconds);
+                                   static_cast<int>(after_.size()), after_.data(),
+                                   static_cast<int>(detail.size()), detail.data(), seconds);
   drawn_width_ = std::max(written - 1, 0);
   std::fflush(stream_);
 }

@@ -23,6 +23,9 @@ class Error : public std::runtime_error {
     unexpected = 6,   ///< any other exception that reaches main: a failure not foreseen
     busy = 7,         ///< another run is working in the same folder
     interrupted = 8,  ///< the run was asked to stop (Ctrl+C, SIGINT, SIGTERM)
+    /// a verification campaign of the study program found a cell FAILED: its files are
+    /// complete, and the status lets a CI job use the campaign as a gate
+    verification = 9,
   };
 
   Error(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}

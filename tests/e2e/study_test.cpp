@@ -267,6 +267,113 @@ TEST(StudyNumbers, DoNotDependOnTheThreads) {
   EXPECT_EQ(read_bytes(one / "estudo-study.csv"), read_bytes(three / "estudo-study.csv"));
 }
 
+/// A campaign's verdicts from its CSV: one per combination (esquema, fonte, Re, beta)
+/// and variable, and the formal order of each combination.
+struct Campaign {
+  Outcome outcome;
+  std::map<std::string, std::string> verdicts;  ///< "esquema,fonte,Re,beta,variable" -> verdict
+  std::map<std::string, std::string> formal;    ///< "esquema,fonte,Re,beta" -> formal order
+};
+
+Campaign campaign(const std::string& name, const std::string& case_file,
+                  const std::string& arguments) {
+  const fs::path folder = folder_with(name, case_file);
+  Campaign result{run_program(kStudy, folder, arguments), {}, {}};
+  std::istringstream lines(read_bytes(folder / "estudo-study.csv"));
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line,
+            "esquema,fonte,Re,beta,formal_order,variable,N,h,numerical,exact,error,p_effective,"
+            "p_apparent,richardson,gci,notes,verdict\r");
+  while (std::getline(lines, line)) {
+    line.pop_back();  // CR
+    std::vector<std::string> fields;
+    std::istringstream items(line + ",");
+    for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
+    EXPECT_EQ(fields.size(), 17u) << line;
+    const std::string combination = fields[0] + "," + fields[1] + "," + fields[2] + "," + fields[3];
+    result.verdicts[combination + "," + fields[5]] = fields[16];
+    result.formal[combination] = fields[4];
+  }
+  return result;
+}
+
+const std::string kSweep =
+    "--sweep esquema=0,1,2 --sweep fonte=0,2,3,4 --sweep Re=1,20 --sweep beta=0.5,1";
+
+TEST(StudyCampaign, EverySchemeVerifiedOnFineMeshes) {
+  const Campaign result = campaign("campaign_fine", case_text(1, 0, 10.0, 1.0, 200),
+                                   kSweep + " --meshes 160,320,640 --jobs 2");
+  EXPECT_EQ(result.outcome.status, 0) << result.outcome.stderr_text;
+  // beta multiplies esquema 0 alone: (2 + 1 + 1) schemes x 4 fontes x 2 Re.
+  EXPECT_EQ(result.formal.size(), 32u);
+  EXPECT_EQ(result.verdicts.size(), 96u);
+  for (const auto& [cell, verdict] : result.verdicts) {
+    EXPECT_TRUE(verdict == "verified" || verdict == "exact") << cell << ": " << verdict;
+  }
+  // Central differences reproduce x^2 at the nodes, and the one-sided slope of a
+  // parabola is exact; the trapezoidal mean is not.
+  for (const std::string Re : {"1", "20"}) {
+    const std::string central = "2,2," + Re + ",,";
+    EXPECT_EQ(result.verdicts.at(central + "u(1/2)"), "exact");
+    EXPECT_EQ(result.verdicts.at(central + "inclinacao(1)"), "exact");
+    EXPECT_EQ(result.verdicts.at(central + "u_media"), "verified");
+  }
+  // Deferred correction with beta = 0.5 is first order, and verified as such.
+  for (const std::string fonte : {"0", "2", "3", "4"}) {
+    for (const std::string Re : {"1", "20"}) {
+      const std::string combination = "0," + fonte + "," + Re + ",0.5";
+      EXPECT_EQ(result.formal.at(combination), "1");
+      for (const std::string& variable : kVariables) {
+        EXPECT_EQ(result.verdicts.at(combination + "," + variable), "verified") << combination;
+      }
+    }
+  }
+  EXPECT_NE(result.outcome.stdout_text.find("\n88 verified, 8 exact, 0 refine, 0 FAILED of 96 cells\n"),
+            std::string::npos)
+      << result.outcome.stdout_text;
+
+  // The report is well-formed XML with one plot per combination.
+  const fs::path html = kScratch / "campaign_fine" / "estudo-study.html";
+  const std::string count = kScratch.string() + "/campaign_fine.svg_count";
+  const std::string command =
+      std::string(TALVENOR_PYTHON) +
+      " -c 'import sys, xml.etree.ElementTree as ET; root = ET.parse(sys.argv[1]).getroot();"
+      " print(sum(1 for e in root.iter() if e.tag == \"{http://www.w3.org/2000/svg}svg\"))' '" +
+      html.string() + "' >'" + count + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(read_bytes(count), "32\n");
+}
+
+TEST(StudyCampaign, CoarseMeshesAskForRefinementOfTheUpwindSlope) {
+  const Campaign result =
+      campaign("campaign_coarse", case_text(1, 0, 10.0, 1.0, 200),
+               "--sweep esquema=0,1,2 --sweep fonte=0,2,3,4 --sweep Re=20 --sweep beta=0.5,1"
+               " --meshes 10,20,40");
+  EXPECT_EQ(result.outcome.status, 0) << result.outcome.stderr_text;
+  for (const std::string fonte : {"0", "2", "3", "4"}) {
+    EXPECT_EQ(result.verdicts.at("1," + fonte + ",20,,inclinacao(1)"), "refine") << fonte;
+  }
+  EXPECT_NE(result.outcome.stdout_text.find(
+                "esquema 1, fonte 0, Re = 20: inclinacao(1) refine: effective orders 0.45, 0.66 on"
+                " N = 10, 20, 40 approach 1; add N = 80, 160\n"),
+            std::string::npos)
+      << result.outcome.stdout_text;
+}
+
+TEST(StudyCampaign, AFailedCellEndsWithItsOwnStatusAfterTheFiles) {
+  // Central differences on x^4 at Re = 20, N = 4, 8, 16: the slope's effective orders
+  // 3.11, 3.71 move away from 2.
+  const Campaign result = campaign("campaign_failed", case_text(2, 4, 20.0, 1.0, 200),
+                                   "--sweep Re=20 --meshes 4,8,16");
+  EXPECT_EQ(result.outcome.status, 9);
+  EXPECT_EQ(result.outcome.stderr_text,
+            "talvenor-study: 1 of the 3 cells FAILED: their orders do not approach the formal"
+            " order; the table gives each reason, estudo-study.html the plots\n");
+  EXPECT_EQ(result.verdicts.at("2,4,20,,inclinacao(1)"), "FAILED");
+  EXPECT_TRUE(fs::exists(kScratch / "campaign_failed" / "estudo-study.html"));
+}
+
 TEST(StudyCommandLine, HelpAndBadOptions) {
   const fs::path folder = folder_with("study_options", case_text(1, 0, 1.0, 1.0, 10, 21));
   const Outcome help = run_program(kStudy, folder, "--help");

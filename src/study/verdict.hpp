@@ -1,0 +1,61 @@
+#pragma once
+
+// The verdict of a verification campaign on one variable of one case: does the
+// error fall at the scheme's formal order?
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "study/study.hpp"
+
+namespace talvenor {
+
+enum class VerdictKind {
+  verified,       ///< the observed order is within kOrderTolerance of the formal one
+  exact,          ///< the errors are at round-off on every mesh: the scheme reproduces the solution
+  refine,         ///< not yet: the effective orders move toward the formal one
+  failed,         ///< an order that is wrong, or that moves away from the formal one
+  not_converged,  ///< a mesh's iteration had not converged
+  diverged,       ///< a mesh diverged
+  oscillatory,    ///< the values of the meshes judged go up and down
+};
+
+inline constexpr std::size_t kVerdictKinds = 7;
+
+/// How far the observed order may be from the formal one for `verified`.
+inline constexpr double kOrderTolerance = 0.1;
+
+struct Verdict {
+  VerdictKind kind = VerdictKind::failed;
+  /// The least-squares order of |E| against h over the meshes judged, when three are clean.
+  std::optional<double> order;
+  /// Why, in words, for every verdict but verified and exact: "add N = 1280, 2560",
+  /// "N = 640: iteration not converging".
+  std::string reason;
+};
+
+/// The verdict on `study` (its rows analysed, coarse to fine) for a scheme of order
+/// `formal`. A clean mesh has a numerical value, an error above round-off, and an
+/// iteration that converged (no "iteration ..." note). In this order:
+///   - every mesh at round-off: exact;
+///   - walking from the finest mesh down to the third clean one: a diverged mesh on the
+///     way is diverged, an unconverged iteration is not converged (round-off meshes are
+///     passed over: the error is below what the mesh can show);
+///   - fewer than three clean meshes: diverged or not converged as above when a mesh
+///     says so, else failed (the errors are at round-off on some meshes only);
+///   - the three values change direction (oscillates): oscillatory;
+///   - the least-squares order of the three within kOrderTolerance of `formal`: verified;
+///   - the effective order of the finest pair closer to `formal` than that of the pair
+///     before: refine, adding the next two doublings of the finest mesh;
+///   - else failed.
+///   errors 0.04, 0.02, 0.01 on N = 10, 20, 40, formal 1 -> verified, order 1
+///   effective orders 0.5, 0.7 on N = 10, 20, 40, formal 1 -> refine, order 0.6,
+///     "effective orders 0.50, 0.70 on N = 10, 20, 40 approach 1; add N = 80, 160"
+Verdict judge(const VariableStudy& study, double formal);
+
+/// "verified", "exact", "refine", "FAILED", "not converged", "diverged", "oscillatory".
+std::string_view verdict_name(VerdictKind kind);
+
+}  // namespace talvenor
