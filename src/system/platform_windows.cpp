@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cwctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -173,7 +174,8 @@ FolderGuard::FolderGuard() : handle_(-1) {
   std::error_code error;
   std::wstring folder = std::filesystem::current_path(error).wstring();
   if (error) return;
-  CharUpperBuffW(folder.data(), static_cast<DWORD>(folder.size()));
+  // The C runtime's towupper: CharUpperBuffW would bring in USER32.dll.
+  for (wchar_t& unit : folder) unit = static_cast<wchar_t>(std::towupper(unit));
   std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the UTF-16 units
   for (const wchar_t unit : folder) {
     hash = (hash ^ static_cast<std::uint64_t>(unit)) * 1099511628211ULL;
