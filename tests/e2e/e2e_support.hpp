@@ -12,13 +12,35 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace fs = std::filesystem;
 
 namespace e2e {
 
 inline const fs::path kProgram = TALVENOR_PROGRAM;
 inline const fs::path kCases = TALVENOR_CASES;
-inline const fs::path kScratch = TALVENOR_SCRATCH;
+/// The scratch root of the running test: a folder named by the test under the build's
+/// scratch folder (Cases/WholeRun.X/example -> scratch/Cases_WholeRun.X_example), so
+/// that tests run at the same time never share a folder, a file or a mount point.
+/// Every path a test makes starts here: `kScratch / "safety_full"`.
+class TestScratch {
+ public:
+  fs::path path() const {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test == nullptr ? std::string("no_test")
+                                       : std::string(test->test_suite_name()) + "." + test->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    const fs::path root = fs::path(TALVENOR_SCRATCH) / name;
+    fs::create_directories(root);
+    return root;
+  }
+  fs::path operator/(const fs::path& name) const { return path() / name; }
+  std::string string() const { return path().string(); }
+};
+inline const TestScratch kScratch;
 
 inline std::string read_bytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
