@@ -306,7 +306,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
 
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records) {
-  TextFile file(path, kStudyUnit, std::string(role));
+  // Built beside its place and renamed into it: complete, or the file as it was.
+  TextFile file = TextFile::replacing(path, kStudyUnit, std::string(role));
   for (const std::string& record : records) file.write_record(record);
   file.close();
 }

@@ -61,8 +61,9 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
                                              std::span<const VariableStudy> studies,
                                              std::string_view png_name);
 
-/// Writes `records` into the text file `path` (CR LF line ends); `role` names it in
-/// failure reports.
+/// Writes `records` into the text file `path` (CR LF line ends), whole or not at all
+/// (TextFile::replacing: a link at `path` is replaced); `role` names it in failure
+/// reports.
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records);
 
