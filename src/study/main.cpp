@@ -125,6 +125,10 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
 }
 
 void run_study(const StudyOptions& options) {
+  // Interruptions are deferred first: once the folder is seen held, a signal stops the
+  // study at a mesh boundary, never in the middle of a file.
+  defer_interruptions();
+  const FolderGuard guard;  // one run at a time in a folder, talvenor's or a study's
   CaseData base;
   load_case(base, std::string(kCaseFile));
   // A campaign checks each of its cases: the swept values replace the case's.
