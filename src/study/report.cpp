@@ -239,8 +239,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
   const std::string method_title = method == Method::newton ? "Newton" : "successive substitution";
 
   std::vector<std::string> records = {
-      "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +
-          "; run: gnuplot <this file>",
+      gnuplot_comment("|error| against h for the mesh-refinement study of " +
+                      std::string(base.caso.trimmed()) + "; run: gnuplot <this file>"),
       "set terminal pngcairo size 900,640 enhanced font 'Sans,11'",
       "set output " + gnuplot_quoted(png_name),
       "set title " +
