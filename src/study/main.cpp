@@ -152,7 +152,7 @@ void run_study(const StudyOptions& options) {
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
   std::fputs(study_table(base, options.solver, studies).c_str(), stdout);
-  const std::size_t troubled = study_warnings(base, options.solver, studies).size();
+  const std::size_t troubled = troubled_meshes(studies);
   if (troubled > 0) {
     warn(std::to_string(troubled) + " of the " + std::to_string(meshes.size()) +
          " meshes diverged or are not iteratively converged; the table ends with the details");
