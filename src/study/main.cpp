@@ -23,6 +23,7 @@
 #include "study/report.hpp"
 #include "study/study.hpp"
 #include "system/about.hpp"
+#include "system/commands.hpp"
 #include "system/console.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
@@ -40,12 +41,8 @@ int default_jobs() {
 bool draw_plot(const std::string& script, const std::string& png) {
   std::error_code ignored;
   std::filesystem::remove(png, ignored);  // a PNG of an earlier study must not pass for this one's
-  const int status = run_command("wgnuplot " + file_argument(script));
-  const bool drawn = std::filesystem::exists(png, ignored);
-  if (status != 0 && !drawn) {
-    warn(png + " was not drawn: the plotter ended with status " + std::to_string(status));
-  }
-  return drawn;
+  show_plot(file_argument(script));
+  return std::filesystem::exists(png, ignored);
 }
 
 /// The prefix of a study's files: --output, else caso followed by "-study"; a blank

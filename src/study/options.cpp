@@ -62,10 +62,10 @@ equations; with picard, --solver newton solves the same equations), "iteration
 error N % of |E|" (the iteration error left, estimated from the last changes, is
 1 % of the error or more: raise itmax), "round-off" (|E| below 100 N machine
 epsilons of the exact value, the rounding noise of a mesh of N elements);
-"oscillatory" (the successive
-differences change sign: no p_U, Richardson value or GCI), "not converging"
-(p_U <= 0: the differences grow under refinement, no Richardson value or GCI),
-"diverged" (a floating-point fault stopped that mesh; the others still run).
+"oscillatory" (the successive differences change sign: no p_U, Richardson value
+or GCI), "not converging" (p_U <= 0: the differences grow under refinement, no
+Richardson value or GCI), "diverged" (a floating-point fault stopped that mesh;
+the others still run).
 
 Files: PREFIX.csv holds the table with full 17-digit numbers and the notes;
 PREFIX.gnu is a gnuplot script that draws |E| against h on log-log axes, with
@@ -87,7 +87,11 @@ per combination, for any browser, without network.
 Exit status: 0 after a study (diverged meshes included) or a campaign with no
 FAILED cell, 1 for a case file that cannot be read or used, 2 for a bad option,
 3 for a file that cannot be written, 4 for a mesh that does not fit in memory,
-6 for a failure not foreseen, 9 for a campaign with a FAILED cell (after writing its files).
+6 for a failure not foreseen, 7 when another run (a study or talvenor) is
+working in the folder, 8 when interrupted (SIGINT, SIGTERM: no further mesh
+starts, and each file is complete or as it was), 9 for a campaign with a FAILED
+cell (after writing its files). The plotter's status changes none of these: a
+plotter that fails gets a warning line.
 )";
 
 [[noreturn]] void bad(std::string_view option, const std::string& what) {
