@@ -246,15 +246,15 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
                         (stuck.N.size() == 1 ? "this mesh" : "these meshes");
   }
   if (!short_of.N.empty()) {
-    const auto [fewest, most] = std::minmax_element(short_of.iterations.begin(),
-                                                    short_of.iterations.end());
-    lines[short_of.line] =
-        short_of.subject() + " not iteratively converged: after " +
-        (*fewest == *most ? "" : std::to_string(*fewest) + " to ") + std::to_string(*most) +
-        " iterations the iteration error of " + short_of.named_variables() + " is " +
-        fixed_text(kIterativeShare * 100.0, 0) +
-        " % of the error or more; the iteration contracts: raise itmax (" +
-        std::to_string(base.itmax) + ") for a study that means something";
+    const auto [fewest, most] =
+        std::minmax_element(short_of.iterations.begin(), short_of.iterations.end());
+    lines[short_of.line] = short_of.subject() + " not iteratively converged: after " +
+                           (*fewest == *most ? "" : std::to_string(*fewest) + " to ") +
+                           std::to_string(*most) + " iterations the iteration error of " +
+                           short_of.named_variables() + " is " +
+                           fixed_text(kIterativeShare * 100.0, 0) +
+                           " % of the error or more; the iteration contracts: raise itmax (" +
+                           std::to_string(base.itmax) + ") for a study that means something";
   }
   return lines;
 }
