@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "input/dados.hpp"
+#include "input/value_reader.hpp"
 #include "system/error.hpp"
 
 namespace talvenor {
@@ -94,9 +95,14 @@ cell (after writing its files). The plotter's status changes none of these: a
 plotter that fails gets a warning line.
 )";
 
-[[noreturn]] void bad(std::string_view option, const std::string& what) {
+/// The Error of a bad command line: one line whatever the arguments held (printable).
+[[noreturn]] void refuse(const std::string& message) {
   throw Error(Error::Kind::usage,
-              std::string(option) + ": " + what + " (talvenor-study --help lists the options)");
+              printable(message) + " (talvenor-study --help lists the options)");
+}
+
+[[noreturn]] void bad(std::string_view option, const std::string& what) {
+  refuse(std::string(option) + ": " + what);
 }
 
 /// A whole number written with digits alone, or nothing.
@@ -207,9 +213,8 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     const std::string_view option = argument.substr(0, equals);
     if (option != "--meshes" && option != "--jobs" && option != "--output" &&
         option != "--solver" && option != "--sweep") {
-      throw Error(Error::Kind::usage,
-                  (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
-                      std::string(argument) + "' (talvenor-study --help lists the options)");
+      refuse((argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
+             std::string(argument) + "'");
     }
     std::string_view value;
     if (equals != std::string_view::npos) {
