@@ -428,4 +428,33 @@ TEST(Safety, StudyReplacesADanglingLink) {
   EXPECT_TRUE(read_bytes(folder / "estudo-study.csv").starts_with("variable,N,h,"));
 }
 
+// 12. A plotter that fails changes neither program's status nor a byte of its files:
+// one warning line per launch says so.
+TEST(Safety, AFailingPlotterIsAWarningOnly) {
+  const std::string plotted = case_text("'plotted'", "'t'", 1);
+  const fs::path off = folder_with("safety_plotter_off", plotted);
+  const fs::path failing = folder_with("safety_plotter_failing", plotted);
+  const Outcome quiet = run_talvenor(off);
+  const Outcome warned = run_talvenor(failing, "", "TALVENOR_PLOTTER=false");
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(warned.status, 0);
+  EXPECT_EQ(warned.stderr_text,
+            quiet.stderr_text +
+                "talvenor: warning: the plotter ended with status 1 on Talvenor_u.gnu; the run goes"
+                " on\ntalvenor: warning: the plotter ended with status 1 on Talvenor_E.gnu; the run"
+                " goes on\n");
+  auto expected = folder_files(off);
+  auto actual = folder_files(failing);
+  for (auto* files : {&expected, &actual}) {
+    for (auto& [name, bytes] : *files) bytes = mask_time(bytes);
+  }
+  EXPECT_EQ(actual, expected);
+
+  const Outcome study = run_program(kStudy, failing, "--meshes 10,20", "TALVENOR_PLOTTER=false");
+  EXPECT_EQ(study.status, 0);
+  EXPECT_EQ(study.stderr_text,
+            "talvenor-study: warning: the plotter ended with status 1 on plotted-study.gnu; the run"
+            " goes on\n");
+}
+
 }  // namespace
