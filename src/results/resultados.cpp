@@ -10,7 +10,7 @@
 #include "record/interest.hpp"
 #include "record/run_files.hpp"
 #include "results/sample_templates.hpp"
-#include "system/platform.hpp"
+#include "system/commands.hpp"
 #include "textio/gnuplot_text.hpp"
 #include "textio/layout.hpp"
 
@@ -56,7 +56,7 @@ void stamp_template(const CaseData& data, const std::string& name, std::string_v
 void draw_plot(const CaseData& data, const PlotFiles& plot, std::string_view sample, int keep) {
   const std::string script(plot.script);
   stamp_template(data, script, sample, keep);
-  run_command("wgnuplot " + script);
+  show_plot(script);
 }
 
 /// The layout of one block of the report: the exact value, h with the numerical

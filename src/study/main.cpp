@@ -23,6 +23,7 @@
 #include "study/report.hpp"
 #include "study/study.hpp"
 #include "system/about.hpp"
+#include "system/commands.hpp"
 #include "system/console.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
@@ -40,12 +41,8 @@ int default_jobs() {
 bool draw_plot(const std::string& script, const std::string& png) {
   std::error_code ignored;
   std::filesystem::remove(png, ignored);  // a PNG of an earlier study must not pass for this one's
-  const int status = run_command("wgnuplot " + file_argument(script));
-  const bool drawn = std::filesystem::exists(png, ignored);
-  if (status != 0 && !drawn) {
-    warn(png + " was not drawn: the plotter ended with status " + std::to_string(status));
-  }
-  return drawn;
+  show_plot(file_argument(script));
+  return std::filesystem::exists(png, ignored);
 }
 
 /// The prefix of a study's files: --output, else caso followed by "-study"; a blank
@@ -125,6 +122,10 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
 }
 
 void run_study(const StudyOptions& options) {
+  // Interruptions are deferred first: once the folder is seen held, a signal stops the
+  // study at a mesh boundary, never in the middle of a file.
+  defer_interruptions();
+  const FolderGuard guard;  // one run at a time in a folder, talvenor's or a study's
   CaseData base;
   load_case(base, std::string(kCaseFile));
   // A campaign checks each of its cases: the swept values replace the case's.
@@ -148,7 +149,7 @@ void run_study(const StudyOptions& options) {
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
   std::fputs(study_table(base, options.solver, studies).c_str(), stdout);
-  const std::size_t troubled = study_warnings(base, options.solver, studies).size();
+  const std::size_t troubled = troubled_meshes(studies);
   if (troubled > 0) {
     warn(std::to_string(troubled) + " of the " + std::to_string(meshes.size()) +
          " meshes diverged or are not iteratively converged; the table ends with the details");

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "input/dados.hpp"
+#include "input/value_reader.hpp"
 #include "system/error.hpp"
 
 namespace talvenor {
@@ -62,10 +63,10 @@ equations; with picard, --solver newton solves the same equations), "iteration
 error N % of |E|" (the iteration error left, estimated from the last changes, is
 1 % of the error or more: raise itmax), "round-off" (|E| below 100 N machine
 epsilons of the exact value, the rounding noise of a mesh of N elements);
-"oscillatory" (the successive
-differences change sign: no p_U, Richardson value or GCI), "not converging"
-(p_U <= 0: the differences grow under refinement, no Richardson value or GCI),
-"diverged" (a floating-point fault stopped that mesh; the others still run).
+"oscillatory" (the successive differences change sign: no p_U, Richardson value
+or GCI), "not converging" (p_U <= 0: the differences grow under refinement, no
+Richardson value or GCI), "diverged" (a floating-point fault stopped that mesh;
+the others still run).
 
 Files: PREFIX.csv holds the table with full 17-digit numbers and the notes;
 PREFIX.gnu is a gnuplot script that draws |E| against h on log-log axes, with
@@ -87,12 +88,21 @@ per combination, for any browser, without network.
 Exit status: 0 after a study (diverged meshes included) or a campaign with no
 FAILED cell, 1 for a case file that cannot be read or used, 2 for a bad option,
 3 for a file that cannot be written, 4 for a mesh that does not fit in memory,
-6 for a failure not foreseen, 9 for a campaign with a FAILED cell (after writing its files).
+6 for a failure not foreseen, 7 when another run (a study or talvenor) is
+working in the folder, 8 when interrupted (SIGINT, SIGTERM: no further mesh
+starts, and each file is complete or as it was), 9 for a campaign with a FAILED
+cell (after writing its files). The plotter's status changes none of these: a
+plotter that fails gets a warning line.
 )";
 
-[[noreturn]] void bad(std::string_view option, const std::string& what) {
+/// The Error of a bad command line: one line whatever the arguments held (printable).
+[[noreturn]] void refuse(const std::string& message) {
   throw Error(Error::Kind::usage,
-              std::string(option) + ": " + what + " (talvenor-study --help lists the options)");
+              printable(message) + " (talvenor-study --help lists the options)");
+}
+
+[[noreturn]] void bad(std::string_view option, const std::string& what) {
+  refuse(std::string(option) + ": " + what);
 }
 
 /// A whole number written with digits alone, or nothing.
@@ -203,9 +213,8 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     const std::string_view option = argument.substr(0, equals);
     if (option != "--meshes" && option != "--jobs" && option != "--output" &&
         option != "--solver" && option != "--sweep") {
-      throw Error(Error::Kind::usage,
-                  (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
-                      std::string(argument) + "' (talvenor-study --help lists the options)");
+      refuse((argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
+             std::string(argument) + "'");
     }
     std::string_view value;
     if (equals != std::string_view::npos) {

@@ -81,6 +81,12 @@ TEST(StudyOptions, BadOptionsAreOneLineEach) {
             "lists the options)");
   EXPECT_EQ(usage_error({"--output="}),
             "--output: the prefix is empty (talvenor-study --help lists the options)");
+  // A line end or an escape sequence of the terminal in an argument stays one readable line.
+  EXPECT_EQ(usage_error({"--x\nfake: line"}),
+            "unknown option '--x\\x0Afake: line' (talvenor-study --help lists the options)");
+  EXPECT_EQ(usage_error({"--solver", "\x1B[2J"}),
+            "--solver: expected newton or picard, found '\\x1B[2J' (talvenor-study --help lists "
+            "the options)");
 }
 
 TEST(StudyOptions, BadJobCounts) {

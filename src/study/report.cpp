@@ -1,9 +1,11 @@
 #include "study/report.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "textio/gnuplot_text.hpp"
 #include "textio/number_format.hpp"
@@ -98,6 +100,46 @@ std::string variables_where(std::span<const VariableStudy> studies, std::size_t 
   return names;
 }
 
+/// The meshes of one kind of advice, in order, with the variables each names
+/// ("u(1/2), u_media") and the iterations each ran.
+struct TroubledMeshes {
+  std::vector<std::int32_t> N;
+  std::vector<std::string> variables;
+  std::vector<int> iterations;
+  std::size_t line = 0;  ///< where its line stands among the closing lines
+
+  /// "N = 20 is", "N = 20, 40 and 80 are".
+  std::string subject() const {
+    std::string text = "N = ";
+    for (std::size_t i = 0; i < N.size(); ++i) {
+      if (i > 0) text += i + 1 == N.size() ? " and " : ", ";
+      text += std::to_string(N[i]);
+    }
+    return text + (N.size() == 1 ? " is" : " are");
+  }
+
+  /// The variables named, once when every mesh names the same ("u(1/2), u_media"),
+  /// else with their meshes ("u(1/2) on N = 20 and of u(1/2), u_media on N = 40, 80").
+  std::string named_variables() const {
+    std::vector<std::pair<std::string, std::string>> sets;  // variables, meshes
+    for (std::size_t i = 0; i < N.size(); ++i) {
+      const auto found = std::find_if(sets.begin(), sets.end(),
+                                      [&](const auto& set) { return set.first == variables[i]; });
+      if (found == sets.end()) {
+        sets.emplace_back(variables[i], "N = " + std::to_string(N[i]));
+      } else {
+        found->second += ", " + std::to_string(N[i]);
+      }
+    }
+    if (sets.size() == 1) return sets.front().first;
+    std::string text;
+    for (const auto& [names, meshes] : sets) {
+      text += (text.empty() ? "" : " and of ") + names + " on " + meshes;
+    }
+    return text;
+  }
+};
+
 /// "Newton's method (--solver newton)".
 std::string method_name(Method method) {
   return method == Method::newton ? "Newton's method (--solver newton)"
@@ -164,36 +206,70 @@ std::string study_table(const CaseData& base, Method method,
 
 std::vector<std::string> study_warnings(const CaseData& base, Method method,
                                         std::span<const VariableStudy> studies) {
+  // Each diverged mesh has its own fault; each kind of advice is one line naming its
+  // meshes, where its first mesh would stand.
   std::vector<std::string> lines;
+  std::array<TroubledMeshes, 2> kinds;  // not contracting, contracting too slowly
   const std::vector<MeshRow>& rows = mesh_rows(studies);
-  const std::string share = fixed_text(kIterativeShare * 100.0, 0) + " % of the error or more";
   for (std::size_t k = 0; k < rows.size(); ++k) {
-    const std::string mesh = "N = " + std::to_string(rows[k].N);
     if (!rows[k].numerical) {
-      lines.push_back(mesh + " diverged: " + rows[k].fault);
+      lines.push_back("N = " + std::to_string(rows[k].N) + " diverged: " + rows[k].fault);
       continue;
     }
-    const std::string stuck = variables_where(
+    std::string stuck = variables_where(
         studies, k, [](const MeshRow& row) { return row.iteration_not_converging; });
-    const std::string short_of = variables_where(
+    std::string short_of = variables_where(
         studies, k, [](const MeshRow& row) { return row.iterative_share.has_value(); });
-    if (!stuck.empty() && method == Method::successive_substitution) {
-      lines.push_back(mesh + " is not iteratively converged: the changes of " + stuck +
-                      " do not shrink, so more iterations will not help; successive"
-                      " substitution does not converge at this Re; --solver newton solves the"
-                      " same discrete equations");
-    } else if (!stuck.empty()) {
-      lines.push_back(mesh + " is not iteratively converged: the updates of " + stuck +
-                      " do not shrink; Newton's method does not converge from the exact"
-                      " solution on this mesh");
-    } else if (!short_of.empty()) {
-      lines.push_back(mesh + " is not iteratively converged: after " +
-                      std::to_string(rows[k].iterations) + " iterations the iteration error of " +
-                      short_of + " is " + share + "; the iteration contracts: raise itmax (" +
-                      std::to_string(base.itmax) + ") for a study that means something");
+    TroubledMeshes& kind = stuck.empty() ? kinds[1] : kinds[0];
+    std::string& variables = stuck.empty() ? short_of : stuck;
+    if (variables.empty()) continue;
+    if (kind.N.empty()) {
+      kind.line = lines.size();
+      lines.emplace_back();
     }
+    kind.N.push_back(rows[k].N);
+    kind.variables.push_back(std::move(variables));
+    kind.iterations.push_back(rows[k].iterations);
+  }
+  const auto& [stuck, short_of] = kinds;
+  if (!stuck.N.empty() && method == Method::successive_substitution) {
+    lines[stuck.line] = stuck.subject() + " not iteratively converged: the changes of " +
+                        stuck.named_variables() +
+                        " do not shrink, so more iterations will not help; successive"
+                        " substitution does not converge at this Re; --solver newton solves"
+                        " the same discrete equations";
+  } else if (!stuck.N.empty()) {
+    lines[stuck.line] = stuck.subject() + " not iteratively converged: the updates of " +
+                        stuck.named_variables() +
+                        " do not shrink; Newton's method does not converge from the exact"
+                        " solution on " +
+                        (stuck.N.size() == 1 ? "this mesh" : "these meshes");
+  }
+  if (!short_of.N.empty()) {
+    const auto [fewest, most] =
+        std::minmax_element(short_of.iterations.begin(), short_of.iterations.end());
+    lines[short_of.line] = short_of.subject() + " not iteratively converged: after " +
+                           (*fewest == *most ? "" : std::to_string(*fewest) + " to ") +
+                           std::to_string(*most) + " iterations the iteration error of " +
+                           short_of.named_variables() + " is " +
+                           fixed_text(kIterativeShare * 100.0, 0) +
+                           " % of the error or more; the iteration contracts: raise itmax (" +
+                           std::to_string(base.itmax) + ") for a study that means something";
   }
   return lines;
+}
+
+std::size_t troubled_meshes(std::span<const VariableStudy> studies) {
+  const std::vector<MeshRow>& rows = mesh_rows(studies);
+  std::size_t troubled = 0;
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const bool flagged = std::any_of(studies.begin(), studies.end(), [k](const VariableStudy& v) {
+      return !v.rows[k].numerical || v.rows[k].iteration_not_converging ||
+             v.rows[k].iterative_share.has_value();
+    });
+    if (flagged) ++troubled;
+  }
+  return troubled;
 }
 
 std::string csv_record(std::string_view name, const MeshRow& row) {
@@ -239,8 +315,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
   const std::string method_title = method == Method::newton ? "Newton" : "successive substitution";
 
   std::vector<std::string> records = {
-      "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +
-          "; run: gnuplot <this file>",
+      gnuplot_comment("|error| against h for the mesh-refinement study of " +
+                      std::string(base.caso.trimmed()) + "; run: gnuplot <this file>"),
       "set terminal pngcairo size 900,640 enhanced font 'Sans,11'",
       "set output " + gnuplot_quoted(png_name),
       "set title " +
@@ -306,7 +382,8 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
 
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records) {
-  TextFile file(path, kStudyUnit, std::string(role));
+  // Built beside its place and renamed into it: complete, or the file as it was.
+  TextFile file = TextFile::replacing(path, kStudyUnit, std::string(role));
   for (const std::string& record : records) file.write_record(record);
   file.close();
 }

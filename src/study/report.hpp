@@ -20,12 +20,19 @@ namespace talvenor {
 std::string study_table(const CaseData& base, Method method,
                         std::span<const VariableStudy> studies);
 
-/// The lines that end the table: the meshes that diverged and those whose iterations
-/// had not converged, each with its remedy (Newton's method for a successive
-/// substitution that does not contract, a larger itmax for one that does); empty
-/// when none.
+/// The lines that end the table: one per mesh that diverged, with its fault; one
+/// naming the meshes whose iterations do not contract, and one naming those whose
+/// iterations contract but have not converged, each with its remedy once (Newton's
+/// method for a successive substitution that does not contract, a larger itmax for
+/// one that does); empty when none. A line stands where its first mesh would:
+///   "N = 20, 40 and 80 are not iteratively converged: the changes of u(1/2) do not
+///   shrink, so more iterations will not help; successive substitution ..."
 std::vector<std::string> study_warnings(const CaseData& base, Method method,
                                         std::span<const VariableStudy> studies);
+
+/// How many meshes study_warnings speaks of: those that diverged or whose iterations
+/// have not converged.
+std::size_t troubled_meshes(std::span<const VariableStudy> studies);
 
 /// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
 std::string right(std::string_view text, std::size_t width);
@@ -61,8 +68,9 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
                                              std::span<const VariableStudy> studies,
                                              std::string_view png_name);
 
-/// Writes `records` into the text file `path` (CR LF line ends); `role` names it in
-/// failure reports.
+/// Writes `records` into the text file `path` (CR LF line ends), whole or not at all
+/// (TextFile::replacing: a link at `path` is replaced); `role` names it in failure
+/// reports.
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records);
 

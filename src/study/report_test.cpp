@@ -69,6 +69,44 @@ TEST(StudyTable, AlignsOneRowPerMeshWithItsNotes) {
   EXPECT_EQ(table, expected);
 }
 
+TEST(StudyTable, EachKindOfAdviceIsOneLineNamingItsMeshes) {
+  // Newton's method: N = 10 and 40 stall on different variables, N = 20 and 80 stop
+  // short of convergence after different counts, N = 160 diverged.
+  std::vector<VariableStudy> studies;
+  for (const std::string_view name : {"u(1/2)", "u_media"}) {
+    std::vector<MeshRow> rows;
+    for (const std::int32_t N : {10, 20, 40, 80, 160}) {
+      MeshRow row;
+      row.N = N;
+      row.h = 1.0 / N;
+      row.exact = 0.5;
+      row.iterations = N == 80 ? 150 : 200;
+      if (N == 160) {
+        row.fault = "floating-point overflow in iteration 3 (tdma)";
+      } else {
+        row.numerical = 0.5 - 0.25 * row.h;
+      }
+      if (N == 10 || (N == 40 && name == "u_media")) {
+        row.iteration = {IterationTrend::not_contracting, 0.0};
+      } else if (N == 20 || N == 80) {
+        row.iteration = {IterationTrend::contracting, 0.01};
+      }
+      rows.push_back(row);
+    }
+    studies.push_back(analyse_variable(name, rows, 1.0));
+  }
+  EXPECT_EQ(study_warnings(study_case(), Method::newton, studies),
+            (std::vector<std::string>{
+                "N = 10 and 40 are not iteratively converged: the updates of u(1/2), u_media on"
+                " N = 10 and of u_media on N = 40 do not shrink; Newton's method does not"
+                " converge from the exact solution on these meshes",
+                "N = 20 and 80 are not iteratively converged: after 150 to 200 iterations the"
+                " iteration error of u(1/2), u_media is 1 % of the error or more; the iteration"
+                " contracts: raise itmax (200) for a study that means something",
+                "N = 160 diverged: floating-point overflow in iteration 3 (tdma)"}));
+  EXPECT_EQ(troubled_meshes(studies), 5u);
+}
+
 TEST(StudyCsv, FullDigitsAndEmptyFieldsWhereNoValueExists) {
   const std::vector<std::string> records = csv_records(made_up_studies());
   ASSERT_EQ(records.size(), 5u);

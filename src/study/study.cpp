@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -99,8 +100,10 @@ std::vector<MeshRun> run_tasks(std::span<const MeshTask> tasks, Method method, i
   std::condition_variable finished;
   std::size_t done = 0;
   std::size_t cases_done = 0;
+  std::size_t threads_ended = 0;
   const auto work = [&] {
-    for (std::size_t taken = next++; taken < count; taken = next++) {
+    // An interruption lets the meshes running finish and starts no other.
+    for (std::size_t taken = next++; taken < count && !interruption(); taken = next++) {
       const std::size_t index = order[taken];
       try {
         runs[index] = run_mesh(*tasks[index].base, tasks[index].N, method);
@@ -112,6 +115,9 @@ std::vector<MeshRun> run_tasks(std::span<const MeshTask> tasks, Method method, i
       if (--left[case_of[index]] == 0) ++cases_done;
       if (progress) finished.notify_one();
     }
+    const std::lock_guard lock(mutex);
+    ++threads_ended;
+    finished.notify_one();
   };
 
   const auto threads = static_cast<std::size_t>(std::max(1, jobs));
@@ -125,20 +131,22 @@ std::vector<MeshRun> run_tasks(std::span<const MeshTask> tasks, Method method, i
   check_meshes_memory(at_once, available_memory());
 
   std::vector<std::thread> pool;
-  for (std::size_t t = 0; t < std::min(threads, count); ++t) pool.emplace_back(work);
+  for (std::size_t t = 0; t < together; ++t) pool.emplace_back(work);
   if (progress) {
     std::unique_lock lock(mutex);
     for (;;) {
       const std::size_t now_done = done;
       const std::size_t now_cases = cases_done;
+      const bool over = threads_ended == pool.size();  // all done, or stopped by an interruption
       lock.unlock();  // the workers go on while the line is drawn
       progress(now_done, now_cases);
       lock.lock();
-      if (now_done == count) break;
+      if (over) break;
       finished.wait_for(lock, std::chrono::milliseconds(250));
     }
   }
   for (std::thread& thread : pool) thread.join();
+  if (const std::optional<Error> stop = interruption()) throw *stop;
   for (const std::exception_ptr& failure : failures) {
     if (failure) std::rethrow_exception(failure);
   }

@@ -57,8 +57,10 @@ struct MeshTask {
 /// each case's meshes finest first, so that its longest run starts first and a case is
 /// done soon after its last mesh starts. The results come in the order of `tasks`,
 /// whatever `jobs`. `progress` is called at the start, after completions and at least
-/// every quarter second, the last time with all done. After all threads end, the first
-/// failure of the tasks (in their order) is thrown again. Meshes that would not fit
+/// every quarter second, the last time when every thread has ended. After that, the first
+/// failure of the tasks (in their order) is thrown again. An interruption noted
+/// meanwhile (defer_interruptions) starts no further mesh: those running finish, and
+/// then its Error is thrown, before any failure. Meshes that would not fit
 /// in the memory available together with those running beside them stop the runs
 /// before any starts (check_meshes_memory).
 std::vector<MeshRun> run_tasks(std::span<const MeshTask> tasks, Method method, int jobs,

@@ -15,4 +15,14 @@ std::string editor_command(std::string_view file);
 /// runs editor_command(file) and returns that command line.
 std::string show_in_editor(std::string_view file);
 
+/// Shows the plot of the gnuplot script `script`, written as a command line takes it
+/// ("Talvenor_u.gnu", or as file_argument writes a name), and waits for the plotter:
+/// runs "wgnuplot " + script. The plotter's status never changes the run's status or
+/// files (its picture is no result of the run, whose files are complete before it
+/// starts); a plotter that cannot be started or ends with a status other than 0 gets
+/// one warning line, except after an interruption, which the run reports itself:
+///   show_plot("Talvenor_u.gnu"), gnuplot missing -> "talvenor: warning: the plotter
+///   ended with status 127 on Talvenor_u.gnu; the run goes on"
+void show_plot(std::string_view script);
+
 }  // namespace talvenor

@@ -19,4 +19,13 @@ inline std::string gnuplot_quoted(std::string_view text) {
   return quoted + "'";
 }
 
+/// `text` as one comment line of gnuplot. gnuplot joins a line that ends with a
+/// backslash to the next one, a comment too (which would then swallow a command), so
+/// a text that ends with one gets a blank after it:
+///   gnuplot_comment("study of caso1") -> "# study of caso1"
+///   gnuplot_comment("study of a\\") -> "# study of a\\ "
+inline std::string gnuplot_comment(std::string_view text) {
+  return "# " + std::string(text) + (text.ends_with('\\') ? " " : "");
+}
+
 }  // namespace talvenor

@@ -101,11 +101,7 @@ TextFile TextFile::after_lines(std::string path, int channel, std::string role, 
                          std::to_string(lines));
   }
 
-  const std::string replacement = file.path_ + std::string(kReplacementSuffix);
-  std::filesystem::remove(replacement, error);  // one left by a run that was killed
-  file.stream_ = open_stream(replacement, "wb");
-  if (file.stream_ == nullptr) file.fail("open", errno);
-  file.replacement_ = replacement;
+  file.open_replacement();
   std::rewind(source.get());
   char chunk[4096];
   for (unsigned long long left = length; left > 0;) {
@@ -120,13 +116,25 @@ TextFile TextFile::after_lines(std::string path, int channel, std::string role, 
   return file;
 }
 
+TextFile TextFile::replacing(std::string path, int channel, std::string role) {
+  stop_if_interrupted();
+  TextFile file(std::move(path), channel, std::move(role), nullptr);
+  file.open_replacement();
+  return file;
+}
+
 void TextFile::check_creatable(const std::string& path, int channel, const std::string& role) {
+  TextFile file(path, channel, role, nullptr);
   std::error_code error;
-  // symlink_status: a link that leads nowhere yet is an entry of the folder all the same.
-  const bool existed = std::filesystem::exists(std::filesystem::symlink_status(path, error));
-  const Stream stream(open_stream(path, "ab"));
-  if (!stream) TextFile(path, channel, role, nullptr).fail("open", errno);
-  if (!existed) std::filesystem::remove(path, error);
+  // symlink_status: a link is replaced, so what it leads to (perhaps nothing) does not matter.
+  const std::filesystem::file_status place = std::filesystem::symlink_status(path, error);
+  if (std::filesystem::is_directory(place)) file.fail("open", EISDIR);
+  if (std::filesystem::is_regular_file(place)) {
+    const Stream existing(open_stream(path, "ab"));
+    if (!existing) file.fail("open", errno);
+  }
+  file.open_replacement();
+  file.discard();
 }
 
 TextFile::TextFile(std::string path, int channel, std::string role, std::FILE* stream)
@@ -158,6 +166,15 @@ TextFile::~TextFile() {
     // close() has released the stream; a caller that needs to know of the failure
     // closes the file itself, and during unwinding the travelling error is the one.
   }
+}
+
+void TextFile::open_replacement() {
+  const std::string replacement = path_ + std::string(kReplacementSuffix);
+  std::error_code ignored;
+  std::filesystem::remove(replacement, ignored);  // one left by a run that was killed
+  stream_ = open_stream(replacement, "wb");
+  if (stream_ == nullptr) fail("open", errno);
+  replacement_ = replacement;
 }
 
 void TextFile::discard() {

@@ -12,8 +12,9 @@ namespace talvenor {
 /// only whole records are ever handed to the system; a write that the system takes
 /// only in part (a full disk) is cut back to the last record that reached the file
 /// whole, so a failing file still ends with CR LF. A file written after some lines
-/// of an existing one is built beside it and replaces it only when closed: until
-/// then, and after any failure, the existing file is exactly as it was.
+/// of an existing one, or written to replace it whole, is built beside it and
+/// takes its place only when closed: until then, and after any failure, the
+/// existing file is exactly as it was.
 /// An interruption noted by the system layer (see defer_interruptions) stops the
 /// writing at the next record: opening or committing a record throws its Error.
 /// Every failure (open, read, write, close) throws Error (file) naming the file's role,
@@ -39,9 +40,20 @@ class TextFile {
   /// having 0 lines.
   static TextFile after_lines(std::string path, int channel, std::string role, int keep);
 
-  /// Throws the Error that opening `path` for writing from its start would throw,
-  /// and leaves the folder as it was: an existing file is opened for appending and
-  /// closed, a missing one is created and removed.
+  /// Writes a new file that takes the place of `path` whole, or not at all: it is
+  /// built beside it as `path` + ".talvenor-new" and close() renames it over `path`
+  /// (a symbolic link there is replaced, the file it leads to is never written or
+  /// created). Until then, and when the TextFile is destroyed without close() (an
+  /// interruption, a full disk), `path` is exactly as it was, missing or not, and
+  /// the new file is removed.
+  ///   put "old\r\n"; replacing(...), write_record("new"), interrupted -> "old\r\n"
+  static TextFile replacing(std::string path, int channel, std::string role);
+
+  /// Throws the Error that writing `path` with replacing() would throw on opening,
+  /// and leaves the folder as it was: the new file beside it is created and
+  /// removed; a folder in the place of `path` is refused ("Is a directory"), and so
+  /// is a regular file there that the run may not write (opened for appending and
+  /// closed). A symbolic link in the place is never followed.
   ///   check_creatable("nowhere/x.csv", 12, "study table") -> "cannot open the study
   ///   table 'nowhere/x.csv' (unit 12): No such file or directory"
   static void check_creatable(const std::string& path, int channel, const std::string& role);
@@ -57,7 +69,7 @@ class TextFile {
   /// Hands the buffered records to the system now.
   void flush();
 
-  /// Flushes, closes and, for a file written after some lines, puts it in place;
+  /// Flushes, closes and, for a file of after_lines or replacing, puts it in place;
   /// throws on failure, and the stream is released either way. Further writes,
   /// flushes or closes are programming errors (std::logic_error).
   void close();
@@ -66,7 +78,8 @@ class TextFile {
 
  private:
   TextFile(std::string path, int channel, std::string role, std::FILE* stream);
-  void discard();  // closes and removes the new file of after_lines
+  void open_replacement();  // opens the new file that close() renames over path_
+  void discard();           // closes and removes the new file of after_lines and replacing
   static void stop_if_interrupted();
   [[noreturn]] void fail(std::string_view operation, int error_number) const;
   [[noreturn]] void fail(std::string_view operation, const std::string& reason) const;

@@ -143,6 +143,28 @@ TEST_F(TextFileTest, MissingTemplateIsCreatedEmptyAndHasNoLines) {
   EXPECT_EQ(std::filesystem::file_size(path_), 0u);
 }
 
+TEST_F(TextFileTest, ReplacingLeavesThePlaceAsItWasUntilClosed) {
+  const std::string replacement = path_ + ".talvenor-new";
+  for (const bool existed : {false, true}) {
+    if (existed) put_file(path_, "old\r\n");
+    {
+      // Destroyed without close(), as when an interruption or a full disk stops the writing.
+      TextFile file = TextFile::replacing(path_, 12, "study table");
+      file.write_record("new");
+      file.flush();
+      EXPECT_EQ(std::filesystem::exists(path_), existed);
+    }
+    EXPECT_EQ(std::filesystem::exists(path_), existed);
+    EXPECT_EQ(file_bytes(path_), existed ? "old\r\n" : "");
+    EXPECT_FALSE(std::filesystem::exists(replacement));
+  }
+  TextFile file = TextFile::replacing(path_, 12, "study table");
+  file.write_record("new");
+  file.close();
+  EXPECT_EQ(file_bytes(path_), "new\r\n");
+  EXPECT_FALSE(std::filesystem::exists(replacement));
+}
+
 TEST_F(TextFileTest, OpenFailuresNameRoleFileAndUnit) {
   const std::string missing = scratch_.file("nodir/x.txt");
   EXPECT_EQ(file_error([&] { TextFile(missing, 10, "listing"); }),

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <string>
@@ -40,12 +41,15 @@ void expect_whole_records(const fs::path& file) {
   EXPECT_TRUE(bytes.empty() || bytes.ends_with("\r\n")) << file << " ends in a record";
 }
 
-/// talvenor started in `folder` through /bin/sh with the plotter off, `editor` as
-/// the editor and `redirections`, not waited for; the process is talvenor's own.
-pid_t start(const fs::path& folder, const std::string& editor, const std::string& redirections) {
+/// `program` started in `folder` through /bin/sh with the launches off unless
+/// `environment` sets them, then `tail` (arguments, redirections), not waited for;
+/// the process is the program's own.
+pid_t start(const fs::path& program, const fs::path& folder, const std::string& environment,
+            const std::string& tail) {
   pid_t child = 0;
-  const std::string text = "cd '" + folder.string() + "' && exec env TALVENOR_EDITOR='" + editor +
-                           "' TALVENOR_PLOTTER= '" + kProgram.string() + "' " + redirections;
+  const std::string text = "cd '" + folder.string() +
+                           "' && exec env TALVENOR_EDITOR= TALVENOR_PLOTTER= " + environment +
+                           " '" + program.string() + "' " + tail;
   char* const arguments[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
                              const_cast<char*>(text.c_str()), nullptr};
   EXPECT_EQ(posix_spawn(&child, "/bin/sh", nullptr, nullptr, arguments, environ), 0);
@@ -150,7 +154,8 @@ TEST(Safety, OneRunPerFolder) {
                        "cp Talvenor.in ../safety_busy_copy && cat ../safety_busy_copy > Talvenor.in\n"
                        "touch '" + ready.string() + "'\n"
                        "while [ ! -e '" + go.string() + "' ]; do sleep 0.02; done\n");
-  const pid_t first = start(folder, editor.string(), ">/dev/null 2>&1");
+  const pid_t first =
+      start(kProgram, folder, "TALVENOR_EDITOR='" + editor.string() + "'", ">/dev/null 2>&1");
   wait_for([&] { return fs::exists(ready); });
   const auto before = folder_files(folder);
 
@@ -168,7 +173,7 @@ TEST(Safety, OneRunPerFolder) {
 // 5a. SIGTERM in the middle of the iterations: whole records, one line, status 8.
 TEST(Safety, InterruptedRunLeavesWholeRecords) {
   const fs::path folder = folder_with("safety_signal", case_text("'long'", "'t'", 0, "2000", 1000000));
-  const pid_t run = start(folder, "", "2>../safety_signal.stderr");
+  const pid_t run = start(kProgram, folder, "", "2>../safety_signal.stderr");
   wait_for([&] { return fs::exists(folder / "long.itn") && fs::file_size(folder / "long.itn") > 0; });
   kill(run, SIGTERM);
   EXPECT_EQ(exit_status(run), 8);
@@ -333,6 +338,123 @@ TEST(Safety, StudyCountsTheMeshesRunAtOnce) {
                  "MiB of memory are available\n")))
       << outcome.stderr_text;
   EXPECT_EQ(folder_files(folder), (std::map<std::string, std::string>{{"Talvenor.in", study_case}}));
+}
+
+// 8. A second study in a folder where one is working stops at once and touches
+// nothing; the first, whose plotter is drawing meanwhile, ends with its files intact.
+TEST(Safety, OneStudyPerFolder) {
+  const fs::path folder = folder_with("safety_study_busy", case_text("'estudo'"));
+  const fs::path plotter = kScratch / "safety_study_busy_plotter";
+  const fs::path ready = kScratch / "safety_study_busy_ready";
+  const fs::path go = kScratch / "safety_study_busy_go";
+  fs::remove(ready);
+  fs::remove(go);
+  write_script(plotter, "touch '" + ready.string() + "'\n"
+                        "while [ ! -e '" + go.string() + "' ]; do sleep 0.02; done\n");
+  const pid_t first = start(kStudy, folder, "TALVENOR_PLOTTER='" + plotter.string() + "'",
+                            "--meshes 10,20 >/dev/null 2>&1");
+  wait_for([&] { return fs::exists(ready); });
+  const auto before = folder_files(folder);
+  ASSERT_EQ(before.count("estudo-study.csv"), 1u);
+
+  const Outcome second = run_program(kStudy, folder, "--meshes 10,20,40");
+
+  EXPECT_EQ(second.status, 7);
+  EXPECT_EQ(second.stderr_text, "talvenor-study: another run is working in the folder '" +
+                                    fs::canonical(folder).string() + "'; wait until it ends\n");
+  EXPECT_EQ(folder_files(folder), before);
+  write_bytes(go, "");
+  EXPECT_EQ(exit_status(first), 0);
+  EXPECT_EQ(folder_files(folder), before);
+}
+
+/// True once `process` runs talvenor-study and catches SIGTERM (Linux's /proc tells).
+bool study_catches_sigterm(pid_t process) {
+  const std::string proc = "/proc/" + std::to_string(process);
+  std::error_code error;
+  if (fs::read_symlink(proc + "/exe", error) != fs::canonical(kStudy)) return false;
+  std::ifstream status(proc + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("SigCgt:")) {
+      return ((std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1) != 0;
+    }
+  }
+  return false;
+}
+
+// 9. SIGTERM in the middle of a campaign: no further mesh, one line, status 8; the
+// table and report are not written, and the table of an earlier study stays whole.
+TEST(Safety, InterruptedStudyLeavesCompleteFilesOrNone) {
+  if (!fs::exists("/proc/self/status")) GTEST_SKIP() << "no /proc here";
+  const fs::path folder =
+      folder_with("safety_study_signal", case_text("'estudo'", "'t'", 0, "1000", 20000));
+  write_bytes(folder / "estudo-study.csv", "a table of an earlier study\r\n");
+  const auto before = folder_files(folder);
+  const pid_t study = start(kStudy, folder, "",
+                            "--solver picard --jobs 1 --sweep Re=1,2,3,4 --meshes 1000,2000"
+                            " >/dev/null 2>../safety_study_signal.stderr");
+  wait_for([&] { return study_catches_sigterm(study); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a mesh or two
+  kill(study, SIGTERM);
+  EXPECT_EQ(exit_status(study), 8);
+  EXPECT_EQ(read_bytes(kScratch / "safety_study_signal.stderr"),
+            "talvenor-study: interrupted by SIGTERM; every file ends with its last whole record\n");
+  EXPECT_EQ(folder_files(folder), before);
+}
+
+// 10. A case name that ends with a backslash: the plot script still draws, since no
+// line of it, the comment included, can end with one.
+TEST(Safety, StudyScriptDrawsWhateverTheName) {
+  if (!fs::exists("/usr/bin/gnuplot")) GTEST_SKIP() << "no gnuplot here";
+  const fs::path folder = folder_with("safety_study_backslash", case_text("'back\\'"));
+  const Outcome outcome =
+      run_program(kStudy, folder, "--meshes 10,20", "TALVENOR_PLOTTER=/usr/bin/gnuplot");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.stderr_text, "");
+  EXPECT_TRUE(read_bytes(folder / "back\\-study.png").starts_with("\x89PNG"));
+}
+
+// 11. A dangling symbolic link in the place of the study's table: the link is
+// replaced by the table, and the file it led to is never created.
+TEST(Safety, StudyReplacesADanglingLink) {
+  const fs::path folder = folder_with("safety_study_link", case_text("'estudo'"));
+  const fs::path target = kScratch / "safety_study_link_target";
+  fs::remove(target);
+  fs::create_symlink(target, folder / "estudo-study.csv");
+  const Outcome outcome = run_program(kStudy, folder, "--meshes 10,20");
+  EXPECT_EQ(outcome.status, 0) << outcome.stderr_text;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(target)));
+  EXPECT_FALSE(fs::is_symlink(folder / "estudo-study.csv"));
+  EXPECT_TRUE(read_bytes(folder / "estudo-study.csv").starts_with("variable,N,h,"));
+}
+
+// 12. A plotter that fails changes neither program's status nor a byte of its files:
+// one warning line per launch says so.
+TEST(Safety, AFailingPlotterIsAWarningOnly) {
+  const std::string plotted = case_text("'plotted'", "'t'", 1);
+  const fs::path off = folder_with("safety_plotter_off", plotted);
+  const fs::path failing = folder_with("safety_plotter_failing", plotted);
+  const Outcome quiet = run_talvenor(off);
+  const Outcome warned = run_talvenor(failing, "", "TALVENOR_PLOTTER=false");
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(warned.status, 0);
+  EXPECT_EQ(warned.stderr_text,
+            quiet.stderr_text +
+                "talvenor: warning: the plotter ended with status 1 on Talvenor_u.gnu; the run goes"
+                " on\ntalvenor: warning: the plotter ended with status 1 on Talvenor_E.gnu; the run"
+                " goes on\n");
+  auto expected = folder_files(off);
+  auto actual = folder_files(failing);
+  for (auto* files : {&expected, &actual}) {
+    for (auto& [name, bytes] : *files) bytes = mask_time(bytes);
+  }
+  EXPECT_EQ(actual, expected);
+
+  const Outcome study = run_program(kStudy, failing, "--meshes 10,20", "TALVENOR_PLOTTER=false");
+  EXPECT_EQ(study.status, 0);
+  EXPECT_EQ(study.stderr_text,
+            "talvenor-study: warning: the plotter ended with status 1 on plotted-study.gnu; the run"
+            " goes on\n");
 }
 
 }  // namespace

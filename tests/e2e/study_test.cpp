@@ -180,11 +180,16 @@ TEST(StudyDiagnostics, SuccessiveSubstitutionBeyondItsReynoldsNumberGivesNoOrder
   // solution on every mesh: no order, Richardson value or GCI may come of it.
   const auto [outcome, csv] = study("study_unsettled", case_text(2, 0, 20.0, 1.0, 200),
                                     "20,40,80,160,320", "--solver picard");
+  // One line names the five meshes and gives the advice once.
+  const std::string advice =
+      "\nN = 20, 40, 80, 160 and 320 are not iteratively converged: the changes of u(1/2), "
+      "u_media, inclinacao(1) do not shrink, so more iterations will not help; successive "
+      "substitution does not converge at this Re; --solver newton solves the same discrete "
+      "equations\n";
+  EXPECT_NE(outcome.stdout_text.find(advice), std::string::npos) << outcome.stdout_text;
+  EXPECT_EQ(outcome.stdout_text.find("not iteratively converged"),
+            outcome.stdout_text.rfind("not iteratively converged"));
   for (const int N : {20, 40, 80, 160, 320}) {
-    EXPECT_NE(outcome.stdout_text.find("N = " + std::to_string(N) +
-                                       " is not iteratively converged: the changes of u(1/2)"),
-              std::string::npos)
-        << N;
     for (const std::string& variable : kVariables) {
       EXPECT_FALSE(value(csv, variable, N, p_effective) || value(csv, variable, N, p_apparent) ||
                    value(csv, variable, N, gci))
@@ -192,9 +197,6 @@ TEST(StudyDiagnostics, SuccessiveSubstitutionBeyondItsReynoldsNumberGivesNoOrder
       EXPECT_EQ(csv.at({variable, N}).at(notes), "iteration not converging") << variable;
     }
   }
-  EXPECT_NE(outcome.stdout_text.find("successive substitution does not converge at this Re;"
-                                     " --solver newton solves the same discrete equations"),
-            std::string::npos);
   EXPECT_EQ(outcome.stderr_text,
             "talvenor-study: warning: 5 of the 5 meshes diverged or are not iteratively converged;"
             " the table ends with the details\n");
