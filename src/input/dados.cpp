@@ -16,6 +16,8 @@
 #include "input/case_text.hpp"
 #include "input/run_names.hpp"
 #include "input/value_reader.hpp"
+#include "record/exact_solutions.hpp"
+#include "record/schemes.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
@@ -216,11 +218,14 @@ void prepare_mesh(CaseData& data) {
 
 std::vector<IncompleteRun> incomplete_run(const CaseData& data) {
   std::vector<IncompleteRun> parts;
-  if (data.esquema < 0 || data.esquema > 2) {
-    parts.push_back({"esquema = " + std::to_string(data.esquema) + " is not 0, 1 or 2", true});
+  if (!find_scheme(data.esquema)) {
+    parts.push_back(
+        {"esquema = " + std::to_string(data.esquema) + " is not " + scheme_values_text(), true});
   }
-  if (data.fonte < 0 || data.fonte > 4) {
-    parts.push_back({"fonte = " + std::to_string(data.fonte) + " is not 0 to 4", false});
+  if (!find_exact_solution(data.fonte)) {
+    parts.push_back(
+        {"fonte = " + std::to_string(data.fonte) + " is not " + exact_solution_values_text(),
+         false});
   }
   if (data.itmax < 1) {
     parts.push_back({"itmax = " + std::to_string(data.itmax) + " is below 1", true});

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <string>
 
+#include "record/exact_solutions.hpp"
 #include "record/interest.hpp"
 #include "record/run_files.hpp"
 #include "solver/coeficientes.hpp"
 #include "solver/convergence.hpp"
+#include "solver/scheme_rows.hpp"
 #include "solver/solver.hpp"
 #include "system/commands.hpp"
 #include "system/console.hpp"
@@ -47,42 +49,17 @@ void run_calculation(CaseData& data) {
 }
 
 void compute_exact(CaseData& data) {
-  const int N = data.N;
-  const double* const x = data.x.data();
-  double* const ua = data.ua.data();
-  switch (data.fonte) {
-    case 0: {
-      const double D = std::exp(1.0) - 1.0;
-      for (int i = 0; i <= N; ++i) ua[i] = (std::exp(x[i]) - 1.0) / D;
-      ua[0] = 0.0;
-      ua[N] = 1.0;
-      const double E = std::exp(1.0);
-      data.u_media_a = (E - 2.0) / (E - 1.0);
-      data.inclinacao_a = E / (E - 1.0);
-      break;
-    }
-    case 1:
-      std::copy_n(x, N + 1, ua);
-      data.u_media_a = 0.5;
-      data.inclinacao_a = 1.0;
-      break;
-    case 2:
-      for (int i = 0; i <= N; ++i) ua[i] = x[i] * x[i];
-      data.u_media_a = 1.0 / 3.0;
-      data.inclinacao_a = 2.0;
-      break;
-    case 3:
-      for (int i = 0; i <= N; ++i) ua[i] = (x[i] * x[i]) * x[i];
-      data.u_media_a = 0.25;
-      data.inclinacao_a = 3.0;
-      break;
-    case 4:
-      for (int i = 0; i <= N; ++i) ua[i] = (x[i] * x[i]) * (x[i] * x[i]);
-      data.u_media_a = 0.2;
-      data.inclinacao_a = 4.0;
-      break;
-    default:
-      break;
+  const ExactSolution* const exact = find_exact_solution(data.fonte);
+  if (exact) {
+    const int N = data.N;
+    const double* const x = data.x.data();
+    double* const ua = data.ua.data();
+    for (int i = 0; i <= N; ++i) ua[i] = exact->u(x[i]);
+    // The boundary values exactly, whatever the rounding of u(x) at x = 0 and 1.
+    ua[0] = 0.0;
+    ua[N] = 1.0;
+    data.u_media_a = exact->mean();
+    data.inclinacao_a = exact->slope();
   }
   check_fp_faults("the exact solution");
 }
@@ -95,30 +72,16 @@ void compute_variables(CaseData& data) {
 
 void run_iterations(CaseData& data, const IterationObserver& observe) {
   std::copy(data.ua.begin(), data.ua.end(), data.u.begin());
-  void (*coefficients)(CaseData&) = nullptr;
-  switch (data.esquema) {
-    case 0:
-      compute_source(data);
-      coefficients = coefficients_upwind_deferred;
-      break;
-    case 1:
-      compute_source_bp(data);
-      coefficients = coefficients_upwind;
-      break;
-    case 2:
-      compute_source_bp(data);
-      coefficients = coefficients_central;
-      break;
-    default:
-      return;
-  }
+  const SchemeRows* const rows = find_scheme_rows(data.esquema);
+  if (!rows) return;
+  rows->prepare(data);
   set_boundary_rows(data);
   check_fp_faults("the source term");
   data.it = 1;
   if (data.itmax < 1) return;
   TdmaWorkspace work(static_cast<std::size_t>(data.N) + 1);
   for (int k = 1; k <= data.itmax; ++k) {
-    coefficients(data);
+    rows->coefficients(data);
     check_iteration(data, "coefficients");
     tdma(data.N, data.aw, data.ap, data.ae, data.bp, data.u, work);
     check_iteration(data, "tdma");
