@@ -24,7 +24,7 @@ struct ExactSolution {
 
 /// The exact solutions in fonte order: fonte 0 is kExactSolutions[0].
 ///   fonte 2: u(0.5) -> 0.25, mean -> 1/3, slope -> 2, source(1, 20) -> 38
-inline constexpr std::array<ExactSolution, 5> kExactSolutions = {{
+inline constexpr auto kExactSolutions = std::to_array<ExactSolution>({
     {"(e^x-1)/(e-1)", [](double x) { return (std::exp(x) - 1.0) / (std::exp(1.0) - 1.0); },
      [] {
        const double E = std::exp(1.0);
@@ -57,7 +57,7 @@ inline constexpr std::array<ExactSolution, 5> kExactSolutions = {{
        const double q = (p * p) * x;
        return ((p * q) * Re - (x * x) * 3.0) * 4.0;
      }},
-}};
+});
 
 /// The exact solution of a fonte, or nullptr for a value with none.
 ///   find_exact_solution(2)->formula -> "x^2"; find_exact_solution(5) -> nullptr

@@ -22,11 +22,11 @@ struct Scheme {
 };
 
 /// The schemes in esquema order: esquema 0 is kSchemes[0].
-inline constexpr std::array<Scheme, 3> kSchemes = {{
+inline constexpr auto kSchemes = std::to_array<Scheme>({
     {"upwind with deferred correction", [](double beta) { return beta == 1.0 ? 2.0 : 1.0; }, true},
     {"upwind", [](double) { return 1.0; }, false},
     {"central", [](double) { return 2.0; }, false},
-}};
+});
 
 /// The scheme of an esquema, or nullptr for a value with none.
 ///   find_scheme(1)->name -> "upwind"; find_scheme(3) -> nullptr

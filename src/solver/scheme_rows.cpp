@@ -6,11 +6,11 @@
 namespace talvenor {
 namespace {
 
-constexpr std::array<SchemeRows, 3> kSchemeRows = {{
+constexpr auto kSchemeRows = std::to_array<SchemeRows>({
     {compute_source, coefficients_upwind_deferred, newton_rows_upwind_deferred},
     {compute_source_bp, coefficients_upwind, newton_rows_upwind},
     {compute_source_bp, coefficients_central, newton_rows_central},
-}};
+});
 static_assert(kSchemeRows.size() == kSchemes.size(), "one entry of rows per scheme");
 
 }  // namespace
