@@ -9,7 +9,7 @@
 #include "input/run_names.hpp"
 #include "record/variaveis.hpp"
 #include "results/resultados.hpp"
-#include "solver/calculos.hpp"
+#include "app/calculation.hpp"
 #include "system/about.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"

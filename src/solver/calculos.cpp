@@ -1,51 +1,21 @@
 #include "solver/calculos.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "record/exact_solutions.hpp"
 #include "record/interest.hpp"
-#include "record/run_files.hpp"
 #include "solver/coeficientes.hpp"
-#include "solver/convergence.hpp"
 #include "solver/scheme_rows.hpp"
 #include "solver/solver.hpp"
-#include "system/commands.hpp"
-#include "system/console.hpp"
 #include "system/fp_faults.hpp"
-#include "system/platform.hpp"
-#include "system/program.hpp"
-#include "textio/layout.hpp"
-#include "textio/text_file.hpp"
 
 namespace talvenor {
-namespace {
-
-constexpr int kLogUnit = 11;
-
-}  // namespace
 
 void check_iteration(const CaseData& data, const char* operation) {
   if (fp_faults_raised()) {
     check_fp_faults("iteration " + std::to_string(data.it) + " (" + operation + ")");
   }
-}
-
-void run_calculation(CaseData& data) {
-  data.tempo = wall_seconds();
-  compute_exact(data);
-  // The last iterates decide the convergence warning.
-  LastIterates iterates;
-  ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds);
-  iterate(data, [&](const CaseData& now) {
-    iterates.push(numerical_variables(now));
-    progress.update(now.it, now.itmax);
-  });
-  data.tempo = wall_seconds();
-  progress.erase();
-  if (const auto warning = convergence_warning(iterates, data.N)) warn(*warning);
-  data.command_line = show_in_editor(log_name(data));
 }
 
 void compute_exact(CaseData& data) {
@@ -90,22 +60,6 @@ void run_iterations(CaseData& data, const IterationObserver& observe) {
     observe(data);
     ++data.it;
   }
-}
-
-void iterate(CaseData& data, const IterationObserver& progress) {
-  static const Layout kHeader(u8"(T2,'iteração',T12,'" +
-                              std::u8string(kVariableNames[0].log_heading) + u8"',T35,'" +
-                              std::u8string(kVariableNames[1].log_heading) + u8"',T58,'" +
-                              std::u8string(kVariableNames[2].log_heading) + u8"')");
-  static const Layout kRecord(u8"(I8,3(1P,E23.14))");
-  TextFile log(log_name(data), kLogUnit, "iteration log");
-  write_formatted(log, kHeader, {});
-  run_iterations(data, [&](const CaseData& now) {
-    const InterestValues values = numerical_variables(now);
-    write_formatted(log, kRecord, {now.it, values[0], values[1], values[2]});
-    if (progress) progress(now);
-  });
-  log.close();
 }
 
 }  // namespace talvenor

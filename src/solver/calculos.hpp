@@ -6,10 +6,6 @@
 
 namespace talvenor {
 
-/// The calculation stage: the exact solution and the iteration loop under the
-/// wall-clock timer (tempo), then the editor on the iteration log.
-void run_calculation(CaseData& data);
-
 /// Fills ua and the exact mean and slope from data.fonte's exact solution (a value
 /// with none writes nothing).
 void compute_exact(CaseData& data);
@@ -28,10 +24,6 @@ void run_iterations(CaseData& data, const IterationObserver& observe);
 /// iteration (data.it) and the operation:
 ///   "floating-point overflow in iteration 7 (coefficients)".
 void check_iteration(const CaseData& data, const char* operation);
-
-/// run_iterations with the iteration log (caso + ".itn"): the header, then one
-/// record per iteration; `progress` (if set) also sees every iteration.
-void iterate(CaseData& data, const IterationObserver& progress = {});
 
 /// The numerical mean (trapezoidal rule) and slope at x = 1 (three-point
 /// one-sided difference) of u.
