@@ -7,7 +7,7 @@
 
 #include "solver/coeficientes.hpp"
 #include "solver/scheme_rows.hpp"
-#include "solver/solver.hpp"
+#include "solver/tdma.hpp"
 #include "system/fp_faults.hpp"
 
 namespace talvenor {
