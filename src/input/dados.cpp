@@ -23,6 +23,7 @@
 #include "system/platform.hpp"
 #include "system/program.hpp"
 #include "textio/layout.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
@@ -59,11 +60,10 @@ std::uint64_t meshes_bytes(std::span<const std::int32_t> meshes) {
 /// The start of every memory report: "the mesh of N = 20 needs 0 MiB (80 bytes per
 /// node)"; for several meshes "the meshes of N = 40 and 20, run at the same time, need ...".
 std::string mesh_needs(std::span<const std::int32_t> meshes) {
+  std::vector<std::string> Ns;
+  for (const std::int32_t N : meshes) Ns.push_back(std::to_string(N));
   std::string text = meshes.size() == 1 ? "the mesh of N = " : "the meshes of N = ";
-  for (std::size_t m = 0; m < meshes.size(); ++m) {
-    if (m > 0) text += m + 1 == meshes.size() ? " and " : ", ";
-    text += std::to_string(meshes[m]);
-  }
+  text += join(Ns, ", ", " and ");
   text += meshes.size() == 1 ? " needs " : ", run at the same time, need ";
   return text + std::to_string(meshes_bytes(meshes) / kMiB) + " MiB (" +
          std::to_string(kBytesPerNode) + " bytes per node)";

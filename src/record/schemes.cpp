@@ -1,14 +1,17 @@
 #include "record/schemes.hpp"
 
+#include <vector>
+
+#include "textio/text_helpers.hpp"
+
 namespace talvenor {
 
 std::string scheme_values_text() {
-  std::string text;
+  std::vector<std::string> values;
   for (std::size_t esquema = 0; esquema < kSchemes.size(); ++esquema) {
-    if (esquema > 0) text += esquema + 1 == kSchemes.size() ? " or " : ", ";
-    text += std::to_string(esquema);
+    values.push_back(std::to_string(esquema));
   }
-  return text;
+  return join(values, ", ", " or ");
 }
 
 }  // namespace talvenor
