@@ -1,9 +1,9 @@
 #include "app/calculation.hpp"
 
+#include "app/convergence_warning.hpp"
 #include "record/interest.hpp"
 #include "record/run_files.hpp"
 #include "results/iteration_log.hpp"
-#include "solver/convergence.hpp"
 #include "system/commands.hpp"
 #include "system/console.hpp"
 #include "system/platform.hpp"

@@ -3,12 +3,12 @@
 #include <iostream>
 #include <string>
 
+#include "app/calculation.hpp"
 #include "app/help.hpp"
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "record/variaveis.hpp"
 #include "results/resultados.hpp"
-#include "app/calculation.hpp"
 #include "system/about.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
