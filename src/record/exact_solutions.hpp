@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 namespace talvenor {
 
@@ -64,6 +66,20 @@ inline constexpr auto kExactSolutions = std::to_array<ExactSolution>({
 inline const ExactSolution* find_exact_solution(std::int32_t fonte) {
   if (fonte < 0 || static_cast<std::size_t>(fonte) >= kExactSolutions.size()) return nullptr;
   return &kExactSolutions[static_cast<std::size_t>(fonte)];
+}
+
+/// Calls body(entry) with the index of fonte's exact solution as a compile-time
+/// constant (std::integral_constant), so that a loop over the nodes calls its u or
+/// source inline; returns false, calling nothing, for a fonte with none.
+///   visit_exact_solution(2, [](auto entry) { kExactSolutions[entry.value].u(0.5); }) -> true
+template <typename Body>
+bool visit_exact_solution(std::int32_t fonte, Body&& body) {
+  return [&]<std::size_t... I>(std::index_sequence<I...>) {
+    return ((fonte == static_cast<std::int32_t>(I) &&
+             (body(std::integral_constant<std::size_t, I>{}), true)) ||
+            ...);
+  }
+  (std::make_index_sequence<kExactSolutions.size()>{});
 }
 
 /// The fonte values that name an exact solution, as a message says them: "0 to 4".

@@ -19,18 +19,18 @@ void check_iteration(const CaseData& data, const char* operation) {
 }
 
 void compute_exact(CaseData& data) {
-  const ExactSolution* const exact = find_exact_solution(data.fonte);
-  if (exact) {
+  visit_exact_solution(data.fonte, [&](auto entry) {
+    constexpr const ExactSolution& exact = kExactSolutions[entry.value];
     const int N = data.N;
     const double* const x = data.x.data();
     double* const ua = data.ua.data();
-    for (int i = 0; i <= N; ++i) ua[i] = exact->u(x[i]);
+    for (int i = 0; i <= N; ++i) ua[i] = exact.u(x[i]);
     // The boundary values exactly, whatever the rounding of u(x) at x = 0 and 1.
     ua[0] = 0.0;
     ua[N] = 1.0;
-    data.u_media_a = exact->mean();
-    data.inclinacao_a = exact->slope();
-  }
+    data.u_media_a = exact.mean();
+    data.inclinacao_a = exact.slope();
+  });
   check_fp_faults("the exact solution");
 }
 

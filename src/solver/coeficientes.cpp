@@ -5,10 +5,11 @@
 namespace talvenor {
 
 void compute_source(CaseData& data) {
-  const ExactSolution* const exact = find_exact_solution(data.fonte);
-  if (!exact) return;
-  const double Re = data.Re;
-  for (int i = 0; i <= data.N; ++i) data.S[i] = exact->source(data.x[i], Re);
+  visit_exact_solution(data.fonte, [&](auto entry) {
+    constexpr auto source = kExactSolutions[entry.value].source;
+    const double Re = data.Re;
+    for (int i = 0; i <= data.N; ++i) data.S[i] = source(data.x[i], Re);
+  });
 }
 
 void compute_source_bp(CaseData& data) {
