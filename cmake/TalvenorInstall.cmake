@@ -12,9 +12,10 @@ install(TARGETS ${TALVENOR_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
 install(FILES examples/Talvenor.in examples/Talvenor_u.gnu examples/Talvenor_E.gnu
         DESTINATION ${CMAKE_INSTALL_DATADIR}/talvenor/examples)
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# The pictures the README links to, where its links find them.
-file(GLOB talvenor_pictures CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png)
-install(FILES ${talvenor_pictures} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+# The user guide and the pictures the README links to, where its links find them.
+file(GLOB talvenor_guide CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md
+     ${PROJECT_SOURCE_DIR}/docs/*.png)
+install(FILES ${talvenor_guide} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 set(CPACK_PACKAGE_CONTACT "talvenor developers <talvenor@example.org>")
 

@@ -27,7 +27,8 @@ Windows-1252 ('?' for a character it lacks); caso is a file name and is used
 byte for byte.
 
 Exit status: 0 a complete run, 1 a case file that cannot be used, 3 a file that
-cannot be written, 4 a mesh too large for memory, 5 a floating-point fault.
+cannot be written, 4 a mesh too large for memory, 5 a floating-point fault, 6 a
+failure not foreseen, 7 another run working in the same folder, 8 an interruption.
 man talvenor tells the rest.
 )";
 

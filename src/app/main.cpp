@@ -2,14 +2,13 @@
 
 #include <iostream>
 #include <string>
-#include <utility>
 
+#include "app/calculation.hpp"
 #include "app/help.hpp"
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "record/variaveis.hpp"
 #include "results/resultados.hpp"
-#include "solver/calculos.hpp"
 #include "system/about.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
@@ -17,24 +16,19 @@
 #include "system/platform.hpp"
 #include "system/program.hpp"
 #include "textio/text_file.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
 
 constexpr int kListingUnit = 10;
 
-/// `text` without its trailing blanks: "nome.lst  " -> "nome.lst", "   " -> "".
-std::string without_trailing_blanks(std::string text) {
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
-}
-
 /// The listing's name: caso without trailing blanks; for a blank caso the first
 /// command-line argument, else a name asked on the console until one is given.
 /// A name given keeps only its non-trailing blanks, so a blank one counts as none.
 std::string listing_name(const CaseData& data, int argc, char** argv) {
   if (!data.caso.trimmed().empty()) return std::string(data.caso.trimmed());
-  std::string name = argc > 1 ? without_trailing_blanks(argv[1]) : std::string();
+  std::string name = argc > 1 ? std::string(trim_trailing_blanks(argv[1])) : std::string();
   while (name.empty()) {
     std::cout << "File name missing or blank - please enter file name\n"
               << "UNIT " << kListingUnit << "? " << std::flush;
@@ -43,7 +37,7 @@ std::string listing_name(const CaseData& data, int argc, char** argv) {
                   "caso is blank and no name for the listing (unit 10) was given on the console");
     }
     if (!name.empty() && name.back() == '\r') name.pop_back();
-    name = without_trailing_blanks(std::move(name));
+    name = std::string(trim_trailing_blanks(name));
   }
   return name;
 }

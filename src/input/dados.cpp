@@ -16,11 +16,14 @@
 #include "input/case_text.hpp"
 #include "input/run_names.hpp"
 #include "input/value_reader.hpp"
+#include "record/exact_solutions.hpp"
+#include "record/schemes.hpp"
 #include "system/commands.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
 #include "system/program.hpp"
 #include "textio/layout.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
@@ -57,11 +60,10 @@ std::uint64_t meshes_bytes(std::span<const std::int32_t> meshes) {
 /// The start of every memory report: "the mesh of N = 20 needs 0 MiB (80 bytes per
 /// node)"; for several meshes "the meshes of N = 40 and 20, run at the same time, need ...".
 std::string mesh_needs(std::span<const std::int32_t> meshes) {
+  std::vector<std::string> Ns;
+  for (const std::int32_t N : meshes) Ns.push_back(std::to_string(N));
   std::string text = meshes.size() == 1 ? "the mesh of N = " : "the meshes of N = ";
-  for (std::size_t m = 0; m < meshes.size(); ++m) {
-    if (m > 0) text += m + 1 == meshes.size() ? " and " : ", ";
-    text += std::to_string(meshes[m]);
-  }
+  text += join(Ns, ", ", " and ");
   text += meshes.size() == 1 ? " needs " : ", run at the same time, need ";
   return text + std::to_string(meshes_bytes(meshes) / kMiB) + " MiB (" +
          std::to_string(kBytesPerNode) + " bytes per node)";
@@ -216,11 +218,14 @@ void prepare_mesh(CaseData& data) {
 
 std::vector<IncompleteRun> incomplete_run(const CaseData& data) {
   std::vector<IncompleteRun> parts;
-  if (data.esquema < 0 || data.esquema > 2) {
-    parts.push_back({"esquema = " + std::to_string(data.esquema) + " is not 0, 1 or 2", true});
+  if (!find_scheme(data.esquema)) {
+    parts.push_back(
+        {"esquema = " + std::to_string(data.esquema) + " is not " + scheme_values_text(), true});
   }
-  if (data.fonte < 0 || data.fonte > 4) {
-    parts.push_back({"fonte = " + std::to_string(data.fonte) + " is not 0 to 4", false});
+  if (!find_exact_solution(data.fonte)) {
+    parts.push_back(
+        {"fonte = " + std::to_string(data.fonte) + " is not " + exact_solution_values_text(),
+         false});
   }
   if (data.itmax < 1) {
     parts.push_back({"itmax = " + std::to_string(data.itmax) + " is below 1", true});

@@ -1,28 +1,16 @@
 #include "solver/calculos.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
+#include "record/exact_solutions.hpp"
 #include "record/interest.hpp"
-#include "record/run_files.hpp"
 #include "solver/coeficientes.hpp"
-#include "solver/convergence.hpp"
-#include "solver/solver.hpp"
-#include "system/commands.hpp"
-#include "system/console.hpp"
+#include "solver/scheme_rows.hpp"
+#include "solver/tdma.hpp"
 #include "system/fp_faults.hpp"
-#include "system/platform.hpp"
-#include "system/program.hpp"
-#include "textio/layout.hpp"
-#include "textio/text_file.hpp"
 
 namespace talvenor {
-namespace {
-
-constexpr int kLogUnit = 11;
-
-}  // namespace
 
 void check_iteration(const CaseData& data, const char* operation) {
   if (fp_faults_raised()) {
@@ -30,60 +18,19 @@ void check_iteration(const CaseData& data, const char* operation) {
   }
 }
 
-void run_calculation(CaseData& data) {
-  data.tempo = wall_seconds();
-  compute_exact(data);
-  // The last iterates decide the convergence warning.
-  LastIterates iterates;
-  ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds);
-  iterate(data, [&](const CaseData& now) {
-    iterates.push(numerical_variables(now));
-    progress.update(now.it, now.itmax);
-  });
-  data.tempo = wall_seconds();
-  progress.erase();
-  if (const auto warning = convergence_warning(iterates, data.N)) warn(*warning);
-  data.command_line = show_in_editor(log_name(data));
-}
-
 void compute_exact(CaseData& data) {
-  const int N = data.N;
-  const double* const x = data.x.data();
-  double* const ua = data.ua.data();
-  switch (data.fonte) {
-    case 0: {
-      const double D = std::exp(1.0) - 1.0;
-      for (int i = 0; i <= N; ++i) ua[i] = (std::exp(x[i]) - 1.0) / D;
-      ua[0] = 0.0;
-      ua[N] = 1.0;
-      const double E = std::exp(1.0);
-      data.u_media_a = (E - 2.0) / (E - 1.0);
-      data.inclinacao_a = E / (E - 1.0);
-      break;
-    }
-    case 1:
-      std::copy_n(x, N + 1, ua);
-      data.u_media_a = 0.5;
-      data.inclinacao_a = 1.0;
-      break;
-    case 2:
-      for (int i = 0; i <= N; ++i) ua[i] = x[i] * x[i];
-      data.u_media_a = 1.0 / 3.0;
-      data.inclinacao_a = 2.0;
-      break;
-    case 3:
-      for (int i = 0; i <= N; ++i) ua[i] = (x[i] * x[i]) * x[i];
-      data.u_media_a = 0.25;
-      data.inclinacao_a = 3.0;
-      break;
-    case 4:
-      for (int i = 0; i <= N; ++i) ua[i] = (x[i] * x[i]) * (x[i] * x[i]);
-      data.u_media_a = 0.2;
-      data.inclinacao_a = 4.0;
-      break;
-    default:
-      break;
-  }
+  visit_exact_solution(data.fonte, [&](auto entry) {
+    constexpr const ExactSolution& exact = kExactSolutions[entry.value];
+    const int N = data.N;
+    const double* const x = data.x.data();
+    double* const ua = data.ua.data();
+    for (int i = 0; i <= N; ++i) ua[i] = exact.u(x[i]);
+    // The boundary values exactly, whatever the rounding of u(x) at x = 0 and 1.
+    ua[0] = 0.0;
+    ua[N] = 1.0;
+    data.u_media_a = exact.mean();
+    data.inclinacao_a = exact.slope();
+  });
   check_fp_faults("the exact solution");
 }
 
@@ -95,30 +42,16 @@ void compute_variables(CaseData& data) {
 
 void run_iterations(CaseData& data, const IterationObserver& observe) {
   std::copy(data.ua.begin(), data.ua.end(), data.u.begin());
-  void (*coefficients)(CaseData&) = nullptr;
-  switch (data.esquema) {
-    case 0:
-      compute_source(data);
-      coefficients = coefficients_upwind_deferred;
-      break;
-    case 1:
-      compute_source_bp(data);
-      coefficients = coefficients_upwind;
-      break;
-    case 2:
-      compute_source_bp(data);
-      coefficients = coefficients_central;
-      break;
-    default:
-      return;
-  }
+  const SchemeRows* const rows = find_scheme_rows(data.esquema);
+  if (!rows) return;
+  rows->prepare(data);
   set_boundary_rows(data);
   check_fp_faults("the source term");
   data.it = 1;
   if (data.itmax < 1) return;
   TdmaWorkspace work(static_cast<std::size_t>(data.N) + 1);
   for (int k = 1; k <= data.itmax; ++k) {
-    coefficients(data);
+    rows->coefficients(data);
     check_iteration(data, "coefficients");
     tdma(data.N, data.aw, data.ap, data.ae, data.bp, data.u, work);
     check_iteration(data, "tdma");
@@ -127,22 +60,6 @@ void run_iterations(CaseData& data, const IterationObserver& observe) {
     observe(data);
     ++data.it;
   }
-}
-
-void iterate(CaseData& data, const IterationObserver& progress) {
-  static const Layout kHeader(u8"(T2,'iteração',T12,'" +
-                              std::u8string(kVariableNames[0].log_heading) + u8"',T35,'" +
-                              std::u8string(kVariableNames[1].log_heading) + u8"',T58,'" +
-                              std::u8string(kVariableNames[2].log_heading) + u8"')");
-  static const Layout kRecord(u8"(I8,3(1P,E23.14))");
-  TextFile log(log_name(data), kLogUnit, "iteration log");
-  write_formatted(log, kHeader, {});
-  run_iterations(data, [&](const CaseData& now) {
-    const InterestValues values = numerical_variables(now);
-    write_formatted(log, kRecord, {now.it, values[0], values[1], values[2]});
-    if (progress) progress(now);
-  });
-  log.close();
 }
 
 }  // namespace talvenor

@@ -6,12 +6,8 @@
 
 namespace talvenor {
 
-/// The calculation stage: the exact solution and the iteration loop under the
-/// wall-clock timer (tempo), then the editor on the iteration log.
-void run_calculation(CaseData& data);
-
-/// Fills ua and the exact mean and slope for data.fonte (0 to 4; any other value
-/// writes nothing).
+/// Fills ua and the exact mean and slope from data.fonte's exact solution (a value
+/// with none writes nothing).
 void compute_exact(CaseData& data);
 
 /// Called after each iteration, once its values are in the record: data.it is the
@@ -21,17 +17,13 @@ using IterationObserver = std::function<void(const CaseData& data)>;
 /// Successive substitution without files: u = ua, the scheme's preparation, then
 /// itmax times coefficients, tdma and the variables of interest, observed after
 /// each. A floating-point fault stops it (Error arithmetic) before the faulty
-/// iteration is observed. An esquema outside 0 to 2 does nothing after u = ua.
+/// iteration is observed. An esquema with no scheme does nothing after u = ua.
 void run_iterations(CaseData& data, const IterationObserver& observe);
 
 /// Stops an iteration loop at a floating-point fault (Error arithmetic), naming the
 /// iteration (data.it) and the operation:
 ///   "floating-point overflow in iteration 7 (coefficients)".
 void check_iteration(const CaseData& data, const char* operation);
-
-/// run_iterations with the iteration log (caso + ".itn"): the header, then one
-/// record per iteration; `progress` (if set) also sees every iteration.
-void iterate(CaseData& data, const IterationObserver& progress = {});
 
 /// The numerical mean (trapezoidal rule) and slope at x = 1 (three-point
 /// one-sided difference) of u.

@@ -1,48 +1,15 @@
 #include "solver/coeficientes.hpp"
 
-#include <cmath>
+#include "record/exact_solutions.hpp"
 
 namespace talvenor {
 
 void compute_source(CaseData& data) {
-  const int N = data.N;
-  const double Re = data.Re;
-  const double* const x = data.x.data();
-  double* const S = data.S.data();
-  switch (data.fonte) {
-    case 0: {
-      const double E = std::exp(1.0);
-      const double D = (E - 1.0) * (E - 1.0);
-      for (int i = 0; i <= N; ++i) {
-        const double ex = std::exp(x[i]);  // one call: the source needs it twice
-        const double T = ((ex - 1.0) * Re - E) + 1.0;
-        S[i] = (ex * T) / D;
-      }
-      break;
-    }
-    case 1:
-      for (int i = 0; i <= N; ++i) S[i] = x[i] * Re;
-      break;
-    case 2:
-      for (int i = 0; i <= N; ++i) S[i] = (((x[i] * x[i]) * x[i]) * Re) * 2.0 - 2.0;
-      break;
-    case 3:
-      for (int i = 0; i <= N; ++i) {
-        const double p = x[i] * x[i];
-        const double q = x[i] * p;
-        S[i] = ((p * q) * Re - x[i] * 2.0) * 3.0;
-      }
-      break;
-    case 4:
-      for (int i = 0; i <= N; ++i) {
-        const double p = x[i] * x[i];
-        const double q = (p * p) * x[i];
-        S[i] = ((p * q) * Re - (x[i] * x[i]) * 3.0) * 4.0;
-      }
-      break;
-    default:
-      break;
-  }
+  visit_exact_solution(data.fonte, [&](auto entry) {
+    constexpr auto source = kExactSolutions[entry.value].source;
+    const double Re = data.Re;
+    for (int i = 0; i <= data.N; ++i) data.S[i] = source(data.x[i], Re);
+  });
 }
 
 void compute_source_bp(CaseData& data) {

@@ -7,7 +7,7 @@ namespace talvenor {
 // The rows of the tridiagonal system ap(i) u(i) = aw(i) u(i-1) + ae(i) u(i+1) + bp(i),
 // every equation multiplied by 2 h^2.
 
-/// S at every node for data.fonte (0 to 4; any other value writes nothing).
+/// S at every node from data.fonte's exact solution (a value with none writes nothing).
 void compute_source(CaseData& data);
 
 /// compute_source, then the fixed interior right-hand side bp(i) = (S(i) h^2) 2.

@@ -6,7 +6,8 @@
 #include <limits>
 
 #include "solver/coeficientes.hpp"
-#include "solver/solver.hpp"
+#include "solver/scheme_rows.hpp"
+#include "solver/tdma.hpp"
 #include "system/fp_faults.hpp"
 
 namespace talvenor {
@@ -50,54 +51,6 @@ struct Rows {
   double c;   ///< dr/du(i) = h Re
 };
 
-/// esquema 1: u(i) enters F through r too, so dF/du(i) = 2c u(i-1) - 2(r+2) - 2c u(i).
-void rows_upwind(CaseData& data) {
-  const Rows a(data);
-  for_interior(data, [&](int i, double west, double middle, double east, double r) {
-    double aw = 0.0;
-    double ap = 0.0;
-    upwind_row(r, aw, ap);
-    a.bp[i] = ((aw * west + 2.0 * east) + (a.S[i] * a.hh) * 2.0) - ap * middle;
-    a.aw[i] = aw;
-    a.ae[i] = 2.0;
-    a.ap[i] = ap + (a.c * (middle - west)) * 2.0;
-  });
-}
-
-/// esquema 2: dF/du(i) = c (u(i-1) - u(i+1)) - 4.
-void rows_central(CaseData& data) {
-  const Rows a(data);
-  for_interior(data, [&](int i, double west, double middle, double east, double r) {
-    const double aw = 2.0 + r;
-    const double ae = 2.0 - r;
-    a.bp[i] = ((aw * west + ae * east) + (a.S[i] * a.hh) * 2.0) - 4.0 * middle;
-    a.aw[i] = aw;
-    a.ae[i] = ae;
-    a.ap[i] = 4.0 + a.c * (east - west);
-  });
-}
-
-/// esquema 0: the upwind rows with the derivatives of t(i): -beta r for each
-/// neighbour and beta c (4u(i) - u(i+1) - u(i-1)) for u(i).
-void rows_upwind_deferred(CaseData& data) {
-  const Rows a(data);
-  const double beta = data.beta;
-  const double h = data.h;
-  const double Re = data.Re;
-  const double bc = beta * a.c;
-  for_interior(data, [&](int i, double west, double middle, double east, double r) {
-    double aw = 0.0;
-    double ap = 0.0;
-    upwind_row(r, aw, ap);
-    const double t = deferred_correction(west, middle, east, beta, h, Re);
-    a.bp[i] = ((aw * west + 2.0 * east) + (t + (a.S[i] * a.hh) * 2.0)) - ap * middle;
-    const double br = beta * r;
-    a.aw[i] = aw - br;
-    a.ae[i] = 2.0 - br;
-    a.ap[i] = (ap + (a.c * (middle - west)) * 2.0) - bc * ((4.0 * middle - east) - west);
-  });
-}
-
 /// u += update at every node; the max-norms of the update and of the new u.
 struct Norms {
   double update = 0.0;
@@ -116,22 +69,58 @@ Norms apply_update(std::vector<double>& u, const std::vector<double>& update) {
 
 }  // namespace
 
+// esquema 1: u(i) enters F through r too, so dF/du(i) = 2c u(i-1) - 2(r+2) - 2c u(i).
+void newton_rows_upwind(CaseData& data) {
+  const Rows a(data);
+  for_interior(data, [&](int i, double west, double middle, double east, double r) {
+    double aw = 0.0;
+    double ap = 0.0;
+    upwind_row(r, aw, ap);
+    a.bp[i] = ((aw * west + 2.0 * east) + (a.S[i] * a.hh) * 2.0) - ap * middle;
+    a.aw[i] = aw;
+    a.ae[i] = 2.0;
+    a.ap[i] = ap + (a.c * (middle - west)) * 2.0;
+  });
+}
+
+// esquema 2: dF/du(i) = c (u(i-1) - u(i+1)) - 4.
+void newton_rows_central(CaseData& data) {
+  const Rows a(data);
+  for_interior(data, [&](int i, double west, double middle, double east, double r) {
+    const double aw = 2.0 + r;
+    const double ae = 2.0 - r;
+    a.bp[i] = ((aw * west + ae * east) + (a.S[i] * a.hh) * 2.0) - 4.0 * middle;
+    a.aw[i] = aw;
+    a.ae[i] = ae;
+    a.ap[i] = 4.0 + a.c * (east - west);
+  });
+}
+
+// esquema 0: the upwind rows with the derivatives of t(i): -beta r for each
+// neighbour and beta c (4u(i) - u(i+1) - u(i-1)) for u(i).
+void newton_rows_upwind_deferred(CaseData& data) {
+  const Rows a(data);
+  const double beta = data.beta;
+  const double h = data.h;
+  const double Re = data.Re;
+  const double bc = beta * a.c;
+  for_interior(data, [&](int i, double west, double middle, double east, double r) {
+    double aw = 0.0;
+    double ap = 0.0;
+    upwind_row(r, aw, ap);
+    const double t = deferred_correction(west, middle, east, beta, h, Re);
+    a.bp[i] = ((aw * west + 2.0 * east) + (t + (a.S[i] * a.hh) * 2.0)) - ap * middle;
+    const double br = beta * r;
+    a.aw[i] = aw - br;
+    a.ae[i] = 2.0 - br;
+    a.ap[i] = (ap + (a.c * (middle - west)) * 2.0) - bc * ((4.0 * middle - east) - west);
+  });
+}
+
 NewtonResult solve_newton(CaseData& data, const IterationObserver& observe) {
   std::copy(data.ua.begin(), data.ua.end(), data.u.begin());
-  void (*rows)(CaseData&) = nullptr;
-  switch (data.esquema) {
-    case 0:
-      rows = rows_upwind_deferred;
-      break;
-    case 1:
-      rows = rows_upwind;
-      break;
-    case 2:
-      rows = rows_central;
-      break;
-    default:
-      return {};
-  }
+  const SchemeRows* const rows = find_scheme_rows(data.esquema);
+  if (!rows) return {};
   compute_source(data);
   // The Dirichlet rows, for the update: u(0) = 0 and u(N) = 1 already hold.
   set_boundary_rows(data);
@@ -144,7 +133,7 @@ NewtonResult solve_newton(CaseData& data, const IterationObserver& observe) {
   double previous = std::numeric_limits<double>::infinity();
   for (int k = 1; k <= data.itmax; ++k) {
     data.it = k;
-    rows(data);
+    rows->newton_rows(data);
     check_iteration(data, "Jacobian and residual");
     tdma(data.N, data.aw, data.ap, data.ae, data.bp, data.bp, work);
     check_iteration(data, "tdma");

@@ -18,6 +18,13 @@ namespace talvenor {
 // substitution; unlike successive substitution it converges at any Re where the
 // discrete solution exists and the start (the exact solution) lies near it.
 
+/// The Jacobian rows and the residual F of one scheme at the current u, for the
+/// interior nodes: aw = dF/du(i-1), ae = dF/du(i+1), ap = -dF/du(i), bp = F (the
+/// rows of the update d, ap d(i) = aw d(i-1) + ae d(i+1) + F). Needs S.
+void newton_rows_upwind_deferred(CaseData& data);
+void newton_rows_upwind(CaseData& data);
+void newton_rows_central(CaseData& data);
+
 /// How solve_newton stopped.
 enum class NewtonStop {
   /// The last update was at most kNewtonRoundOffUlps ulps of max|u|: nothing is
@@ -33,7 +40,7 @@ enum class NewtonStop {
   /// converging from this start.
   stopped_shrinking,
   /// itmax iterations ran without either; also when none could run (itmax below 1,
-  /// or an esquema outside 0 to 2).
+  /// or an esquema with no scheme).
   iteration_cap,
 };
 

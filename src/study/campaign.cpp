@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "record/schemes.hpp"
 #include "study/report.hpp"
 #include "textio/number_format.hpp"
 
@@ -29,8 +30,8 @@ std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep) {
   for (const std::int32_t esquema : values_or(sweep.esquema, base.esquema)) {
     for (const std::int32_t fonte : values_or(sweep.fonte, base.fonte)) {
       for (const double Re : values_or(sweep.Re, base.Re)) {
-        const std::vector<double> betas =
-            esquema == 0 ? values_or(sweep.beta, base.beta) : std::vector<double>{base.beta};
+        const std::vector<double> betas = beta_matters(esquema) ? values_or(sweep.beta, base.beta)
+                                                                : std::vector<double>{base.beta};
         for (const double beta : betas) {
           CaseData data = base;
           data.esquema = esquema;
@@ -83,7 +84,7 @@ std::string campaign_summary(const CaseData& base, std::span<const std::int32_t>
 std::string combination_label(const CaseData& data) {
   return "esquema " + std::to_string(data.esquema) + ", fonte " + std::to_string(data.fonte) +
          ", Re = " + shortest(data.Re) +
-         (data.esquema == 0 ? ", beta = " + shortest(data.beta) : std::string());
+         (beta_matters(data.esquema) ? ", beta = " + shortest(data.beta) : std::string());
 }
 
 std::array<std::size_t, kVerdictKinds> tally(std::span<const Combination> combinations) {
@@ -130,7 +131,7 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
     std::string row = right(std::to_string(data.esquema), kWidthField) +
                       right(std::to_string(data.fonte), kWidthField) +
                       right(shortest(data.Re), kWidthField) +
-                      right(data.esquema == 0 ? shortest(data.beta) : "-", kWidthField) +
+                      right(beta_matters(data.esquema) ? shortest(data.beta) : "-", kWidthField) +
                       right(shortest(combination.formal), kWidthField);
     for (std::size_t v = 0; v < kVariableCount; ++v) {
       const Verdict& verdict = combination.verdicts[v];
@@ -154,8 +155,8 @@ std::vector<std::string> campaign_csv_records(std::span<const Combination> combi
     const CaseData& data = combination.data;
     const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +
                                "," + shortest(data.Re) + "," +
-                               (data.esquema == 0 ? shortest(data.beta) : std::string()) + "," +
-                               shortest(combination.formal) + ",";
+                               (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) +
+                               "," + shortest(combination.formal) + ",";
     for (std::size_t v = 0; v < kVariableCount; ++v) {
       const VariableStudy& study = combination.studies[v];
       const std::string verdict(verdict_name(combination.verdicts[v].kind));

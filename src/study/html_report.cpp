@@ -6,17 +6,11 @@
 #include <optional>
 
 #include "study/report.hpp"
+#include "textio/code_page.hpp"
 #include "textio/number_format.hpp"
 
 namespace talvenor {
 namespace {
-
-/// The characters of Windows-1252 bytes 0x80 to 0x9F; the five bytes it leaves
-/// undefined are the replacement character.
-constexpr std::array<char32_t, 32> kWindows1252High = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 /// What each verdict looks like in the matrix: a background that also tells the
 /// verdicts apart in grey, and the words say it in any case.
@@ -206,7 +200,7 @@ std::string html_escape(std::string_view text) {
       default:
         if (byte >= 0x80 && byte < 0xA0) {
           escaped +=
-              "&#" + std::to_string(static_cast<unsigned>(kWindows1252High[byte - 0x80])) + ";";
+              "&#" + std::to_string(static_cast<unsigned>(windows_1252_code_point(byte))) + ";";
         } else if (byte >= 0xA0) {
           escaped += "&#" + std::to_string(byte) + ";";
         } else if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {

@@ -7,6 +7,8 @@
 
 #include "input/dados.hpp"
 #include "input/value_reader.hpp"
+#include "record/exact_solutions.hpp"
+#include "record/schemes.hpp"
 #include "system/error.hpp"
 
 namespace talvenor {
@@ -158,7 +160,8 @@ void parse_sweep(std::string_view option, std::string_view text, Sweep& sweep) {
   if ((integers && !integers->empty()) || (reals && !reals->empty())) {
     bad(shown, "swept twice; list all its values in one --sweep");
   }
-  const std::int64_t largest = name == "esquema" ? 2 : 4;
+  const auto largest =
+      static_cast<std::int64_t>((name == "esquema" ? kSchemes.size() : kExactSolutions.size()) - 1);
   std::string_view values = text.substr(equals + 1);
   for (;;) {
     const std::size_t comma = values.find(',');

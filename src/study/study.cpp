@@ -15,6 +15,8 @@
 #include <utility>
 
 #include "input/dados.hpp"
+#include "record/exact_solutions.hpp"
+#include "record/schemes.hpp"
 #include "solver/calculos.hpp"
 #include "solver/convergence.hpp"
 #include "solver/newton.hpp"
@@ -33,7 +35,8 @@ void check_study_case(const CaseData& base) {
       Error::Kind::case_file,
       std::string(kCaseFile) + ": " + first.value +
           (first.no_iteration ? ", so nothing iterates" : ", so there is no exact solution") +
-          "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
+          "; a study needs esquema 0 to " + std::to_string(kSchemes.size() - 1) + ", fonte " +
+          exact_solution_values_text() + " and itmax of at least 1");
 }
 
 MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
@@ -161,9 +164,7 @@ std::vector<MeshRun> run_meshes(const CaseData& base, std::span<const std::int32
 }
 
 double formal_order(const CaseData& data) {
-  if (data.esquema == 2) return 2.0;
-  if (data.esquema == 0 && data.beta == 1.0) return 2.0;
-  return 1.0;
+  return find_scheme(data.esquema)->formal_order(data.beta);
 }
 
 namespace {

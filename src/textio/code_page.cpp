@@ -1,22 +1,36 @@
 #include "textio/code_page.hpp"
 
 #include <algorithm>
-#include <iterator>
+#include <array>
 
 namespace talvenor {
+
+namespace {
+
+/// The letters and signs that the code page places at 0x80 to 0x9F; U+FFFD (the
+/// replacement character) for the five bytes it leaves undefined.
+constexpr char32_t kUndefined = 0xFFFD;
+constexpr std::array<char32_t, 32> kHighCodePoints = {
+    0x20AC,     kUndefined, 0x201A, 0x0192, 0x201E, 0x2026,     0x2020, 0x2021,
+    0x02C6,     0x2030,     0x0160, 0x2039, 0x0152, kUndefined, 0x017D, kUndefined,
+    kUndefined, 0x2018,     0x2019, 0x201C, 0x201D, 0x2022,     0x2013, 0x2014,
+    0x02DC,     0x2122,     0x0161, 0x203A, 0x0153, kUndefined, 0x017E, 0x0178};
+
+}  // namespace
 
 int windows_1252(char32_t code_point) {
   if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) {
     return static_cast<int>(code_point);
   }
-  // The letters and signs that the code page places at 0x80 to 0x9F; 0 where it has none.
-  static constexpr char16_t kExtras[32] = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  const auto* found = std::find(std::begin(kExtras), std::end(kExtras), code_point);
-  if (found == std::end(kExtras)) return -1;
-  return 0x80 + static_cast<int>(found - std::begin(kExtras));
+  if (code_point == kUndefined) return -1;
+  const auto* found = std::find(kHighCodePoints.begin(), kHighCodePoints.end(), code_point);
+  if (found == kHighCodePoints.end()) return -1;
+  return 0x80 + static_cast<int>(found - kHighCodePoints.begin());
+}
+
+char32_t windows_1252_code_point(unsigned char byte) {
+  if (byte >= 0x80 && byte < 0xA0) return kHighCodePoints[byte - 0x80];
+  return byte;
 }
 
 std::optional<char32_t> decode_utf8(std::string_view text, std::size_t& position) {

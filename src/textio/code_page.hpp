@@ -13,6 +13,11 @@ namespace talvenor {
 ///   U+00E7 (ç) -> 0xE7, U+20AC (€) -> 0x80, U+0081 -> -1, U+0100 -> -1
 int windows_1252(char32_t code_point);
 
+/// The code point of a Windows-1252 byte; U+FFFD for the five bytes the code page
+/// leaves undefined.
+///   0x41 -> U+0041, 0xE9 -> U+00E9, 0x80 -> U+20AC (€), 0x81 -> U+FFFD
+char32_t windows_1252_code_point(unsigned char byte);
+
 /// The code point of the UTF-8 sequence that starts at `text[position]`, with
 /// `position` moved past it; nothing for a malformed sequence (a stray or missing
 /// continuation byte, an overlong form, a surrogate, a value beyond U+10FFFF), with

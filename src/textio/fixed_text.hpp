@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "textio/text_helpers.hpp"
+
 namespace talvenor {
 
 /// A text field of fixed length, blank-padded: a longer value is cut, a shorter
@@ -25,8 +27,7 @@ class FixedText {
 
   /// Without trailing blanks (only the blank character counts); empty when all blank.
   std::string_view trimmed() const {
-    std::string_view text = full();
-    return text.substr(0, text.find_last_not_of(' ') + 1);
+    return trim_trailing_blanks(full());
   }
 
  private:

@@ -131,7 +131,7 @@ TEST(DoubleRounding, RoundsTheSeventeenDigitString) {
   }
 }
 
-// Texts worked out with exact decimal arithmetic by number_format_cases.py.
+// Texts worked out with exact decimal arithmetic by tests/oracles/number_format_cases.py.
 struct GeneratedCase {
   double value;
   const char* e23;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """An independent model of a talvenor run, in Python's IEEE doubles, for checking the
 expected files of the end-to-end cases: the same operations in the same order, the
-number forms from src/textio/number_format_cases.py.
+number forms from tests/oracles/number_format_cases.py.
 
     python3 tests/e2e/reference.py FOLDER
 
@@ -14,7 +14,7 @@ import math
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "src", "textio"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "oracles"))
 from number_format_cases import scientific  # noqa: E402
 
 

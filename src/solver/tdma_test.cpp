@@ -1,4 +1,4 @@
-#include "solver/solver.hpp"
+#include "solver/tdma.hpp"
 
 #include <gtest/gtest.h>
 

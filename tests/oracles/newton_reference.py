@@ -3,7 +3,7 @@
 the C++ solve: the residual written from the equations, its Jacobian by the complex
 step, a tridiagonal solve of its own.
 
-    python3 src/solver/newton_reference.py PATH/TO/newton_values
+    python3 tests/oracles/newton_reference.py PATH/TO/newton_values
 
 For one case per scheme, solves the equations here and by newton_values, and checks
 that the two agree at every node to 1e-12 relative. Exit status 1 if any differs.

@@ -1,5 +1,5 @@
 // Writes the Newton solution of one case for the independent model in
-// newton_reference.py: u at nodes 0 to N, one a line, every digit a double holds.
+// tests/oracles/newton_reference.py: u at nodes 0 to N, one a line, every digit a double holds.
 //
 //   newton_values ESQUEMA FONTE N RE BETA
 
