@@ -1,12 +1,12 @@
-#include "study/report.hpp"
+#include "study_reports/report.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
 
 #include "textio/gnuplot_text.hpp"
 #include "textio/number_format.hpp"
+#include "textio/shortest_text.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -39,7 +39,7 @@ std::string table_row(const MeshRow& row) {
                      right(scientific_text(row.h, 4), kWidthH) +
                      (row.numerical ? column(row.numerical, kWidthValue, scientific_text, 14)
                                     : right("diverged", kWidthValue)) +
-                     right(scientific_text(row.exact, 14), kWidthValue) +
+                     column(row.exact, kWidthValue, scientific_text, 14) +
                      column(row.error, kWidthError, scientific_text, 5) +
                      column(row.p_effective, kWidthOrder, fixed_text, 4) +
                      column(row.p_apparent, kWidthOrder, fixed_text, 4) +
@@ -100,8 +100,8 @@ std::string variables_where(std::span<const VariableStudy> studies, std::size_t 
 
 /// "Newton's method (--solver newton)".
 std::string method_name(Method method) {
-  return method == Method::newton ? "Newton's method (--solver newton)"
-                                  : "successive substitution (--solver picard)";
+  const MethodNames& names = method_names(method);
+  return std::string(names.prose) + " (--solver " + std::string(names.option) + ")";
 }
 
 }  // namespace
@@ -109,34 +109,6 @@ std::string method_name(Method method) {
 std::string right(std::string_view text, std::size_t width) {
   std::string padded(width > text.size() ? width - text.size() : 0, ' ');
   return padded.append(text);
-}
-
-std::string shortest(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return {text, result.ptr};
-}
-
-std::vector<std::string> flags(const MeshRow& row) {
-  std::vector<std::string> tags;
-  if (!row.numerical) tags.emplace_back("diverged");
-  if (row.iteration_not_converging) tags.emplace_back("iteration not converging");
-  if (row.iterative_share) {
-    tags.push_back("iteration error " + fixed_text(*row.iterative_share * 100.0, 0) + " % of |E|");
-  }
-  if (row.round_off) tags.emplace_back("round-off");
-  if (row.oscillatory) tags.emplace_back("oscillatory");
-  if (row.not_converging) tags.emplace_back("not converging");
-  return tags;
-}
-
-std::string notes(const MeshRow& row, std::string_view separator) {
-  std::string text;
-  for (const std::string& tag : flags(row)) {
-    if (!text.empty()) text += separator;
-    text += tag;
-  }
-  return text;
 }
 
 std::string study_table(const CaseData& base, Method method,
@@ -200,7 +172,7 @@ std::string csv_record(std::string_view name, const MeshRow& row) {
   const auto number = [](const std::optional<double>& value) {
     return value ? scientific_text(*value, 16) : std::string();
   };
-  return std::string(name) + "," + std::to_string(row.N) + "," + number(row.h) + "," +
+  return std::string(name) + "," + (row.N > 0 ? std::to_string(row.N) : std::string()) + "," + number(row.h) + "," +
          number(row.numerical) + "," + number(row.exact) + "," + number(row.error) + "," +
          number(row.p_effective) + "," + number(row.p_apparent) + "," + number(row.richardson) +
          "," + number(row.gci) + "," + notes(row, ";");
@@ -236,7 +208,7 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
       (flags(row).empty() ? any_clean : any_flagged) = true;
     }
   }
-  const std::string method_title = method == Method::newton ? "Newton" : "successive substitution";
+  const std::string method_title(method_names(method).title);
 
   std::vector<std::string> records = {
       "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +
