@@ -75,7 +75,7 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
 
 std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations) {
   std::vector<std::string> records = {"esquema,fonte,Re,beta,formal_order," +
-                                      std::string(kCsvHeader) + ",verdict"};
+                                      csv_header() + ",verdict"};
   for (const Combination& combination : combinations) {
     const CaseData& data = combination.data;
     const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +
