@@ -25,6 +25,9 @@ enum class VerdictKind {
   oscillatory,    ///< the values of the meshes judged go up and down
 };
 
+/// What a verdict means for a gate: the order is right, wrong, or not judged yet.
+enum class VerdictOutcome { pass, fail, open };
+
 /// Everything a verdict is called and looks like. `counted` verdicts are the four of
 /// clean meshes, always in a tally; the others appear there when they occur.
 struct VerdictNames {
@@ -33,17 +36,20 @@ struct VerdictNames {
   std::string_view css_class;   ///< its class in the HTML report
   std::string_view background;  ///< a colour that tells the verdicts apart in grey too
   bool counted;
+  VerdictOutcome outcome;
 };
 
 /// The verdicts, in the order tables and tallies list them.
 inline constexpr std::array<VerdictNames, 7> kVerdicts = {{
-    {VerdictKind::verified, "verified", "verified", "#b9e4b0", true},
-    {VerdictKind::exact, "exact", "exact", "#bcd7f5", true},
-    {VerdictKind::refine, "refine", "refine", "#ffe38f", true},
-    {VerdictKind::failed, "FAILED", "failed", "#e8796f", true},
-    {VerdictKind::not_converged, "not converged", "not-converged", "#d6d6d6", false},
-    {VerdictKind::diverged, "diverged", "diverged", "#b58fcf", false},
-    {VerdictKind::oscillatory, "oscillatory", "oscillatory", "#f4c39b", false},
+    {VerdictKind::verified, "verified", "verified", "#b9e4b0", true, VerdictOutcome::pass},
+    {VerdictKind::exact, "exact", "exact", "#bcd7f5", true, VerdictOutcome::pass},
+    {VerdictKind::refine, "refine", "refine", "#ffe38f", true, VerdictOutcome::open},
+    {VerdictKind::failed, "FAILED", "failed", "#e8796f", true, VerdictOutcome::fail},
+    {VerdictKind::not_converged, "not converged", "not-converged", "#d6d6d6", false,
+     VerdictOutcome::open},
+    {VerdictKind::diverged, "diverged", "diverged", "#b58fcf", false, VerdictOutcome::open},
+    {VerdictKind::oscillatory, "oscillatory", "oscillatory", "#f4c39b", false,
+     VerdictOutcome::open},
 }};
 
 inline constexpr std::size_t kVerdictKinds = kVerdicts.size();

@@ -1,6 +1,7 @@
 #include "study/options.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -190,6 +191,17 @@ Method parse_solver(std::string_view option, std::string_view text) {
   bad(option, "expected " + expected + ", found '" + std::string(text) + "'");
 }
 
+/// The formal order of --formal-order: a real number above 0.
+double parse_order(std::string_view option, std::string_view text) {
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      !std::isfinite(value) || value <= 0.0) {
+    bad(option, "expected an order above 0, found '" + std::string(text) + "'");
+  }
+  return value;
+}
+
 int parse_jobs(std::string_view option, std::string_view text) {
   const auto jobs = whole_number(text);
   if (!jobs || *jobs < 1 || *jobs > std::numeric_limits<int>::max()) {
@@ -198,10 +210,77 @@ int parse_jobs(std::string_view option, std::string_view text) {
   return static_cast<int>(*jobs);
 }
 
+/// A file name given to an option: not empty.
+std::string file_name(std::string_view option, std::string_view value, std::string_view what) {
+  if (value.empty()) bad(option, "the " + std::string(what) + " is empty");
+  return std::string(value);
+}
+
+/// An option of the command line and what its value does to the options.
+struct OptionEntry {
+  std::string_view name;
+  void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
+};
+
+constexpr std::array<OptionEntry, 9> kOptions = {{
+    {"--meshes", [](auto option, auto value, StudyOptions& options) {
+       options.meshes = parse_meshes(option, value);
+     }},
+    {"--sweep", [](auto option, auto value, StudyOptions& options) {
+       parse_sweep(option, value, options.sweep);
+     }},
+    {"--jobs", [](auto option, auto value, StudyOptions& options) {
+       options.jobs = parse_jobs(option, value);
+     }},
+    {"--solver", [](auto option, auto value, StudyOptions& options) {
+       options.solver = parse_solver(option, value);
+     }},
+    {"--output", [](auto option, auto value, StudyOptions& options) {
+       options.output = file_name(option, value, "prefix");
+     }},
+    {"--data", [](auto option, auto value, StudyOptions& options) {
+       options.data = file_name(option, value, "file name");
+     }},
+    {"--dimension", [](auto option, auto value, StudyOptions& options) {
+       const auto dimension = whole_number(value);
+       if (!dimension || *dimension < 1 || *dimension > 3) {
+         bad(option, "expected 1, 2 or 3, found '" + std::string(value) + "'");
+       }
+       options.dimension = static_cast<int>(*dimension);
+     }},
+    {"--formal-order", [](auto option, auto value, StudyOptions& options) {
+       options.formal_order = parse_order(option, value);
+     }},
+    {"--junit", [](auto option, auto value, StudyOptions& options) {
+       options.junit = file_name(option, value, "file name");
+     }},
+}};
+
+/// The options that go together: --data takes no meshes, sweep or solver (the file
+/// has its own numbers); --dimension and --formal-order go with --data alone, and
+/// --junit with a campaign or --data, the studies that have verdicts.
+void check_together(const StudyOptions& options, const std::vector<std::string_view>& given) {
+  const auto has = [&](std::string_view name) {
+    return std::find(given.begin(), given.end(), name) != given.end();
+  };
+  for (const std::string_view name : {"--meshes", "--sweep", "--solver"}) {
+    if (options.data && has(name)) {
+      bad(name, "not with --data: the data file holds its own meshes and values");
+    }
+  }
+  for (const std::string_view name : {"--dimension", "--formal-order"}) {
+    if (!options.data && has(name)) bad(name, "only with --data FILE");
+  }
+  if (options.junit && !options.data && options.sweep.empty()) {
+    bad("--junit", "only with --sweep or --data: the studies that end with verdicts");
+  }
+}
+
 }  // namespace
 
 StudyOptions parse_options(std::span<const std::string_view> arguments) {
   StudyOptions options;
+  std::vector<std::string_view> given;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
@@ -210,8 +289,9 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     }
     const std::size_t equals = argument.find('=');
     const std::string_view option = argument.substr(0, equals);
-    if (option != "--meshes" && option != "--jobs" && option != "--output" &&
-        option != "--solver" && option != "--sweep") {
+    const auto* entry = std::find_if(kOptions.begin(), kOptions.end(),
+                                     [&](const OptionEntry& known) { return known.name == option; });
+    if (entry == kOptions.end()) {
       throw Error(Error::Kind::usage,
                   (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
                       std::string(argument) + "' (talvenor-study --help lists the options)");
@@ -224,19 +304,10 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     } else {
       bad(option, "a value must follow");
     }
-    if (option == "--meshes") {
-      options.meshes = parse_meshes(option, value);
-    } else if (option == "--sweep") {
-      parse_sweep(option, value, options.sweep);
-    } else if (option == "--jobs") {
-      options.jobs = parse_jobs(option, value);
-    } else if (option == "--solver") {
-      options.solver = parse_solver(option, value);
-    } else {
-      if (value.empty()) bad(option, "the prefix is empty");
-      options.output = std::string(value);
-    }
+    entry->apply(option, value, options);
+    given.push_back(entry->name);
   }
+  check_together(options, given);
   return options;
 }
 

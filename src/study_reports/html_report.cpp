@@ -4,6 +4,7 @@
 
 #include "study_reports/campaign_report.hpp"
 #include "study_reports/markup.hpp"
+#include "study_reports/report.hpp"
 #include "study_reports/svg_plot.hpp"
 #include "textio/number_format.hpp"
 #include "textio/shortest_text.hpp"
@@ -78,11 +79,8 @@ void add_section(const Combination& combination, std::size_t c, std::vector<std:
   lines.insert(lines.end(), svg.begin(), svg.end());
   lines.emplace_back("<ul>");
   for (std::size_t v = 0; v < combination.studies.size(); ++v) {
-    const Verdict& verdict = combination.verdicts[v];
-    std::string item = combination.studies[v].name + ": " + std::string(verdict_name(verdict.kind));
-    if (verdict.order) item += ", order " + fixed_text(*verdict.order, 3);
-    if (!verdict.reason.empty()) item += "; " + verdict.reason;
-    lines.push_back(text_element("li", item));
+    lines.push_back(
+        text_element("li", verdict_summary(combination.studies[v].name, combination.verdicts[v])));
   }
   lines.emplace_back("</ul>");
   lines.emplace_back("</section>");

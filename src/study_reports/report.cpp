@@ -124,6 +124,24 @@ std::string method_name(Method method) {
   return std::string(names.prose) + " (--solver " + std::string(names.option) + ")";
 }
 
+/// Whether any row of `study` has an exact value, and so an error.
+bool has_errors(const VariableStudy& study) {
+  return std::any_of(study.rows.begin(), study.rows.end(),
+                     [](const MeshRow& row) { return row.exact.has_value(); });
+}
+
+/// A block per variable: its name, a row per mesh with its notes and, where errors
+/// exist, the least-squares orders.
+std::string variable_blocks(std::span<const VariableStudy> studies) {
+  std::string text;
+  for (const VariableStudy& study : studies) {
+    text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
+    for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
+    if (has_errors(study)) text.append("  ").append(least_squares_line(study)).append("\n");
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string right(std::string_view text, std::size_t width) {
@@ -143,14 +161,34 @@ std::string study_table(const CaseData& base, Method method,
                      std::string(base.titulo.trimmed()) + "\n" + case_summary(base) + "; meshes " +
                      meshes + "\nsolver: " + method_name(method) +
                      "; iterations per mesh: " + iterations + "\n";
-  for (const VariableStudy& study : studies) {
-    text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
-    for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
-    text.append("  ").append(least_squares_line(study)).append("\n");
-  }
+  text += variable_blocks(studies);
   const std::vector<std::string> warnings = study_warnings(base, method, studies);
   if (!warnings.empty()) text += "\n";
   for (const std::string& warning : warnings) text.append(warning).append("\n");
+  return text;
+}
+
+std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
+                       std::span<const Verdict> verdicts) {
+  std::string text = head + "\n" + variable_blocks(studies);
+  if (!std::any_of(studies.begin(), studies.end(), has_errors)) {
+    text += "\nNo exact values: no error, effective order, least-squares order or verdict;"
+            " p_U, Richardson and GCI come from the values alone.\n";
+  }
+  if (verdicts.empty()) return text;
+  text += "\n";
+  VerdictCounts counts{};
+  count_verdicts(verdicts, counts);
+  for (std::size_t v = 0; v < verdicts.size(); ++v) {
+    text += verdict_summary(studies[v].name, verdicts[v]) + "\n";
+  }
+  return text + "\n" + tally_line(counts) + "\n";
+}
+
+std::string verdict_summary(std::string_view variable, const Verdict& verdict) {
+  std::string text = std::string(variable) + ": " + std::string(verdict_name(verdict.kind));
+  if (verdict.order) text += ", order " + fixed_text(*verdict.order, 3);
+  if (!verdict.reason.empty()) text += "; " + verdict.reason;
   return text;
 }
 
@@ -188,6 +226,13 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
   return lines;
 }
 
+std::string csv_field(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) quoted.append(c == '"' ? 2 : 1, c);
+  return quoted + "\"";
+}
+
 std::string csv_header() {
   std::string line = "variable,N";
   for (const MeshColumn& column : kMeshColumns) line.append(",").append(column.csv);
@@ -195,7 +240,7 @@ std::string csv_header() {
 }
 
 std::string csv_record(std::string_view name, const MeshRow& row) {
-  std::string line = std::string(name) + "," + mesh_count(row);
+  std::string line = csv_field(name) + "," + mesh_count(row);
   for (const MeshColumn& column : kMeshColumns) {
     const std::optional<double> value = column.value(row);
     line += ',';

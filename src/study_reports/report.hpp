@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/mesh_study.hpp"
+#include "analysis/verdict.hpp"
 #include "record/solver_method.hpp"
 #include "record/variaveis.hpp"
 #include "study_reports/plot_script.hpp"
@@ -22,6 +23,17 @@ namespace talvenor {
 std::string study_table(const CaseData& base, Method method,
                         std::span<const VariableStudy> studies);
 
+/// The table of a data file's study: `head`, a line naming the file and its meshes,
+/// then a block per variable as study_table gives it, a line saying once that the
+/// file has no exact values when none of them has, and with `verdicts` (one per
+/// study) a line per variable (verdict_summary) and the tally.
+std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
+                       std::span<const Verdict> verdicts);
+
+/// "drag: FAILED, order 1.201; effective orders 1.10, 1.20 on ...": a variable's
+/// verdict, its order and its reason where they exist.
+std::string verdict_summary(std::string_view variable, const Verdict& verdict);
+
 /// The lines that end the table: the meshes that diverged and those whose iterations
 /// had not converged, each with its remedy (Newton's method for a successive
 /// substitution that does not contract, a larger itmax for one that does); empty
@@ -31,6 +43,10 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
 
 /// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
 std::string right(std::string_view text, std::size_t width);
+
+/// `text` as a CSV field: as it is, or quoted when it holds a comma, a quote or a
+/// line end (RFC 4180): csv_field("a,b") -> "\"a,b\"", csv_field("x") -> "x".
+std::string csv_field(std::string_view text);
 
 /// The head of the study's CSV file:
 /// "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes".
