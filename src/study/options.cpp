@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::string_view kHelp =
     R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
-                      [--output PREFIX] [--sweep NAME=V1,V2,... ...]
+                      [--output PREFIX] [--sweep NAME=V1,V2,... ...] [--junit FILE]
+       talvenor-study --data FILE [--dimension D] [--formal-order P] [--junit FILE]
+                      [--output PREFIX]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
 itmax as the file gives them; the editor is not started) on a sequence of meshes,
@@ -38,6 +40,16 @@ Options:
                       beta; repeat the option for more names. Each combination
                       of the listed values (the others from Talvenor.in) is a
                       study on the meshes; beta only multiplies esquema 0
+  --data FILE         a study of your own solver's numbers, no Talvenor.in
+                      needed: a CSV file whose first line names the columns
+                      (any order, any case): h, or cells with --dimension;
+                      value (or numerical); optionally exact and variable (the
+                      rows of one variable form one study; default "value")
+  --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D)
+  --formal-order P    with --data and an exact column: a verdict per variable
+                      against the order P, as a campaign gives it
+  --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
+                      a test case per cell, for a CI server
   --help              shows this text
   --version           shows the version (alone on the command line)
 
@@ -85,10 +97,19 @@ PREFIX.csv, every row of every study with the combination first and the verdict
 last, and PREFIX.html, the verdict matrix and a log-log plot of |E| against h
 per combination, for any browser, without network.
 
+A data study (--data) reads the file whole before it writes anything; a bad
+file stops it with one line naming the file, the line and the column. Rows may
+come in any order and any refinement ratios; each variable needs two meshes
+(three for p_U). Without exact values the table has no error, p_E or verdict,
+and says so. PREFIX defaults to the data file's name without extension, then
+"-study"; PREFIX.csv has the study's columns, N holding the cells where the
+file gives cells.
+
 Exit status: 0 after a study (diverged meshes included) or a campaign with no
-FAILED cell, 1 for a case file that cannot be read or used, 2 for a bad option,
-3 for a file that cannot be written, 4 for a mesh that does not fit in memory,
-6 for a failure not foreseen, 9 for a campaign with a FAILED cell (after writing its files).
+FAILED cell, 1 for a case file or data file that cannot be read or used, 2 for
+a bad option, 3 for a file that cannot be written, 4 for a mesh that does not
+fit in memory, 6 for a failure not foreseen, 9 for a campaign or data study
+with a FAILED cell (after writing its files).
 )";
 
 [[noreturn]] void bad(std::string_view option, const std::string& what) {

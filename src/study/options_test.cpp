@@ -103,7 +103,8 @@ TEST(StudyOptions, MeshesAreEvenAtLeastTwoAndGrowFromCoarseToFine) {
 }
 
 TEST(StudyOptions, HelpNamesEveryOption) {
-  for (const std::string_view option : {"--meshes", "--jobs", "--output", "--help"}) {
+  for (const std::string_view option : {"--meshes", "--jobs", "--output", "--data", "--dimension",
+                                        "--formal-order", "--junit", "--help"}) {
     EXPECT_NE(help_text().find(option), std::string_view::npos) << option;
   }
 }
