@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <unordered_map>
 #include <utility>
 
@@ -72,21 +73,28 @@ class CsvRecords {
   /// Splits the record that starts with `text` into `fields`, reading on while a
   /// quoted field is open.
   void split(std::string& text, std::vector<std::string>& fields) {
-    fields.assign(1, std::string());
+    // The strings of the last record are reused: a row allocates nothing.
+    std::size_t count = 1;
+    if (fields.empty()) fields.emplace_back();
+    fields.front().clear();
     std::size_t i = 0;
     while (i <= text.size()) {
       const std::size_t start = i;
       while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
       if (i < text.size() && text[i] == '"') {
-        i = quoted(text, i + 1, fields.back());
+        i = quoted(text, i + 1, fields[count - 1]);
       } else {
         i = start;
-        while (i < text.size() && text[i] != ',') fields.back() += text[i++];
+        const std::size_t end = std::min(text.find(',', i), text.size());
+        fields[count - 1].append(text, i, end - i);
+        i = end;
       }
       if (i >= text.size()) break;
-      fields.emplace_back();
+      if (++count > fields.size()) fields.emplace_back();
+      fields[count - 1].clear();
       ++i;  // the comma
     }
+    fields.resize(count);
   }
 
   /// Reads a quoted field from `text` after its opening quote, into `field`; returns
@@ -134,6 +142,12 @@ class CsvRecords {
   std::size_t start_ = 0;
 };
 
+/// A hash of variable names that finds a name from a string_view without a copy.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+
 /// Where each known column is, counted from 0.
 struct Columns {
   std::optional<std::size_t> h, cells, value, exact, variable;
@@ -175,18 +189,20 @@ Columns find_columns(const CsvRecords& records, const std::vector<std::string>& 
   return columns;
 }
 
-/// The number in `field`, finite; a report names `where` otherwise.
-double number(const std::string& field, const std::string& where) {
+/// The number in `field`, finite, or the reason it is none: "expected a number".
+std::optional<double> number(const std::string& field, std::string_view& fault) {
   std::string_view text = trimmed(field);
   if (text.starts_with('+')) text.remove_prefix(1);
   double value = 0.0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || end != text.data() + text.size() ||
       (error != std::errc() && error != std::errc::result_out_of_range)) {
-    fail(where + ": expected a number, found '" + printable(field) + "'");
+    fault = "expected a number";
+    return {};
   }
   if (error != std::errc() || !std::isfinite(value)) {
-    fail(where + ": expected a finite number, found '" + printable(field) + "'");
+    fault = "expected a finite number";
+    return {};
   }
   return value;
 }
@@ -201,7 +217,7 @@ class RowReader {
     DataPoint point;
     point.line = records_.line();
     if (columns_.h) {
-      point.h = number(field(fields, *columns_.h), where(*columns_.h));
+      point.h = number_in(fields, *columns_.h);
       if (point.h <= 0.0) {
         fail(where(*columns_.h) + ": expected a mesh size above 0, found '" +
              printable(fields[*columns_.h]) + "'");
@@ -211,22 +227,23 @@ class RowReader {
       point.h = mesh_size(point.cells);
     }
     const std::string& value = field(fields, *columns_.value);
-    if (!trimmed(value).empty()) point.value = number(value, where(*columns_.value));
+    if (!trimmed(value).empty()) point.value = number_in(fields, *columns_.value);
     if (columns_.exact) {
       const std::string& exact = field(fields, *columns_.exact);
-      if (!trimmed(exact).empty()) point.exact = number(exact, where(*columns_.exact));
+      if (!trimmed(exact).empty()) point.exact = number_in(fields, *columns_.exact);
     }
     return point;
   }
 
-  std::string variable(const std::vector<std::string>& fields) const {
-    if (!columns_.variable) return std::string(kDefaultVariable);
-    const std::string name(trimmed(field(fields, *columns_.variable)));
-    if (std::any_of(name.begin(), name.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
+  std::string_view variable(const std::vector<std::string>& fields) const {
+    if (!columns_.variable) return kDefaultVariable;
+    const std::string_view name = trimmed(field(fields, *columns_.variable));
+    if (std::any_of(name.begin(), name.end(),
+                    [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
       fail(where(*columns_.variable) + ": a control character in the name '" + printable(name) +
            "'");
     }
-    return name.empty() ? std::string(kDefaultVariable) : name;
+    return name.empty() ? kDefaultVariable : name;
   }
 
   std::string where(std::size_t column) const {
@@ -234,6 +251,15 @@ class RowReader {
   }
 
  private:
+  /// The number in field `column`; a report names the field otherwise.
+  double number_in(const std::vector<std::string>& fields, std::size_t column) const {
+    const std::string& text = field(fields, column);
+    std::string_view fault;
+    const std::optional<double> value = number(text, fault);
+    if (!value) fail(where(column) + ": " + std::string(fault) + ", found '" + printable(text) + "'");
+    return *value;
+  }
+
   const std::string& field(const std::vector<std::string>& fields, std::size_t column) const {
     if (column >= fields.size()) fail(where(column) + ": the row ends before this column");
     return fields[column];
@@ -241,7 +267,7 @@ class RowReader {
 
   std::int64_t cells(const std::vector<std::string>& fields) const {
     const std::size_t column = *columns_.cells;
-    const double count = number(field(fields, column), where(column));
+    const double count = number_in(fields, column);
     if (count <= 0.0 || count != std::floor(count) || count > 9.0e15) {
       fail(where(column) + ": expected a whole number of cells above 0, found '" +
            printable(fields[column]) + "'");
@@ -307,11 +333,15 @@ DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> 
   file.count = columns.cells ? MeshCount::cells : MeshCount::none;
   file.has_exact = columns.exact.has_value();
   const RowReader reader(records, columns, dimension);
-  std::unordered_map<std::string, std::size_t> index;
+  std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> index;
   while (records.next(fields)) {
     const DataPoint point = reader.point(fields);
-    const auto [found, added] = index.try_emplace(reader.variable(fields), file.series.size());
-    if (added) file.series.push_back({found->first, {}});
+    const std::string_view variable = reader.variable(fields);
+    auto found = index.find(variable);
+    if (found == index.end()) {
+      found = index.emplace(std::string(variable), file.series.size()).first;
+      file.series.push_back({found->first, {}});
+    }
     file.series[found->second].points.push_back(point);
   }
   if (file.series.empty()) {
