@@ -11,21 +11,10 @@
 #include <string>
 
 #include "analysis/verdict.hpp"
+#include "input/value_reader.hpp"
 #include "study_sources/data_file.hpp"
 #include "system/error.hpp"
 
-namespace {
-
-/// A report is one line of printable ASCII that names the data file first.
-bool is_one_line_report(std::string_view message) {
-  if (!message.starts_with("fuzz.csv")) return false;
-  for (const char c : message) {
-    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -37,7 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     file = talvenor::parse_data("fuzz.csv", in, dimension);
   } catch (const talvenor::Error& error) {
-    if (error.kind() != talvenor::Error::Kind::case_file || !is_one_line_report(error.what())) {
+    // A report is one line of printable ASCII that names the data file first.
+    const std::string message = error.what();
+    if (error.kind() != talvenor::Error::Kind::case_file || !message.starts_with("fuzz.csv") ||
+        talvenor::printable(message) != message) {
       std::abort();
     }
     return 0;
