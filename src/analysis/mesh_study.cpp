@@ -104,6 +104,21 @@ std::string_view mesh_word(MeshCount count) {
   return "h = ";
 }
 
+/// The power law fitted to the values of the solved rows, when no row has an exact
+/// value: the fit that stands in for the least-squares orders of the errors.
+void fit_values(VariableStudy& study) {
+  std::vector<double> h;
+  std::vector<double> values;
+  for (const MeshRow& row : study.rows) {
+    if (row.exact) return;
+    if (!solved(row)) continue;
+    h.push_back(row.h);
+    values.push_back(*row.numerical);
+  }
+  study.value_fit = least_squares_fit(h, values);
+  if (study.value_fit) study.value_fit_meshes = h.size();
+}
+
 }  // namespace
 
 bool clean(const MeshRow& row) {
@@ -130,7 +145,7 @@ VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
     if (value_usable(rows[k - 2])) derive_three_mesh_values(rows[k - 2], medium, fine);
   }
 
-  VariableStudy study{std::move(name), std::move(rows), {}, 0, {}, count};
+  VariableStudy study{std::move(name), std::move(rows), {}, 0, {}, count, {}, 0};
   std::tie(study.order_all, study.order_all_meshes) = fitted_order(study.rows, 2);
   if (study.rows.size() >= 3) {
     const auto finest = std::span<const MeshRow>(study.rows).last(3);
@@ -138,6 +153,7 @@ VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
       study.order_finest = fitted_order(finest, 3).first;
     }
   }
+  fit_values(study);
   return study;
 }
 

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/orders.hpp"
+
 namespace talvenor {
 
 /// One variable on one mesh. A source fills the first block; analyse_variable fills
@@ -60,6 +62,10 @@ struct VariableStudy {
   std::size_t order_all_meshes = 0;    ///< how many meshes that fit used
   std::optional<double> order_finest;  ///< least squares over the finest three, all usable
   MeshCount count = MeshCount::elements;
+  /// Without exact values: f0 + C h^p fitted to the values by least squares
+  /// (least_squares_fit) over the meshes with a value, when three or more have one.
+  std::optional<PowerFit> value_fit;
+  std::size_t value_fit_meshes = 0;  ///< how many meshes that fit used
 };
 
 /// A row whose error can give an order: it exists, is above round-off, and belongs to

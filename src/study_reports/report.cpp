@@ -124,6 +124,19 @@ std::string method_name(Method method) {
   return std::string(names.prose) + " (--solver " + std::string(names.option) + ")";
 }
 
+/// "least-squares fit of the values: f0 + C h^p with p = 1.5340, f0 = 6.16...e+00,
+/// C = ... over 4 meshes", for a study without exact values.
+std::string value_fit_line(const VariableStudy& study) {
+  if (!study.value_fit) {
+    return "least-squares fit of the values: none (fewer than three meshes with a value, or"
+           " no power law of order 0 to 16 fits)";
+  }
+  const PowerFit& fit = *study.value_fit;
+  return "least-squares fit of the values: f0 + C h^p with p = " + fixed_text(fit.order, 4) +
+         ", f0 = " + scientific_text(fit.limit, 14) + ", C = " + scientific_text(fit.coefficient, 5) +
+         " over " + std::to_string(study.value_fit_meshes) + " meshes";
+}
+
 /// Whether any row of `study` has an exact value, and so an error.
 bool has_errors(const VariableStudy& study) {
   return std::any_of(study.rows.begin(), study.rows.end(),
@@ -137,7 +150,9 @@ std::string variable_blocks(std::span<const VariableStudy> studies) {
   for (const VariableStudy& study : studies) {
     text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
     for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
-    if (has_errors(study)) text.append("  ").append(least_squares_line(study)).append("\n");
+    text.append("  ")
+        .append(has_errors(study) ? least_squares_line(study) : value_fit_line(study))
+        .append("\n");
   }
   return text;
 }
@@ -173,7 +188,7 @@ std::string data_table(const std::string& head, std::span<const VariableStudy> s
   std::string text = head + "\n" + variable_blocks(studies);
   if (!std::any_of(studies.begin(), studies.end(), has_errors)) {
     text += "\nNo exact values: no error, effective order, least-squares order or verdict;"
-            " p_U, Richardson and GCI come from the values alone.\n";
+            " p_U, Richardson, GCI and the least-squares fit come from the values alone.\n";
   }
   if (verdicts.empty()) return text;
   text += "\n";
