@@ -95,14 +95,23 @@ std::string_view verdict_name(VerdictKind kind) {
   return verdict_names(kind).name;
 }
 
+namespace {
+
+/// Where `kind` stands in kVerdicts: its place in a VerdictCounts.
+std::size_t verdict_index(VerdictKind kind) {
+  return static_cast<std::size_t>(&verdict_names(kind) - kVerdicts.data());
+}
+
+}  // namespace
+
 void count_verdicts(std::span<const Verdict> verdicts, VerdictCounts& counts) {
   for (const Verdict& verdict : verdicts) {
-    ++counts[static_cast<std::size_t>(&verdict_names(verdict.kind) - kVerdicts.data())];
+    ++counts[verdict_index(verdict.kind)];
   }
 }
 
 std::size_t count_of(const VerdictCounts& counts, VerdictKind kind) {
-  return counts[static_cast<std::size_t>(&verdict_names(kind) - kVerdicts.data())];
+  return counts[verdict_index(kind)];
 }
 
 std::string tally_line(const VerdictCounts& counts) {

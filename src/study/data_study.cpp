@@ -54,11 +54,15 @@ StudyFiles data_files(const std::string& path, const StudyOptions& options) {
 
 /// The JUnit cells: one per variable, with its verdict when there is one.
 std::vector<JunitCell> junit_cells(const std::vector<VariableStudy>& studies,
-                                   const std::vector<Verdict>& verdicts, double formal) {
+                                   const std::vector<Verdict>& verdicts, bool has_exact,
+                                   double formal) {
+  const std::string none = has_exact ? "no verdict: --formal-order gives the order to judge against"
+                                     : "no exact values: no error to judge";
   std::vector<JunitCell> cells;
   for (std::size_t v = 0; v < studies.size(); ++v) {
     cells.push_back({studies[v].name,
-                     verdicts.empty() ? std::nullopt : std::optional<Verdict>(verdicts[v]), formal});
+                     verdicts.empty() ? std::nullopt : std::optional<Verdict>(verdicts[v]), formal,
+                     none});
   }
   return cells;
 }
@@ -87,7 +91,8 @@ void run_data_study(const StudyOptions& options) {
   if (options.junit) {
     write_records(*options.junit, kJunitRole,
                   junit_records("Mesh-refinement study of " + printable(path),
-                                junit_cells(studies, verdicts, options.formal_order.value_or(0.0))));
+                                junit_cells(studies, verdicts, file.has_exact,
+                                            options.formal_order.value_or(0.0))));
   }
   std::fflush(stdout);
   const bool drawn = draw_plot(files.script, files.png);

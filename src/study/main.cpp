@@ -50,7 +50,7 @@ std::vector<JunitCell> campaign_cells(const std::vector<Combination>& combinatio
   for (const Combination& combination : combinations) {
     for (std::size_t v = 0; v < combination.studies.size(); ++v) {
       cells.push_back({combination_label(combination.data) + ": " + combination.studies[v].name,
-                       combination.verdicts[v], combination.formal});
+                       combination.verdicts[v], combination.formal, {}});
     }
   }
   return cells;

@@ -13,7 +13,7 @@ VerdictOutcome outcome(const JunitCell& cell) {
 
 /// What a cell that is neither passed nor failed says: "refine: add N = 80, 160".
 std::string skip_reason(const JunitCell& cell) {
-  if (!cell.verdict) return "no exact values: no error to judge";
+  if (!cell.verdict) return cell.no_verdict;
   const std::string name(verdict_name(cell.verdict->kind));
   return cell.verdict->reason.empty() ? name : name + ": " + cell.verdict->reason;
 }
