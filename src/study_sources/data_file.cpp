@@ -38,12 +38,11 @@ class CsvRecords {
 
   /// The next record into `fields`, false at the end of the file.
   bool next(std::vector<std::string>& fields) {
-    std::string text;
     do {
-      if (!read_line(text)) return false;
-    } while (trimmed(text).empty());
+      if (!read_line(text_)) return false;
+    } while (trimmed(text_).empty());
     start_ = line_;
-    split(text, fields);
+    split(text_, fields);
     return true;
   }
 
@@ -104,8 +103,8 @@ class CsvRecords {
       if (i >= text.size()) {
         std::string more;
         if (!read_line(more)) fail(where(column_of(text)) + ": a quoted field is not closed");
-        text += "\n" + more;
-        field += '\n';
+        text += '\n';  // copied into the field as the loop goes on
+        text += more;
         continue;
       }
       if (text[i] != '"') {
@@ -138,6 +137,7 @@ class CsvRecords {
 
   std::string_view name_;
   std::istream& in_;
+  std::string text_;  ///< the last record, its storage kept for the next
   std::size_t line_ = 0;
   std::size_t start_ = 0;
 };

@@ -82,6 +82,10 @@ TEST(DataFile, SpreadsheetFormsAreRead) {
   EXPECT_TRUE(file.has_exact);
   ASSERT_EQ(file.series.size(), 2u);
   EXPECT_EQ(file.series[0].variable, "drag, total");
+  // A quoted field over two lines is one record; the next starts on line 4.
+  const DataFile spanning = parsed("h,note,value\n0.1,\"a\r\nb\",2\n0.05,x,3\n");
+  EXPECT_EQ(spanning.series[0].points[1].line, 4u);
+  EXPECT_EQ(spanning.series[0].points[1].value, 3.0);
   EXPECT_EQ(file.series[0].points[0].h, 0.1);
   EXPECT_EQ(file.series[0].points[1].line, 2u);
   EXPECT_EQ(file.series[1].points[0].value, 2.5);
