@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "analysis/verdict.hpp"
 #include "system/error.hpp"
 
 namespace talvenor {
@@ -127,6 +128,16 @@ TEST(StudyOptions, HelpNamesEveryOption) {
   for (const std::string_view option : {"--meshes", "--jobs", "--output", "--data", "--dimension",
                                         "--formal-order", "--junit", "--help"}) {
     EXPECT_NE(help_text().find(option), std::string_view::npos) << option;
+  }
+}
+
+TEST(StudyOptions, HelpNamesEveryVerdictAndSolver) {
+  for (const VerdictNames& verdict : kVerdicts) {
+    const std::string quoted = std::string(1, '"').append(verdict.name).append("\"");
+    EXPECT_NE(help_text().find(quoted), std::string_view::npos) << verdict.name;
+  }
+  for (const MethodNames& method : kMethods) {
+    EXPECT_NE(help_text().find(method.option), std::string_view::npos) << method.option;
   }
 }
 
