@@ -57,8 +57,8 @@ std::vector<JunitCell> campaign_cells(const std::vector<Combination>& combinatio
 }
 
 /// The campaign of --sweep: a table and a tally on the standard output, PREFIX.csv and
-/// PREFIX.html (both checked before any mesh runs); Error (verification) after writing
-/// them when a cell is FAILED.
+/// PREFIX.html and the --junit file (all checked before any mesh runs); Error
+/// (verification) after writing them when a cell is FAILED.
 void run_campaign(const StudyOptions& options, const CaseData& base,
                   const std::vector<std::int32_t>& meshes, const std::string& prefix) {
   const std::string csv = prefix + ".csv";
