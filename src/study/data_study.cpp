@@ -19,14 +19,15 @@ namespace talvenor {
 namespace {
 
 /// "runs.csv: 3 meshes of 2 variables, cells in 2-D (h = cells^(-1/2))".
-std::string data_head(const std::string& path, const DataFile& file, const StudyOptions& options) {
+std::string data_head(const std::string& path, const std::vector<VariableStudy>& studies,
+                      MeshCount count, const StudyOptions& options) {
   std::size_t meshes = 0;
-  for (const DataSeries& series : file.series) meshes += series.points.size();
+  for (const VariableStudy& study : studies) meshes += study.rows.size();
   const std::string dimension = options.dimension ? std::to_string(*options.dimension) : "";
   return "Mesh-refinement study of " + printable(path) + ": " + std::to_string(meshes) +
-         " rows of " + std::to_string(file.series.size()) +
-         (file.series.size() == 1 ? " variable" : " variables") +
-         (file.count == MeshCount::cells
+         " rows of " + std::to_string(studies.size()) +
+         (studies.size() == 1 ? " variable" : " variables") +
+         (count == MeshCount::cells
               ? ", cells in " + dimension + "-D (h = cells^(-1/" + dimension + "))"
               : ", h as given") +
          (options.formal_order ? "; formal order " + shortest(*options.formal_order) : "");
@@ -71,7 +72,7 @@ std::vector<JunitCell> junit_cells(const std::vector<VariableStudy>& studies,
 
 void run_data_study(const StudyOptions& options) {
   const std::string& path = *options.data;
-  const DataFile file = read_data_file(path, options.dimension);
+  DataFile file = read_data_file(path, options.dimension);
   if (options.formal_order && !file.has_exact) {
     throw Error(Error::Kind::usage, "--formal-order: " + printable(path) +
                                         " has no exact column, so no error to judge");
@@ -79,12 +80,14 @@ void run_data_study(const StudyOptions& options) {
   const StudyFiles files = data_files(path, options);
   std::vector<VariableStudy> studies;
   std::vector<Verdict> verdicts;
-  for (const DataSeries& series : file.series) {
+  for (DataSeries& series : file.series) {
     studies.push_back(
         analyse_variable(series.variable, data_rows(series), options.formal_order, file.count));
+    std::vector<DataPoint>().swap(series.points);  // the study holds them now
     if (options.formal_order) verdicts.push_back(judge(studies.back(), *options.formal_order));
   }
-  std::fputs(data_table(data_head(path, file, options), studies, verdicts).c_str(), stdout);
+  const std::string head = data_head(path, studies, file.count, options);
+  std::fputs(data_table(head, studies, verdicts).c_str(), stdout);
   write_records(files.csv, kTableRole, csv_records(studies));
   const PlotTitles titles{printable(path), printable(path), false};
   write_records(files.script, kScriptRole, plot_script_records(titles, studies, files.png));
