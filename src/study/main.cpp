@@ -17,13 +17,18 @@
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "input/value_reader.hpp"
-#include "study/campaign.hpp"
-#include "study/html_report.hpp"
+#include "study/data_study.hpp"
 #include "study/options.hpp"
-#include "study/report.hpp"
-#include "study/study.hpp"
+#include "study/study_files.hpp"
+#include "study_reports/campaign_report.hpp"
+#include "study_reports/html_report.hpp"
+#include "study_reports/junit.hpp"
+#include "study_reports/plot_script.hpp"
+#include "study_reports/report.hpp"
+#include "study_sources/campaign.hpp"
+#include "study_sources/meshes.hpp"
+#include "study_sources/tasks.hpp"
 #include "system/about.hpp"
-#include "system/commands.hpp"
 #include "system/console.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
@@ -32,19 +37,6 @@
 namespace talvenor {
 namespace {
 
-int default_jobs() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : static_cast<int>(cores);
-}
-
-/// Draws PREFIX.png from the script when a plotter can be run; says whether it exists.
-bool draw_plot(const std::string& script, const std::string& png) {
-  std::error_code ignored;
-  std::filesystem::remove(png, ignored);  // a PNG of an earlier study must not pass for this one's
-  show_plot(file_argument(script));
-  return std::filesystem::exists(png, ignored);
-}
-
 /// The prefix of a study's files: --output, else caso followed by "-study"; a blank
 /// caso gives "study", never "-study", which gnuplot would read as an option.
 std::string study_prefix(const StudyOptions& options, const CaseData& base) {
@@ -52,36 +44,21 @@ std::string study_prefix(const StudyOptions& options, const CaseData& base) {
   return options.output.value_or(caso.empty() ? "study" : std::string(caso) + "-study");
 }
 
-/// Checks a file the study will write before any mesh runs: it may not be a fixed file
-/// of talvenor (the case file, a template, the data file, a picture), and, when it is
-/// written by the study itself (`create`), it must be possible to create.
-void check_study_file(const std::string& name, std::string_view role, bool create) {
-  if (const std::optional<std::string> fault = output_name_fault(name, role)) {
-    throw Error(Error::Kind::usage, "the study file '" + printable(name) + "' " + *fault +
-                                        "; choose another --output prefix");
+/// The JUnit cells of a campaign: each combination's variables.
+std::vector<JunitCell> campaign_cells(const std::vector<Combination>& combinations) {
+  std::vector<JunitCell> cells;
+  for (const Combination& combination : combinations) {
+    for (std::size_t v = 0; v < combination.studies.size(); ++v) {
+      cells.push_back({combination_label(combination.data) + ": " + combination.studies[v].name,
+                       combination.verdicts[v], combination.formal, {}});
+    }
   }
-  if (create) check_records_file(name, role);
-}
-
-/// The files a study writes: PREFIX.csv, PREFIX.gnu and the PREFIX.png it draws.
-struct StudyFiles {
-  std::string csv, script, png;
-};
-constexpr std::string_view kTableRole = "study table";
-constexpr std::string_view kScriptRole = "study plot script";
-
-/// The study's files, checked before any mesh runs.
-StudyFiles study_files(const std::string& prefix) {
-  StudyFiles files{prefix + ".csv", prefix + ".gnu", prefix + ".png"};
-  check_study_file(files.csv, kTableRole, true);
-  check_study_file(files.script, kScriptRole, true);
-  check_study_file(files.png, "study plot", false);
-  return files;
+  return cells;
 }
 
 /// The campaign of --sweep: a table and a tally on the standard output, PREFIX.csv and
-/// PREFIX.html (both checked before any mesh runs); Error (verification) after writing
-/// them when a cell is FAILED.
+/// PREFIX.html and the --junit file (all checked before any mesh runs); Error
+/// (verification) after writing them when a cell is FAILED.
 void run_campaign(const StudyOptions& options, const CaseData& base,
                   const std::vector<std::int32_t>& meshes, const std::string& prefix) {
   const std::string csv = prefix + ".csv";
@@ -90,6 +67,7 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
   constexpr std::string_view kCampaignReport = "campaign report";
   check_study_file(csv, kCampaignTable, true);
   check_study_file(html, kCampaignReport, true);
+  if (options.junit) check_study_file(*options.junit, kJunitRole, true);
   const std::vector<CaseData> cases = sweep_cases(base, options.sweep);
   std::vector<Combination> combinations;
   {
@@ -108,9 +86,15 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
   write_records(csv, kCampaignTable, campaign_csv_records(combinations));
   write_records(html, kCampaignReport,
                 html_report_records(base, meshes, options.solver, combinations));
-  std::printf("\nwritten: %s, %s\n", csv.c_str(), html.c_str());
+  if (options.junit) {
+    write_records(*options.junit, kJunitRole,
+                  junit_records("Verification campaign of " + std::string(base.caso.trimmed()),
+                                campaign_cells(combinations)));
+  }
+  std::printf("\nwritten: %s, %s%s%s\n", csv.c_str(), html.c_str(), options.junit ? ", " : "",
+              options.junit ? options.junit->c_str() : "");
   std::fflush(stdout);
-  const std::size_t failed = tally(combinations)[static_cast<std::size_t>(VerdictKind::failed)];
+  const std::size_t failed = count_of(tally(combinations), VerdictKind::failed);
   if (failed > 0) {
     throw Error(Error::Kind::verification,
                 std::to_string(failed) + " of the " +
@@ -122,10 +106,6 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
 }
 
 void run_study(const StudyOptions& options) {
-  // Interruptions are deferred first: once the folder is seen held, a signal stops the
-  // study at a mesh boundary, never in the middle of a file.
-  defer_interruptions();
-  const FolderGuard guard;  // one run at a time in a folder, talvenor's or a study's
   CaseData base;
   load_case(base, std::string(kCaseFile));
   // A campaign checks each of its cases: the swept values replace the case's.
@@ -157,7 +137,7 @@ void run_study(const StudyOptions& options) {
 
   write_records(files.csv, kTableRole, csv_records(studies));
   write_records(files.script, kScriptRole,
-                plot_script_records(base, options.solver, studies, files.png));
+                plot_script_records(case_plot_titles(base, options.solver), studies, files.png));
   std::fflush(stdout);
   const bool drawn = draw_plot(files.script, files.png);
   std::printf("\nwritten: %s, %s%s%s\n", files.csv.c_str(), files.script.c_str(), drawn ? ", " : "",
@@ -178,6 +158,14 @@ int main(int argc, char** argv) {
       std::fputs(talvenor::help_text().data(), stdout);
       return;
     }
-    talvenor::run_study(options);
+    // Interruptions are deferred first: once the folder is seen held, a signal stops the
+    // study at a mesh boundary, never in the middle of a file.
+    talvenor::defer_interruptions();
+    const talvenor::FolderGuard guard;  // one run at a time in a folder, talvenor's or a study's
+    if (options.data) {
+      talvenor::run_data_study(options);
+    } else {
+      talvenor::run_study(options);
+    }
   });
 }

@@ -1,6 +1,7 @@
 #include "study/options.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -16,7 +17,9 @@ namespace {
 
 constexpr std::string_view kHelp =
     R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
-                      [--output PREFIX] [--sweep NAME=V1,V2,... ...]
+                      [--output PREFIX] [--sweep NAME=V1,V2,... ...] [--junit FILE]
+       talvenor-study --data FILE [--dimension D] [--formal-order P] [--junit FILE]
+                      [--output PREFIX]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
 itmax as the file gives them; the editor is not started) on a sequence of meshes,
@@ -40,6 +43,16 @@ Options:
                       beta; repeat the option for more names. Each combination
                       of the listed values (the others from Talvenor.in) is a
                       study on the meshes; beta only multiplies esquema 0
+  --data FILE         a study of your own solver's numbers, no Talvenor.in
+                      needed: a CSV file whose first line names the columns
+                      (any order, any case): h, or cells with --dimension;
+                      value (or numerical); optionally exact and variable (the
+                      rows of one variable form one study; default "value")
+  --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D)
+  --formal-order P    with --data and an exact column: a verdict per variable
+                      against the order P, as a campaign gives it
+  --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
+                      a test case per cell, for a CI server
   --help              shows this text
   --version           shows the version (alone on the command line)
 
@@ -87,14 +100,22 @@ PREFIX.csv, every row of every study with the combination first and the verdict
 last, and PREFIX.html, the verdict matrix and a log-log plot of |E| against h
 per combination, for any browser, without network.
 
+A data study (--data) reads the file whole before it writes anything; a bad
+file stops it with one line naming the file, the line and the column. Rows may
+come in any order and any refinement ratios; each variable needs two meshes
+(three for p_U). Without exact values the table has no error, p_E or verdict,
+and says so. PREFIX defaults to the data file's name without extension, then
+"-study"; PREFIX.csv has the study's columns, N holding the cells where the
+file gives cells.
+
 Exit status: 0 after a study (diverged meshes included) or a campaign with no
-FAILED cell, 1 for a case file that cannot be read or used, 2 for a bad option,
-3 for a file that cannot be written, 4 for a mesh that does not fit in memory,
-6 for a failure not foreseen, 7 when another run (a study or talvenor) is
-working in the folder, 8 when interrupted (SIGINT, SIGTERM: no further mesh
-starts, and each file is complete or as it was), 9 for a campaign with a FAILED
-cell (after writing its files). The plotter's status changes none of these: a
-plotter that fails gets a warning line.
+FAILED cell, 1 for a case file or data file that cannot be read or used, 2 for
+a bad option, 3 for a file that cannot be written, 4 for a mesh that does not
+fit in memory, 6 for a failure not foreseen, 7 when another run (a study or
+talvenor) is working in the folder, 8 when interrupted (SIGINT, SIGTERM: no
+further mesh starts, and each file is complete or as it was), 9 for a campaign
+or data study with a FAILED cell (after writing its files). The plotter's
+status changes none of these: a plotter that fails gets a warning line.
 )";
 
 /// The Error of a bad command line: one line whatever the arguments held (printable).
@@ -194,6 +215,26 @@ void parse_sweep(std::string_view option, std::string_view text, Sweep& sweep) {
   }
 }
 
+Method parse_solver(std::string_view option, std::string_view text) {
+  std::string expected;
+  for (const MethodNames& names : kMethods) {
+    if (text == names.option) return names.method;
+    expected += (expected.empty() ? "" : " or ") + std::string(names.option);
+  }
+  bad(option, "expected " + expected + ", found '" + std::string(text) + "'");
+}
+
+/// The formal order of --formal-order: a real number above 0.
+double parse_order(std::string_view option, std::string_view text) {
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      !std::isfinite(value) || value <= 0.0) {
+    bad(option, "expected an order above 0, found '" + std::string(text) + "'");
+  }
+  return value;
+}
+
 int parse_jobs(std::string_view option, std::string_view text) {
   const auto jobs = whole_number(text);
   if (!jobs || *jobs < 1 || *jobs > std::numeric_limits<int>::max()) {
@@ -202,10 +243,77 @@ int parse_jobs(std::string_view option, std::string_view text) {
   return static_cast<int>(*jobs);
 }
 
+/// A file name given to an option: not empty.
+std::string file_name(std::string_view option, std::string_view value, std::string_view what) {
+  if (value.empty()) bad(option, "the " + std::string(what) + " is empty");
+  return std::string(value);
+}
+
+/// An option of the command line and what its value does to the options.
+struct OptionEntry {
+  std::string_view name;
+  void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
+};
+
+constexpr std::array<OptionEntry, 9> kOptions = {{
+    {"--meshes", [](auto option, auto value, StudyOptions& options) {
+       options.meshes = parse_meshes(option, value);
+     }},
+    {"--sweep", [](auto option, auto value, StudyOptions& options) {
+       parse_sweep(option, value, options.sweep);
+     }},
+    {"--jobs", [](auto option, auto value, StudyOptions& options) {
+       options.jobs = parse_jobs(option, value);
+     }},
+    {"--solver", [](auto option, auto value, StudyOptions& options) {
+       options.solver = parse_solver(option, value);
+     }},
+    {"--output", [](auto option, auto value, StudyOptions& options) {
+       options.output = file_name(option, value, "prefix");
+     }},
+    {"--data", [](auto option, auto value, StudyOptions& options) {
+       options.data = file_name(option, value, "file name");
+     }},
+    {"--dimension", [](auto option, auto value, StudyOptions& options) {
+       const auto dimension = whole_number(value);
+       if (!dimension || *dimension < 1 || *dimension > 3) {
+         bad(option, "expected 1, 2 or 3, found '" + std::string(value) + "'");
+       }
+       options.dimension = static_cast<int>(*dimension);
+     }},
+    {"--formal-order", [](auto option, auto value, StudyOptions& options) {
+       options.formal_order = parse_order(option, value);
+     }},
+    {"--junit", [](auto option, auto value, StudyOptions& options) {
+       options.junit = file_name(option, value, "file name");
+     }},
+}};
+
+/// The options that go together: --data takes no meshes, sweep or solver (the file
+/// has its own numbers); --dimension and --formal-order go with --data alone, and
+/// --junit with a campaign or --data, the studies that have verdicts.
+void check_together(const StudyOptions& options, const std::vector<std::string_view>& given) {
+  const auto has = [&](std::string_view name) {
+    return std::find(given.begin(), given.end(), name) != given.end();
+  };
+  for (const std::string_view name : {"--meshes", "--sweep", "--solver"}) {
+    if (options.data && has(name)) {
+      bad(name, "not with --data: the data file holds its own meshes and values");
+    }
+  }
+  for (const std::string_view name : {"--dimension", "--formal-order"}) {
+    if (!options.data && has(name)) bad(name, "only with --data FILE");
+  }
+  if (options.junit && !options.data && options.sweep.empty()) {
+    bad("--junit", "only with --sweep or --data: the studies that end with verdicts");
+  }
+}
+
 }  // namespace
 
 StudyOptions parse_options(std::span<const std::string_view> arguments) {
   StudyOptions options;
+  std::vector<std::string_view> given;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
@@ -214,8 +322,9 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     }
     const std::size_t equals = argument.find('=');
     const std::string_view option = argument.substr(0, equals);
-    if (option != "--meshes" && option != "--jobs" && option != "--output" &&
-        option != "--solver" && option != "--sweep") {
+    const auto* entry = std::find_if(kOptions.begin(), kOptions.end(),
+                                     [&](const OptionEntry& known) { return known.name == option; });
+    if (entry == kOptions.end()) {
       refuse((argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
              std::string(argument) + "'");
     }
@@ -227,22 +336,10 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     } else {
       bad(option, "a value must follow");
     }
-    if (option == "--meshes") {
-      options.meshes = parse_meshes(option, value);
-    } else if (option == "--sweep") {
-      parse_sweep(option, value, options.sweep);
-    } else if (option == "--jobs") {
-      options.jobs = parse_jobs(option, value);
-    } else if (option == "--solver") {
-      if (value != "newton" && value != "picard") {
-        bad(option, "expected newton or picard, found '" + std::string(value) + "'");
-      }
-      options.solver = value == "newton" ? Method::newton : Method::successive_substitution;
-    } else {
-      if (value.empty()) bad(option, "the prefix is empty");
-      options.output = std::string(value);
-    }
+    entry->apply(option, value, options);
+    given.push_back(entry->name);
   }
+  check_together(options, given);
   return options;
 }
 

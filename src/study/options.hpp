@@ -7,20 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "solver/convergence.hpp"
+#include "record/solver_method.hpp"
+#include "study_sources/campaign.hpp"
 
 namespace talvenor {
-
-/// The values of a campaign (--sweep): each list that is not empty replaces the case's
-/// value with each of its values in turn.
-struct Sweep {
-  std::vector<std::int32_t> esquema;
-  std::vector<std::int32_t> fonte;
-  std::vector<double> Re;
-  std::vector<double> beta;
-
-  bool empty() const { return esquema.empty() && fonte.empty() && Re.empty() && beta.empty(); }
-};
 
 /// The command line of talvenor-study.
 struct StudyOptions {
@@ -30,6 +20,10 @@ struct StudyOptions {
   std::optional<std::string> output;  ///< file prefix; empty: caso + "-study", or "study"
   Method solver = Method::newton;     ///< how each mesh's discrete equations are solved
   Sweep sweep;                        ///< empty: one study, no campaign
+  std::optional<std::string> data;    ///< --data FILE: a study of the file's numbers
+  std::optional<int> dimension;       ///< of a data file's cells: h = cells^(-1/D)
+  std::optional<double> formal_order; ///< a data file's verdicts against this order
+  std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
 };
 
 /// Reads the arguments after the program name. Each option takes its value as the

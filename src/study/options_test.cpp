@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "analysis/verdict.hpp"
 #include "system/error.hpp"
 
 namespace talvenor {
@@ -89,6 +90,27 @@ TEST(StudyOptions, BadOptionsAreOneLineEach) {
             "the options)");
 }
 
+TEST(StudyOptions, DataGoesWithItsOwnOptionsAlone) {
+  const StudyOptions data =
+      parsed({"--data", "r.csv", "--dimension=2", "--formal-order", "1.5", "--junit", "j.xml"});
+  EXPECT_EQ(data.data, "r.csv");
+  EXPECT_EQ(data.dimension, 2);
+  EXPECT_EQ(data.formal_order, 1.5);
+  EXPECT_EQ(data.junit, "j.xml");
+  const std::string tail = " (talvenor-study --help lists the options)";
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--sweep", "Re=1,2"}),
+            "--sweep: not with --data: the data file holds its own meshes and values" + tail);
+  EXPECT_EQ(usage_error({"--solver", "picard", "--data", "r.csv"}),
+            "--solver: not with --data: the data file holds its own meshes and values" + tail);
+  EXPECT_EQ(usage_error({"--formal-order", "2"}), "--formal-order: only with --data FILE" + tail);
+  EXPECT_EQ(usage_error({"--junit", "j.xml"}),
+            "--junit: only with --sweep or --data: the studies that end with verdicts" + tail);
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--dimension", "4"}),
+            "--dimension: expected 1, 2 or 3, found '4'" + tail);
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--formal-order", "0"}),
+            "--formal-order: expected an order above 0, found '0'" + tail);
+}
+
 TEST(StudyOptions, BadJobCounts) {
   for (const std::string_view jobs : {"-1", "two", "2.0", "", "99999999999"}) {
     EXPECT_NE(usage_error({"--jobs", jobs}).find("expected a whole number"), std::string::npos)
@@ -109,8 +131,19 @@ TEST(StudyOptions, MeshesAreEvenAtLeastTwoAndGrowFromCoarseToFine) {
 }
 
 TEST(StudyOptions, HelpNamesEveryOption) {
-  for (const std::string_view option : {"--meshes", "--jobs", "--output", "--help"}) {
+  for (const std::string_view option : {"--meshes", "--jobs", "--output", "--data", "--dimension",
+                                        "--formal-order", "--junit", "--help"}) {
     EXPECT_NE(help_text().find(option), std::string_view::npos) << option;
+  }
+}
+
+TEST(StudyOptions, HelpNamesEveryVerdictAndSolver) {
+  for (const VerdictNames& verdict : kVerdicts) {
+    const std::string quoted = std::string(1, '"').append(verdict.name).append("\"");
+    EXPECT_NE(help_text().find(quoted), std::string_view::npos) << verdict.name;
+  }
+  for (const MethodNames& method : kMethods) {
+    EXPECT_NE(help_text().find(method.option), std::string_view::npos) << method.option;
   }
 }
 

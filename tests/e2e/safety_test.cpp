@@ -187,7 +187,9 @@ TEST(Safety, InterruptedRunLeavesWholeRecords) {
 class SmallDisk : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = kScratch / "safety_full";
+    // A folder per test: ctest runs the two tests at once.
+    folder_ = kScratch / ("safety_full_" +
+                          std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     umount(folder_);
     fs::remove_all(folder_);
     fs::create_directories(folder_);

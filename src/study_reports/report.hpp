@@ -8,8 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/mesh_study.hpp"
+#include "analysis/verdict.hpp"
+#include "record/solver_method.hpp"
 #include "record/variaveis.hpp"
-#include "study/study.hpp"
+#include "study_reports/plot_script.hpp"
 
 namespace talvenor {
 
@@ -19,6 +22,17 @@ namespace talvenor {
 /// or whose iterations had not converged.
 std::string study_table(const CaseData& base, Method method,
                         std::span<const VariableStudy> studies);
+
+/// The table of a data file's study: `head`, a line naming the file and its meshes,
+/// then a block per variable as study_table gives it, a line saying once that the
+/// file has no exact values when none of them has, and with `verdicts` (one per
+/// study) a line per variable (verdict_summary) and the tally.
+std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
+                       std::span<const Verdict> verdicts);
+
+/// "drag: FAILED, order 1.201; effective orders 1.10, 1.20 on ...": a variable's
+/// verdict, its order and its reason where they exist.
+std::string verdict_summary(std::string_view variable, const Verdict& verdict);
 
 /// The lines that end the table: one per mesh that diverged, with its fault; one
 /// naming the meshes whose iterations do not contract, and one naming those whose
@@ -37,36 +51,25 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies);
 /// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
 std::string right(std::string_view text, std::size_t width);
 
-/// The shortest text that reads back as `value`: 1, 0.5, 1e+30.
-std::string shortest(double value);
+/// `text` as a CSV field: as it is, or quoted when it holds a comma, a quote or a
+/// line end (RFC 4180): csv_field("a,b") -> "\"a,b\"", csv_field("x") -> "x".
+std::string csv_field(std::string_view text);
 
-/// The flags of a row, each a few words: what its numbers cannot say ("diverged",
-/// "iteration not converging", "iteration error 12 % of |E|", "round-off",
-/// "oscillatory", "not converging"); empty for a clean row.
-std::vector<std::string> flags(const MeshRow& row);
-
-/// The flags joined by `separator`: "iteration error 12 % of |E|, round-off".
-std::string notes(const MeshRow& row, std::string_view separator = ", ");
-
-/// The head of the study's CSV file.
-inline constexpr std::string_view kCsvHeader =
-    "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes";
+/// The head of the study's CSV file:
+/// "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes".
+std::string csv_header();
 
 /// The CSV record of variable `name` on the mesh of `row`: numbers with 17 significant
 /// digits, an empty field where a value does not exist, and the table's notes separated
 /// by ';' ("iteration not converging;round-off"), empty when clean.
 std::string csv_record(std::string_view name, const MeshRow& row);
 
-/// The CSV records: kCsvHeader, then csv_record for each variable and mesh.
+/// The CSV records: csv_header(), then csv_record for each variable and mesh.
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies);
 
-/// The gnuplot script that draws |error| against h on log-log axes for the three
-/// variables, with reference slopes of order 1 and 2, into the PNG file `png_name`;
-/// a point whose row carries a note is drawn hollow, and the title says so when no
-/// point is clean.
-std::vector<std::string> plot_script_records(const CaseData& base, Method method,
-                                             std::span<const VariableStudy> studies,
-                                             std::string_view png_name);
+/// The plot titles of a study of talvenor's case `base` solved by `method`: subject its
+/// caso, title "caso: esquema 1, fonte 0, Re = 10, beta = 1, itmax 50, Newton".
+PlotTitles case_plot_titles(const CaseData& base, Method method);
 
 /// Writes `records` into the text file `path` (CR LF line ends), whole or not at all
 /// (TextFile::replacing: a link at `path` is replaced); `role` names it in failure

@@ -1,14 +1,13 @@
-#include "study/report.hpp"
+#include "study_reports/report.hpp"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <utility>
 
-#include "textio/gnuplot_text.hpp"
 #include "textio/number_format.hpp"
+#include "textio/shortest_text.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -23,40 +22,60 @@ void add_to_list(std::string& list, std::string_view item) {
   list += item;
 }
 
-// Columns of the console table: widths, right-aligned.
-constexpr std::size_t kWidthN = 8;
-constexpr std::size_t kWidthH = 12;
-constexpr std::size_t kWidthValue = 23;  // numerical, exact, Richardson: 15 digits
-constexpr std::size_t kWidthError = 14;
-constexpr std::size_t kWidthOrder = 9;
-constexpr std::size_t kWidthGci = 11;
+/// A number column of a mesh's row: its heading in the CSV file and in the table, its
+/// width and form in the table (the CSV file has 17 digits), and its value. A new
+/// quantity of the analysis is one entry here.
+struct MeshColumn {
+  std::string_view csv;
+  std::string_view table;
+  std::size_t width;
+  std::string (*form)(double, int);
+  int digits;
+  std::optional<double> (*value)(const MeshRow&);
+};
 
-std::string column(const std::optional<double>& value, std::size_t width,
-                   std::string (*form)(double, int), int digits) {
-  return right(value ? form(*value, digits) : "", width);
+// numerical, exact and Richardson show 15 digits; the orders 4 decimals.
+const std::array<MeshColumn, 8> kMeshColumns = {{
+    {"h", "h", 12, scientific_text, 4, [](const MeshRow& row) { return std::optional(row.h); }},
+    {"numerical", "numerical", 23, scientific_text, 14,
+     [](const MeshRow& row) { return row.numerical; }},
+    {"exact", "exact", 23, scientific_text, 14, [](const MeshRow& row) { return row.exact; }},
+    {"error", "error", 14, scientific_text, 5, [](const MeshRow& row) { return row.error; }},
+    {"p_effective", "p_E", 9, fixed_text, 4, [](const MeshRow& row) { return row.p_effective; }},
+    {"p_apparent", "p_U", 9, fixed_text, 4, [](const MeshRow& row) { return row.p_apparent; }},
+    {"richardson", "Richardson", 23, scientific_text, 14,
+     [](const MeshRow& row) { return row.richardson; }},
+    {"gci", "GCI", 11, scientific_text, 3, [](const MeshRow& row) { return row.gci; }},
+}};
+
+constexpr std::size_t kWidthN = 8;
+
+/// The mesh's count, empty when the source gives only h.
+std::string mesh_count(const MeshRow& row) {
+  return row.N > 0 ? std::to_string(row.N) : std::string();
 }
 
 std::string table_row(const MeshRow& row) {
-  std::string line = right(std::to_string(row.N), kWidthN) +
-                     right(scientific_text(row.h, 4), kWidthH) +
-                     (row.numerical ? column(row.numerical, kWidthValue, scientific_text, 14)
-                                    : right("diverged", kWidthValue)) +
-                     right(scientific_text(row.exact, 14), kWidthValue) +
-                     column(row.error, kWidthError, scientific_text, 5) +
-                     column(row.p_effective, kWidthOrder, fixed_text, 4) +
-                     column(row.p_apparent, kWidthOrder, fixed_text, 4) +
-                     column(row.richardson, kWidthValue, scientific_text, 14) +
-                     column(row.gci, kWidthGci, scientific_text, 3);
+  std::string line = right(mesh_count(row), kWidthN);
+  for (const MeshColumn& column : kMeshColumns) {
+    const std::optional<double> value = column.value(row);
+    std::string text;
+    if (value) {
+      text = column.form(*value, column.digits);
+    } else if (column.csv == "numerical") {
+      text = "diverged";
+    }
+    line += right(text, column.width);
+  }
   const std::string tags = notes(row);
   if (!tags.empty()) line += "  " + tags;
   return line.erase(line.find_last_not_of(' ') + 1);
 }
 
 std::string table_header() {
-  return right("N", kWidthN) + right("h", kWidthH) + right("numerical", kWidthValue) +
-         right("exact", kWidthValue) + right("error", kWidthError) + right("p_E", kWidthOrder) +
-         right("p_U", kWidthOrder) + right("Richardson", kWidthValue) + right("GCI", kWidthGci) +
-         "  notes";
+  std::string line = right("N", kWidthN);
+  for (const MeshColumn& column : kMeshColumns) line += right(column.table, column.width);
+  return line + "  notes";
 }
 
 std::string least_squares_line(const VariableStudy& study) {
@@ -142,8 +161,41 @@ struct TroubledMeshes {
 
 /// "Newton's method (--solver newton)".
 std::string method_name(Method method) {
-  return method == Method::newton ? "Newton's method (--solver newton)"
-                                  : "successive substitution (--solver picard)";
+  const MethodNames& names = method_names(method);
+  return std::string(names.prose) + " (--solver " + std::string(names.option) + ")";
+}
+
+/// "least-squares fit of the values: f0 + C h^p with p = 1.5340, f0 = 6.16...e+00,
+/// C = ... over 4 meshes", for a study without exact values.
+std::string value_fit_line(const VariableStudy& study) {
+  if (!study.value_fit) {
+    return "least-squares fit of the values: none (fewer than three meshes with a value, or"
+           " no power law of order 0 to 16 fits)";
+  }
+  const PowerFit& fit = *study.value_fit;
+  return "least-squares fit of the values: f0 + C h^p with p = " + fixed_text(fit.order, 4) +
+         ", f0 = " + scientific_text(fit.limit, 14) + ", C = " + scientific_text(fit.coefficient, 5) +
+         " over " + std::to_string(study.value_fit_meshes) + " meshes";
+}
+
+/// Whether any row of `study` has an exact value, and so an error.
+bool has_errors(const VariableStudy& study) {
+  return std::any_of(study.rows.begin(), study.rows.end(),
+                     [](const MeshRow& row) { return row.exact.has_value(); });
+}
+
+/// A block per variable: its name, a row per mesh with its notes and, where errors
+/// exist, the least-squares orders.
+std::string variable_blocks(std::span<const VariableStudy> studies) {
+  std::string text;
+  for (const VariableStudy& study : studies) {
+    text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
+    for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
+    text.append("  ")
+        .append(has_errors(study) ? least_squares_line(study) : value_fit_line(study))
+        .append("\n");
+  }
+  return text;
 }
 
 }  // namespace
@@ -151,34 +203,6 @@ std::string method_name(Method method) {
 std::string right(std::string_view text, std::size_t width) {
   std::string padded(width > text.size() ? width - text.size() : 0, ' ');
   return padded.append(text);
-}
-
-std::string shortest(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return {text, result.ptr};
-}
-
-std::vector<std::string> flags(const MeshRow& row) {
-  std::vector<std::string> tags;
-  if (!row.numerical) tags.emplace_back("diverged");
-  if (row.iteration_not_converging) tags.emplace_back("iteration not converging");
-  if (row.iterative_share) {
-    tags.push_back("iteration error " + fixed_text(*row.iterative_share * 100.0, 0) + " % of |E|");
-  }
-  if (row.round_off) tags.emplace_back("round-off");
-  if (row.oscillatory) tags.emplace_back("oscillatory");
-  if (row.not_converging) tags.emplace_back("not converging");
-  return tags;
-}
-
-std::string notes(const MeshRow& row, std::string_view separator) {
-  std::string text;
-  for (const std::string& tag : flags(row)) {
-    if (!text.empty()) text += separator;
-    text += tag;
-  }
-  return text;
 }
 
 std::string study_table(const CaseData& base, Method method,
@@ -193,14 +217,34 @@ std::string study_table(const CaseData& base, Method method,
                      std::string(base.titulo.trimmed()) + "\n" + case_summary(base) + "; meshes " +
                      meshes + "\nsolver: " + method_name(method) +
                      "; iterations per mesh: " + iterations + "\n";
-  for (const VariableStudy& study : studies) {
-    text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
-    for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
-    text.append("  ").append(least_squares_line(study)).append("\n");
-  }
+  text += variable_blocks(studies);
   const std::vector<std::string> warnings = study_warnings(base, method, studies);
   if (!warnings.empty()) text += "\n";
   for (const std::string& warning : warnings) text.append(warning).append("\n");
+  return text;
+}
+
+std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
+                       std::span<const Verdict> verdicts) {
+  std::string text = head + "\n" + variable_blocks(studies);
+  if (!std::any_of(studies.begin(), studies.end(), has_errors)) {
+    text += "\nNo exact values: no error, effective order, least-squares order or verdict;"
+            " p_U, Richardson, GCI and the least-squares fit come from the values alone.\n";
+  }
+  if (verdicts.empty()) return text;
+  text += "\n";
+  VerdictCounts counts{};
+  count_verdicts(verdicts, counts);
+  for (std::size_t v = 0; v < verdicts.size(); ++v) {
+    text += verdict_summary(studies[v].name, verdicts[v]) + "\n";
+  }
+  return text + "\n" + tally_line(counts) + "\n";
+}
+
+std::string verdict_summary(std::string_view variable, const Verdict& verdict) {
+  std::string text = std::string(variable) + ": " + std::string(verdict_name(verdict.kind));
+  if (verdict.order) text += ", order " + fixed_text(*verdict.order, 3);
+  if (!verdict.reason.empty()) text += "; " + verdict.reason;
   return text;
 }
 
@@ -272,112 +316,41 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies) {
   return troubled;
 }
 
+std::string csv_field(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) quoted.append(c == '"' ? 2 : 1, c);
+  return quoted + "\"";
+}
+
+std::string csv_header() {
+  std::string line = "variable,N";
+  for (const MeshColumn& column : kMeshColumns) line.append(",").append(column.csv);
+  return line + ",notes";
+}
+
 std::string csv_record(std::string_view name, const MeshRow& row) {
-  const auto number = [](const std::optional<double>& value) {
-    return value ? scientific_text(*value, 16) : std::string();
-  };
-  return std::string(name) + "," + std::to_string(row.N) + "," + number(row.h) + "," +
-         number(row.numerical) + "," + number(row.exact) + "," + number(row.error) + "," +
-         number(row.p_effective) + "," + number(row.p_apparent) + "," + number(row.richardson) +
-         "," + number(row.gci) + "," + notes(row, ";");
+  std::string line = csv_field(name) + "," + mesh_count(row);
+  for (const MeshColumn& column : kMeshColumns) {
+    const std::optional<double> value = column.value(row);
+    line += ',';
+    if (value) line += scientific_text(*value, 16);
+  }
+  return line + "," + notes(row, ";");
 }
 
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
-  std::vector<std::string> records = {std::string(kCsvHeader)};
+  std::vector<std::string> records = {csv_header()};
   for (const VariableStudy& study : studies) {
     for (const MeshRow& row : study.rows) records.push_back(csv_record(study.name, row));
   }
   return records;
 }
 
-std::vector<std::string> plot_script_records(const CaseData& base, Method method,
-                                             std::span<const VariableStudy> studies,
-                                             std::string_view png_name) {
-  // The reference lines start from the largest error at the coarsest h.
-  double largest_h = 0.0;
-  double smallest_h = 1.0;
-  double largest_error = 0.0;
-  for (const VariableStudy& study : studies) {
-    for (const MeshRow& row : study.rows) {
-      largest_h = std::max(largest_h, row.h);
-      smallest_h = std::min(smallest_h, row.h);
-      if (row.error) largest_error = std::max(largest_error, std::fabs(*row.error));
-    }
-  }
-  if (largest_error == 0.0) largest_error = 1.0;
-  bool any_flagged = false;
-  bool any_clean = false;
-  for (const VariableStudy& study : studies) {
-    for (const MeshRow& row : study.rows) {
-      (flags(row).empty() ? any_clean : any_flagged) = true;
-    }
-  }
-  const std::string method_title = method == Method::newton ? "Newton" : "successive substitution";
-
-  std::vector<std::string> records = {
-      gnuplot_comment("|error| against h for the mesh-refinement study of " +
-                      std::string(base.caso.trimmed()) + "; run: gnuplot <this file>"),
-      "set terminal pngcairo size 900,640 enhanced font 'Sans,11'",
-      "set output " + gnuplot_quoted(png_name),
-      "set title " +
-          gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base) + ", " +
-                         method_title) +
-          (any_clean ? ""
-                     : " . \"\\n\" . 'no mesh is clean: every point is flagged, see the notes'") +
-          " noenhanced",
-      "set logscale xy",
-      "set format y '10^{%L}'",
-      "set xlabel 'h = 1/N'",
-      "set ylabel '|error| = |exact - numerical|'",
-      "set grid",
-      "set key bottom right",
-      "set xrange [" + scientific_text(smallest_h / 1.5, 6) + ":" +
-          scientific_text(largest_h * 1.5, 6) + "]",
-      "h0 = " + scientific_text(largest_h, 16),
-      "e0 = " + scientific_text(largest_error, 16),
-  };
-  // One tick per mesh, named by its N: the axis shows which mesh each point is.
-  std::string ticks;
-  for (const MeshRow& row : mesh_rows(studies)) {
-    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific_text(row.h, 16));
-  }
-  records.push_back("set xtics (" + ticks + ")");
-  // Each variable: h, |E| and 1 where the row carries a flag. A flagged point is drawn
-  // hollow: its error says nothing about the scheme's order.
-  std::vector<std::string> curves;
-  for (std::size_t v = 0; v < studies.size(); ++v) {
-    const std::string block = "$variable" + std::to_string(v + 1);
-    const std::string colour = " linecolor " + std::to_string(v + 1);
-    std::vector<std::string> points;
-    for (const MeshRow& row : studies[v].rows) {
-      if (row.error && *row.error != 0.0) {
-        points.push_back(scientific_text(row.h, 16) + " " +
-                         scientific_text(std::fabs(*row.error), 16) +
-                         (flags(row).empty() ? " 0" : " 1"));
-      }
-    }
-    if (points.empty()) continue;  // nothing a logarithmic axis can show
-    records.push_back(block + " << EOD");
-    records.insert(records.end(), points.begin(), points.end());
-    records.emplace_back("EOD");
-    curves.push_back(block + " using 1:2 with lines" + colour + " title " +
-                     gnuplot_quoted(studies[v].name) + " noenhanced");
-    curves.push_back(block + " using 1:($3 == 0 ? $2 : NaN) with points pointtype 7" + colour +
-                     " notitle");
-    curves.push_back(block + " using 1:($3 == 1 ? $2 : NaN) with points pointtype 6" + colour +
-                     " notitle");
-  }
-  if (any_flagged) {
-    curves.emplace_back(
-        "NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, see the notes'");
-  }
-  curves.emplace_back("e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1'");
-  curves.emplace_back("e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'");
-  for (std::size_t i = 0; i < curves.size(); ++i) {
-    records.push_back((i == 0 ? "plot " : "     ") + curves[i] +
-                      (i + 1 < curves.size() ? ", \\" : ""));
-  }
-  return records;
+PlotTitles case_plot_titles(const CaseData& base, Method method) {
+  const std::string caso(base.caso.trimmed());
+  return {caso, caso + ": " + case_summary(base) + ", " + std::string(method_names(method).title),
+          true};
 }
 
 void write_records(const std::string& path, std::string_view role,

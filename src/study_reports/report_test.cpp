@@ -1,4 +1,5 @@
-#include "study/report.hpp"
+#include "study_reports/report.hpp"
+#include "study_reports/plot_script.hpp"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ std::vector<VariableStudy> made_up_studies() {
     } else {
       row.numerical = 0.5 - 0.25 * row.h;
       row.iterations = 200;
-      if (N == 10) row.iteration = {IterationTrend::contracting, 0.005};
+      if (N == 10) row.iteration_estimate = 0.005;
     }
     rows.push_back(row);
   }
@@ -87,13 +88,13 @@ TEST(StudyTable, EachKindOfAdviceIsOneLineNamingItsMeshes) {
         row.numerical = 0.5 - 0.25 * row.h;
       }
       if (N == 10 || (N == 40 && name == "u_media")) {
-        row.iteration = {IterationTrend::not_contracting, 0.0};
+        row.iteration_not_converging = true;
       } else if (N == 20 || N == 80) {
-        row.iteration = {IterationTrend::contracting, 0.01};
+        row.iteration_estimate = 0.01;
       }
       rows.push_back(row);
     }
-    studies.push_back(analyse_variable(name, rows, 1.0));
+    studies.push_back(analyse_variable(std::string(name), rows, 1.0));
   }
   EXPECT_EQ(study_warnings(study_case(), Method::newton, studies),
             (std::vector<std::string>{
@@ -123,7 +124,8 @@ TEST(StudyCsv, FullDigitsAndEmptyFieldsWhereNoValueExists) {
 
 TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   const std::vector<std::string> records =
-      plot_script_records(study_case(), Method::newton, made_up_studies(), "it's.png");
+      plot_script_records(case_plot_titles(study_case(), Method::newton), made_up_studies(),
+                          "it's.png");
   const auto has = [&](std::string_view line) {
     return std::find(records.begin(), records.end(), line) != records.end();
   };

@@ -1,0 +1,115 @@
+#include "study/data_study.hpp"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "input/value_reader.hpp"
+#include "study/study_files.hpp"
+#include "study_reports/junit.hpp"
+#include "study_reports/plot_script.hpp"
+#include "study_reports/report.hpp"
+#include "study_sources/data_file.hpp"
+#include "system/error.hpp"
+#include "system/platform.hpp"
+#include "textio/shortest_text.hpp"
+
+namespace talvenor {
+namespace {
+
+/// "runs.csv: 3 meshes of 2 variables, cells in 2-D (h = cells^(-1/2))".
+std::string data_head(const std::string& path, const std::vector<VariableStudy>& studies,
+                      MeshCount count, const StudyOptions& options) {
+  std::size_t meshes = 0;
+  for (const VariableStudy& study : studies) meshes += study.rows.size();
+  const std::string dimension = options.dimension ? std::to_string(*options.dimension) : "";
+  return "Mesh-refinement study of " + printable(path) + ": " + std::to_string(meshes) +
+         " rows of " + std::to_string(studies.size()) +
+         (studies.size() == 1 ? " variable" : " variables") +
+         (count == MeshCount::cells
+              ? ", cells in " + dimension + "-D (h = cells^(-1/" + dimension + "))"
+              : ", h as given") +
+         (options.formal_order ? "; formal order " + shortest(*options.formal_order) : "");
+}
+
+/// The files of the study, checked before it computes anything: none may be the
+/// data file itself.
+StudyFiles data_files(const std::string& path, const StudyOptions& options) {
+  const std::string prefix =
+      options.output.value_or(std::filesystem::path(path).stem().string() + "-study");
+  const StudyFiles files = study_files(prefix);
+  std::vector<std::string> written = {files.csv, files.script, files.png};
+  if (options.junit) {
+    check_study_file(*options.junit, kJunitRole, true);
+    written.push_back(*options.junit);
+  }
+  for (const std::string& name : written) {
+    if (same_file(name, path)) {
+      throw Error(Error::Kind::usage, "the study file '" + printable(name) +
+                                          "' is the data file; choose another --output prefix");
+    }
+  }
+  return files;
+}
+
+/// The JUnit cells: one per variable, with its verdict when there is one.
+std::vector<JunitCell> junit_cells(const std::vector<VariableStudy>& studies,
+                                   const std::vector<Verdict>& verdicts, bool has_exact,
+                                   double formal) {
+  const std::string none = has_exact ? "no verdict: --formal-order gives the order to judge against"
+                                     : "no exact values: no error to judge";
+  std::vector<JunitCell> cells;
+  for (std::size_t v = 0; v < studies.size(); ++v) {
+    cells.push_back({studies[v].name,
+                     verdicts.empty() ? std::nullopt : std::optional<Verdict>(verdicts[v]), formal,
+                     none});
+  }
+  return cells;
+}
+
+}  // namespace
+
+void run_data_study(const StudyOptions& options) {
+  const std::string& path = *options.data;
+  DataFile file = read_data_file(path, options.dimension);
+  if (options.formal_order && !file.has_exact) {
+    throw Error(Error::Kind::usage, "--formal-order: " + printable(path) +
+                                        " has no exact column, so no error to judge");
+  }
+  const StudyFiles files = data_files(path, options);
+  std::vector<VariableStudy> studies;
+  std::vector<Verdict> verdicts;
+  for (DataSeries& series : file.series) {
+    studies.push_back(
+        analyse_variable(series.variable, data_rows(series), options.formal_order, file.count));
+    std::vector<DataPoint>().swap(series.points);  // the study holds them now
+    if (options.formal_order) verdicts.push_back(judge(studies.back(), *options.formal_order));
+  }
+  const std::string head = data_head(path, studies, file.count, options);
+  std::fputs(data_table(head, studies, verdicts).c_str(), stdout);
+  write_records(files.csv, kTableRole, csv_records(studies));
+  const PlotTitles titles{printable(path), printable(path), false};
+  write_records(files.script, kScriptRole, plot_script_records(titles, studies, files.png));
+  if (options.junit) {
+    write_records(*options.junit, kJunitRole,
+                  junit_records("Mesh-refinement study of " + printable(path),
+                                junit_cells(studies, verdicts, file.has_exact,
+                                            options.formal_order.value_or(0.0))));
+  }
+  std::fflush(stdout);
+  const bool drawn = draw_plot(files.script, files.png);
+  std::printf("\nwritten: %s, %s%s%s%s%s\n", files.csv.c_str(), files.script.c_str(),
+              drawn ? ", " : "", drawn ? files.png.c_str() : "", options.junit ? ", " : "",
+              options.junit ? options.junit->c_str() : "");
+  VerdictCounts counts{};
+  count_verdicts(verdicts, counts);
+  if (const std::size_t failed = count_of(counts, VerdictKind::failed); failed > 0) {
+    throw Error(Error::Kind::verification,
+                std::to_string(failed) + " of the " + std::to_string(verdicts.size()) +
+                    " variables FAILED: their orders do not approach the formal order " +
+                    shortest(*options.formal_order) + "; the table gives each reason");
+  }
+}
+
+}  // namespace talvenor

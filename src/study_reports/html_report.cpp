@@ -1,0 +1,114 @@
+#include "study_reports/html_report.hpp"
+
+#include <string>
+
+#include "study_reports/campaign_report.hpp"
+#include "study_reports/markup.hpp"
+#include "study_reports/report.hpp"
+#include "study_reports/svg_plot.hpp"
+#include "textio/number_format.hpp"
+#include "textio/shortest_text.hpp"
+
+namespace talvenor {
+namespace {
+
+/// The head of the page: its title and its style sheet, a colour per verdict.
+std::vector<std::string> page_head(const std::string& title) {
+  std::vector<std::string> lines = {
+      "<!DOCTYPE html>",
+      "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">",
+      "<head>",
+      "<meta charset=\"utf-8\"/>",
+      text_element("title", title),
+      "<style>",
+      "body { font-family: sans-serif; margin: 1.5em; color: #111111; }",
+      "table.matrix { border-collapse: collapse; }",
+      "table.matrix th, table.matrix td { border: 1px solid #555555; padding: 0.25em 0.6em; "
+      "text-align: center; }",
+      "table.matrix td.label { text-align: left; }",
+      "svg text { font-size: 11px; font-family: sans-serif; }",
+      "section { margin-top: 1.5em; page-break-inside: avoid; }",
+      "td.failed { font-weight: bold; }",
+  };
+  for (const VerdictNames& names : kVerdicts) {
+    lines.push_back("td." + std::string(names.css_class) +
+                    " { background: " + std::string(names.background) + "; }");
+  }
+  lines.insert(lines.end(), {"</style>", "</head>"});
+  return lines;
+}
+
+std::string verdict_cell(const Verdict& verdict) {
+  const VerdictNames& names = verdict_names(verdict.kind);
+  std::string cell = open_tag("td", {{"class", std::string(names.css_class)}}) +
+                     html_escape(names.name);
+  if (verdict.order) cell += "<br/><small>order " + fixed_text(*verdict.order, 3) + "</small>";
+  return cell + "</td>";
+}
+
+/// The verdict matrix: a row per combination, linked to its section, a column per
+/// variable.
+void add_matrix(std::span<const Combination> combinations, std::vector<std::string>& lines) {
+  lines.emplace_back("<table class=\"matrix\">");
+  std::string heading = "<tr><th>combination</th><th>formal order</th>";
+  if (!combinations.empty()) {
+    for (const VariableStudy& study : combinations.front().studies) {
+      heading += text_element("th", study.name);
+    }
+  }
+  lines.push_back(heading + "</tr>");
+  for (std::size_t c = 0; c < combinations.size(); ++c) {
+    const Combination& combination = combinations[c];
+    std::string row = "<tr><td class=\"label\">";
+    row += text_element("a", {{"href", std::string("#c").append(std::to_string(c + 1))}},
+                        combination_label(combination.data));
+    row += "</td>" + text_element("td", shortest(combination.formal));
+    for (const Verdict& verdict : combination.verdicts) row += verdict_cell(verdict);
+    lines.push_back(row + "</tr>");
+  }
+  lines.emplace_back("</table>");
+}
+
+/// The section of combination number `c` (from 0): its plot and each verdict's reason.
+void add_section(const Combination& combination, std::size_t c, std::vector<std::string>& lines) {
+  const std::string label = combination_label(combination.data);
+  lines.push_back(open_tag("section", {{"id", std::string("c").append(std::to_string(c + 1))}}));
+  lines.push_back(
+      text_element("h2", label + " (formal order " + shortest(combination.formal) + ")"));
+  const std::vector<std::string> svg = error_plot(combination, label);
+  lines.insert(lines.end(), svg.begin(), svg.end());
+  lines.emplace_back("<ul>");
+  for (std::size_t v = 0; v < combination.studies.size(); ++v) {
+    lines.push_back(
+        text_element("li", verdict_summary(combination.studies[v].name, combination.verdicts[v])));
+  }
+  lines.emplace_back("</ul>");
+  lines.emplace_back("</section>");
+}
+
+}  // namespace
+
+std::vector<std::string> html_report_records(const CaseData& base,
+                                             std::span<const std::int32_t> meshes, Method method,
+                                             std::span<const Combination> combinations) {
+  const std::string title = "Verification campaign of " + std::string(base.caso.trimmed());
+  std::vector<std::string> lines = page_head(title);
+  lines.insert(
+      lines.end(),
+      {"<body>", text_element("h1", title), text_element("p", std::string(base.titulo.trimmed())),
+       text_element("p", campaign_summary(base, meshes, method, combinations.size()) + "."),
+       "<p><strong>" + html_escape(tally_line(tally(combinations))) + "</strong></p>",
+       text_element("p",
+                    "A verdict judges the finest three clean meshes (no divergence, "
+                    "iteration or round-off note): verified when the least-squares "
+                    "order is within " + shortest(kOrderTolerance) +
+                        " of the formal order; exact when every error is "
+                        "at round-off; refine when the effective orders approach the formal "
+                        "one; FAILED otherwise.")});
+  add_matrix(combinations, lines);
+  for (std::size_t c = 0; c < combinations.size(); ++c) add_section(combinations[c], c, lines);
+  lines.insert(lines.end(), {"</body>", "</html>"});
+  return lines;
+}
+
+}  // namespace talvenor

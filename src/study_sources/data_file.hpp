@@ -1,0 +1,62 @@
+#pragma once
+
+// Anyone's results as a source of studies: a CSV file with a value per variable and
+// mesh, read into the sequences of meshes the analysis takes.
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/mesh_study.hpp"
+
+namespace talvenor {
+
+/// One row of a data file: a variable's value on one mesh.
+struct DataPoint {
+  double h = 0.0;
+  std::int64_t cells = 0;        ///< 0 when the file gives h
+  std::optional<double> value;   ///< none when the field is empty (a mesh that gave nothing)
+  std::optional<double> exact;
+  std::size_t line = 0;          ///< where the row starts in the file
+};
+
+/// The rows of one variable, coarse to fine.
+struct DataSeries {
+  std::string variable;
+  std::vector<DataPoint> points;
+};
+
+/// What a data file holds.
+struct DataFile {
+  MeshCount count = MeshCount::none;  ///< cells when the file gives cells, none when h
+  bool has_exact = false;             ///< the file has an exact column
+  std::vector<DataSeries> series;     ///< in the order the variables first appear
+};
+
+/// Reads the data file `path` (see parse_data); a file that cannot be opened or read
+/// throws Error (case_file) naming it.
+DataFile read_data_file(const std::string& path, std::optional<int> dimension);
+
+/// Reads a data file from `in`, named `name` in reports. The first line names the
+/// columns (case-insensitive, blanks around a name ignored, any order, other columns
+/// ignored): h, or cells with `dimension` (h = cells^(-1/D)); value or numerical;
+/// optionally exact and variable (rows of one name form one study; default "value").
+/// Fields follow RFC 4180: separated by commas, quoted with '"' when they hold
+/// commas, quotes ("") or line ends. A UTF-8 byte-order mark, CR LF line ends and
+/// blank lines are accepted. Bad input throws Error (case_file) with one line naming
+/// the file, the line and the column:
+///   "runs.csv line 4, column 2 (value): expected a number, found 'abc'"
+/// Every variable needs two meshes of distinct h; an empty value is a mesh without a
+/// value (diverged), an empty exact field leaves that row without an exact value.
+DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> dimension);
+
+/// The rows of `series` as the analysis takes them: N the cells (0 for h), the value
+/// or none with the fault "no value in the data file", and round-off only where the
+/// value equals the exact one.
+std::vector<MeshRow> data_rows(const DataSeries& series);
+
+}  // namespace talvenor
