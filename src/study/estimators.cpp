@@ -1,7 +1,10 @@
 #include "study/estimators.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "study/orders.hpp"
@@ -28,154 +31,24 @@ std::optional<double> u_fs(double medium, double fine, double ratio, std::option
 
 namespace {
 
-/// The meshes of a fit: x = h / h_largest (the scale keeps the columns of the fit
-/// near 1; a fit's values do not depend on it), the values, and the weights of the
-/// squares, which sum to 1 (1/n each, or in proportion to 1/h).
+/// The meshes of a fit: log x with x = h / h_largest (the scale keeps the columns of
+/// the fit near 1; a fit's values do not depend on it), the values, and the weights
+/// of the squares, which sum to 1 (1/n each, or in proportion to 1/h).
 struct Sample {
-  std::vector<double> x;
-  std::vector<double> values;
+  std::vector<double> log_x;
+  std::span<const double> values;
   std::vector<double> weights;
-  std::size_t finest = 0;  ///< index of the smallest h
   bool weighted = false;
 };
-
-/// A fit phi0 + sum of alpha_k x^power_k: its coefficients and the weighted sum of
-/// the squares of its residuals.
-struct LinearFit {
-  double phi0 = 0.0;
-  std::array<double, 2> alpha{};
-  std::array<double, 2> powers{};
-  std::size_t terms = 0;
-  double sum_squares = 0.0;
-
-  double term(double x) const {
-    double sum = 0.0;
-    for (std::size_t k = 0; k < terms; ++k) sum += alpha[k] * std::pow(x, powers[k]);
-    return sum;
-  }
-};
-
-/// The weighted least-squares fit of the sample by phi0 + alpha_k x^powers[k], by
-/// modified Gram-Schmidt on the columns scaled by sqrt(w). Nothing when the columns
-/// are dependent (equal x, or a power of 0).
-std::optional<LinearFit> fit_powers(const Sample& sample, std::span<const double> powers) {
-  const std::size_t n = sample.x.size();
-  const std::size_t columns = powers.size() + 1;
-  std::vector<std::vector<double>> a(columns, std::vector<double>(n));
-  std::vector<double> b(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double root = std::sqrt(sample.weights[i]);
-    a[0][i] = root;
-    for (std::size_t k = 0; k < powers.size(); ++k) a[k + 1][i] = root * std::pow(sample.x[i], powers[k]);
-    b[i] = root * sample.values[i];
-  }
-  const auto dot = [n](const std::vector<double>& u, const std::vector<double>& v) {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < n; ++i) sum += u[i] * v[i];
-    return sum;
-  };
-  std::array<std::array<double, 3>, 3> r{};
-  std::array<double, 3> c{};
-  for (std::size_t j = 0; j < columns; ++j) {
-    const double size = std::sqrt(dot(a[j], a[j]));
-    if (!(size > 1e-12)) return {};
-    for (double& value : a[j]) value /= size;
-    r[j][j] = size;
-    for (std::size_t k = j + 1; k < columns; ++k) {
-      r[j][k] = dot(a[j], a[k]);
-      for (std::size_t i = 0; i < n; ++i) a[k][i] -= r[j][k] * a[j][i];
-    }
-    c[j] = dot(a[j], b);
-    for (std::size_t i = 0; i < n; ++i) b[i] -= c[j] * a[j][i];
-  }
-  std::array<double, 3> coefficients{};
-  for (std::size_t j = columns; j-- > 0;) {
-    double sum = c[j];
-    for (std::size_t k = j + 1; k < columns; ++k) sum -= r[j][k] * coefficients[k];
-    coefficients[j] = sum / r[j][j];
-  }
-  LinearFit fit;
-  fit.phi0 = coefficients[0];
-  fit.terms = powers.size();
-  for (std::size_t k = 0; k < fit.terms; ++k) {
-    fit.alpha[k] = coefficients[k + 1];
-    fit.powers[k] = powers[k];
-  }
-  fit.sum_squares = dot(b, b);
-  return fit;
-}
-
-/// The slope of the sum of squares of the fit phi0 + alpha x^p against p, its
-/// coefficients held (they are optimal, so this is the whole derivative):
-/// -2 sum of w r alpha x^p log x.
-double slope_in_order(const Sample& sample, const LinearFit& fit) {
-  double sum = 0.0;
-  for (std::size_t i = 0; i < sample.x.size(); ++i) {
-    const double power = std::pow(sample.x[i], fit.powers[0]);
-    const double residual = sample.values[i] - fit.phi0 - fit.alpha[0] * power;
-    sum += sample.weights[i] * residual * fit.alpha[0] * power * std::log(sample.x[i]);
-  }
-  return -2.0 * sum;
-}
-
-/// Orders searched for the fit phi0 + alpha h^p: a step of 0.1 up to 8; the range that
-/// matters is 0.5 to 2.1, and an order outside it only needs to be known as outside.
-constexpr double kOrderStep = 0.1;
-constexpr int kOrderSteps = 80;
-
-std::optional<LinearFit> fit_order(const Sample& sample, double p) {
-  const std::array<double, 1> powers = {p};
-  return fit_powers(sample, powers);
-}
-
-/// The fit phi0 + alpha h^p with the least sum of squares: the best order on a grid,
-/// then the zero of the slope between its neighbours by bisection.
-std::optional<LinearFit> fit_observed(const Sample& sample) {
-  std::optional<LinearFit> best;
-  int best_step = 0;
-  for (int k = 1; k <= kOrderSteps; ++k) {
-    const auto fit = fit_order(sample, k * kOrderStep);
-    if (fit && (!best || fit->sum_squares < best->sum_squares)) {
-      best = fit;
-      best_step = k;
-    }
-  }
-  if (!best || best_step == 1 || best_step == kOrderSteps) return best;
-  double low = (best_step - 1) * kOrderStep;
-  double high = (best_step + 1) * kOrderStep;
-  const auto low_fit = fit_order(sample, low);
-  const auto high_fit = fit_order(sample, high);
-  if (!low_fit || !high_fit || slope_in_order(sample, *low_fit) >= 0.0 ||
-      slope_in_order(sample, *high_fit) <= 0.0) {
-    return best;
-  }
-  for (;;) {
-    const double middle = 0.5 * (low + high);
-    if (middle <= low || middle >= high) break;
-    const auto fit = fit_order(sample, middle);
-    if (!fit) return best;
-    (slope_in_order(sample, *fit) > 0.0 ? high : low) = middle;
-  }
-  const auto fit = fit_order(sample, 0.5 * (low + high));
-  return fit && fit->sum_squares <= best->sum_squares ? fit : best;
-}
-
-/// The standard deviation of a fit with `parameters` unknowns:
-/// sqrt(n * sum of w r^2 / (n - parameters)), the weights summing to 1.
-double standard_deviation(const Sample& sample, const LinearFit& fit, std::size_t parameters) {
-  const double n = static_cast<double>(sample.x.size());
-  return std::sqrt(n * fit.sum_squares / (n - static_cast<double>(parameters)));
-}
 
 Sample make_sample(std::span<const double> h, std::span<const double> values, bool weighted) {
   Sample sample;
   sample.weighted = weighted;
-  sample.values.assign(values.begin(), values.end());
+  sample.values = values;
   const double largest = *std::max_element(h.begin(), h.end());
-  sample.finest = static_cast<std::size_t>(std::min_element(h.begin(), h.end()) - h.begin());
   double total = 0.0;
   for (const double step : h) {
-    sample.x.push_back(step / largest);
+    sample.log_x.push_back(std::log(step / largest));
     sample.weights.push_back(weighted ? 1.0 / step : 1.0);
     total += sample.weights.back();
   }
@@ -183,10 +56,151 @@ Sample make_sample(std::span<const double> h, std::span<const double> values, bo
   return sample;
 }
 
-/// A candidate of the procedure: a fit of one sample and its standard deviation.
+/// A fit phi0 + alpha1 x^power1 + alpha2 x^power2 (alpha2 = 0 for one term) and the
+/// weighted sum of the squares of its residuals.
+struct Fit {
+  double phi0 = 0.0;
+  std::array<double, 2> alpha{};
+  std::array<double, 2> powers{};
+  double sum_squares = 0.0;
+
+  /// The fitted error at log x: the fit less phi0.
+  double term(double log_x) const {
+    const double first = alpha[0] * std::exp(powers[0] * log_x);
+    return alpha[1] == 0.0 ? first : first + alpha[1] * std::exp(powers[1] * log_x);
+  }
+};
+
+/// The weighted least-squares fit phi0 + alpha x^p, by the weighted covariance of x^p
+/// and phi over the variance of x^p, and the slope of its sum of squares against p,
+/// its coefficients held (they are optimal, so this is the whole derivative):
+/// -2 alpha sum of w r x^p log x. `g` is room for the powers.
+std::pair<Fit, double> fit_power(const Sample& sample, double p, std::vector<double>& g) {
+  const std::size_t n = sample.log_x.size();
+  g.resize(n);
+  double mean_g = 0.0;
+  double mean_phi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    g[i] = std::exp(p * sample.log_x[i]);
+    mean_g += sample.weights[i] * g[i];
+    mean_phi += sample.weights[i] * sample.values[i];
+  }
+  double sgg = 0.0;
+  double sgphi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    sgg += sample.weights[i] * (g[i] - mean_g) * (g[i] - mean_g);
+    sgphi += sample.weights[i] * (g[i] - mean_g) * (sample.values[i] - mean_phi);
+  }
+  Fit fit;
+  fit.powers = {p, 0.0};
+  fit.alpha[0] = sgg > 0.0 ? sgphi / sgg : 0.0;
+  fit.phi0 = mean_phi - fit.alpha[0] * mean_g;
+  double slope = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double residual = sample.values[i] - fit.phi0 - fit.alpha[0] * g[i];
+    fit.sum_squares += sample.weights[i] * residual * residual;
+    slope += sample.weights[i] * residual * g[i] * sample.log_x[i];
+  }
+  return {fit, -2.0 * fit.alpha[0] * slope};
+}
+
+/// The weighted least-squares fit phi0 + alpha1 x + alpha2 x^2, by the normal
+/// equations of the centred columns. Nothing when they are singular.
+std::optional<Fit> fit_first_and_second(const Sample& sample) {
+  const std::size_t n = sample.log_x.size();
+  double mean_a = 0.0;
+  double mean_b = 0.0;
+  double mean_phi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = std::exp(sample.log_x[i]);
+    mean_a += sample.weights[i] * x;
+    mean_b += sample.weights[i] * x * x;
+    mean_phi += sample.weights[i] * sample.values[i];
+  }
+  double saa = 0.0, sab = 0.0, sbb = 0.0, saphi = 0.0, sbphi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = std::exp(sample.log_x[i]);
+    const double a = x - mean_a;
+    const double b = x * x - mean_b;
+    const double phi = sample.values[i] - mean_phi;
+    saa += sample.weights[i] * a * a;
+    sab += sample.weights[i] * a * b;
+    sbb += sample.weights[i] * b * b;
+    saphi += sample.weights[i] * a * phi;
+    sbphi += sample.weights[i] * b * phi;
+  }
+  const double determinant = saa * sbb - sab * sab;
+  if (!(determinant > 1e-12 * saa * sbb)) return {};
+  Fit fit;
+  fit.powers = {1.0, 2.0};
+  fit.alpha = {(saphi * sbb - sbphi * sab) / determinant, (sbphi * saa - saphi * sab) / determinant};
+  fit.phi0 = mean_phi - fit.alpha[0] * mean_a - fit.alpha[1] * mean_b;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double residual = sample.values[i] - fit.phi0 - fit.term(sample.log_x[i]);
+    fit.sum_squares += sample.weights[i] * residual * residual;
+  }
+  return fit;
+}
+
+/// The orders tried first for phi0 + alpha h^p: the fit's least sum of squares among
+/// them brackets the best order, which the zero of the slope then pins down. Dense
+/// over the range that matters, 0.5 to 2.1; an order outside it need only be known as
+/// outside.
+constexpr std::array<double, 16> kOrderGrid = {0.1,  0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 1.75,
+                                               2.0,  2.1,  2.5, 3.0,  4.0, 5.0,  6.0, 8.0};
+
+/// The fit phi0 + alpha h^p with the least sum of squares: the best order of the grid,
+/// then the zero of the slope between its neighbours by regula falsi (the Illinois
+/// variant: the end that stays has its slope halved).
+Fit fit_observed(const Sample& sample) {
+  std::vector<double> g;
+  std::size_t best = 0;
+  std::array<std::pair<Fit, double>, kOrderGrid.size()> fits;
+  for (std::size_t k = 0; k < kOrderGrid.size(); ++k) {
+    fits[k] = fit_power(sample, kOrderGrid[k], g);
+    if (fits[k].first.sum_squares < fits[best].first.sum_squares) best = k;
+  }
+  if (best == 0 || best + 1 == kOrderGrid.size()) return fits[best].first;
+  double low = kOrderGrid[best - 1];
+  double high = kOrderGrid[best + 1];
+  double slope_low = fits[best - 1].second;
+  double slope_high = fits[best + 1].second;
+  if (!(slope_low < 0.0 && slope_high > 0.0)) return fits[best].first;
+  Fit found = fits[best].first;
+  int kept = 0;  // which end stayed last time: -1 low, +1 high
+  for (int step = 0; step < 100 && high - low > 1e-14 * high; ++step) {
+    const double p = high - slope_high * (high - low) / (slope_high - slope_low);
+    if (!(p > low && p < high)) break;
+    const auto [fit, slope] = fit_power(sample, p, g);
+    if (fit.sum_squares <= found.sum_squares) found = fit;
+    if (slope == 0.0) break;
+    if (slope < 0.0) {
+      low = p;
+      slope_low = slope;
+      if (kept == 1) slope_high *= 0.5;
+      kept = 1;
+    } else {
+      high = p;
+      slope_high = slope;
+      if (kept == -1) slope_low *= 0.5;
+      kept = -1;
+    }
+  }
+  return found;
+}
+
+/// The standard deviation of a fit with `parameters` unknowns:
+/// sqrt(n * sum of w r^2 / (n - parameters)), the weights summing to 1.
+double standard_deviation(const Sample& sample, const Fit& fit, std::size_t parameters) {
+  const double n = static_cast<double>(sample.log_x.size());
+  return std::sqrt(n * fit.sum_squares / (n - static_cast<double>(parameters)));
+}
+
+/// A candidate of the procedure: a fit and its standard deviation (infinite before a
+/// fit is found).
 struct Candidate {
-  LinearFit fit;
-  double sigma = 0.0;
+  Fit fit;
+  double sigma = std::numeric_limits<double>::infinity();
   ErrorFit kind = ErrorFit::observed;
   bool weighted = false;
 };
@@ -199,52 +213,51 @@ std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const doub
   if (n < kLsqMeshes || values.size() != n) return {};
   const std::array<Sample, 2> samples = {make_sample(h, values, false),
                                          make_sample(h, values, true)};
-  std::optional<Candidate> chosen;
-  const auto consider = [&](const std::optional<LinearFit>& fit, const Sample& sample,
-                            ErrorFit kind, std::size_t parameters) {
+  Candidate chosen;
+  const auto consider = [&](const std::optional<Fit>& fit, const Sample& sample, ErrorFit kind,
+                            std::size_t parameters) {
     if (!fit) return;
     const double sigma = standard_deviation(sample, *fit, parameters);
-    if (!chosen || sigma < chosen->sigma) chosen = Candidate{*fit, sigma, kind, sample.weighted};
+    if (sigma < chosen.sigma) chosen = Candidate{*fit, sigma, kind, sample.weighted};
   };
   for (const Sample& sample : samples) consider(fit_observed(sample), sample, ErrorFit::observed, 3);
-  if (!chosen) return {};
+
+  if (!std::isfinite(chosen.sigma)) return {};  // values that are not numbers
 
   LsqEstimate estimate;
-  estimate.order = chosen->fit.powers[0];
+  estimate.order = chosen.fit.powers[0];
   estimate.safety = 1.25;
   if (!(*estimate.order >= 0.5 && *estimate.order < formal + 0.1)) {
     // The observed order is not to be trusted: the expansions of fixed order instead.
     // A first-order scheme's error has no reason to start at h^2, so alpha h^2 alone
     // is left out for it.
     estimate.safety = 3.0;
-    chosen.reset();
-    const std::array<double, 1> first = {1.0};
-    const std::array<double, 1> second = {2.0};
-    const std::array<double, 2> both = {1.0, 2.0};
+    chosen = Candidate{};
+    std::vector<double> g;
     for (const Sample& sample : samples) {
-      consider(fit_powers(sample, first), sample, ErrorFit::first, 2);
-      if (formal >= 2.0) consider(fit_powers(sample, second), sample, ErrorFit::second, 2);
-      consider(fit_powers(sample, both), sample, ErrorFit::both, 3);
+      consider(fit_power(sample, 1.0, g).first, sample, ErrorFit::first, 2);
+      if (formal >= 2.0) consider(fit_power(sample, 2.0, g).first, sample, ErrorFit::second, 2);
+      consider(fit_first_and_second(sample), sample, ErrorFit::both, 3);
     }
-    if (!chosen) return {};
   }
 
-  const Sample& sample = samples[0];
-  const double term = chosen->fit.term(sample.x[sample.finest]);
-  const double distance = std::fabs(values[sample.finest] - (chosen->fit.phi0 + term));
+  const std::size_t finest =
+      static_cast<std::size_t>(std::min_element(h.begin(), h.end()) - h.begin());
+  const double term = chosen.fit.term(samples[0].log_x[finest]);
+  const double distance = std::fabs(values[finest] - (chosen.fit.phi0 + term));
   const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
   estimate.error = std::fabs(term);
-  estimate.sigma = chosen->sigma;
+  estimate.sigma = chosen.sigma;
   estimate.data_range = (*highest - *lowest) / static_cast<double>(n - 1);
-  estimate.fit = chosen->kind;
-  estimate.weighted = chosen->weighted;
-  const double spread = estimate.error + estimate.sigma + distance;
+  estimate.fit = chosen.kind;
+  estimate.weighted = chosen.weighted;
   if (estimate.sigma < estimate.data_range || estimate.sigma == 0.0) {
     estimate.uncertainty = estimate.safety * estimate.error + estimate.sigma + distance;
   } else {
     // Scatter as large as the data's own range: the fit says little, and the
     // uncertainty grows with the scatter.
-    estimate.uncertainty = 3.0 * estimate.sigma / estimate.data_range * spread;
+    estimate.uncertainty =
+        3.0 * estimate.sigma / estimate.data_range * (estimate.error + estimate.sigma + distance);
   }
   return estimate;
 }
