@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "study/campaign.hpp"
-#include "study/study.hpp"
+#include "study_sources/campaign.hpp"
+#include "study_sources/tasks.hpp"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "record/interest.hpp"
+#include "record/solver_method.hpp"
 
 namespace talvenor {
 
@@ -42,12 +43,6 @@ struct LastIterates {
   const InterestValues& last() const { return values[2]; }
   const InterestValues& previous() const { return values[1]; }
   const InterestValues& older() const { return values[0]; }
-};
-
-/// The two ways of solving the discrete equations.
-enum class Method {
-  successive_substitution,  ///< one linearised solve per iteration, u of the last iterate frozen
-  newton,                   ///< Newton's method on the discrete equations
 };
 
 /// What the last iterates say about one variable.

@@ -17,11 +17,13 @@
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "input/value_reader.hpp"
-#include "study/campaign.hpp"
-#include "study/html_report.hpp"
 #include "study/options.hpp"
-#include "study/report.hpp"
-#include "study/study.hpp"
+#include "study_reports/campaign_report.hpp"
+#include "study_reports/html_report.hpp"
+#include "study_reports/report.hpp"
+#include "study_sources/campaign.hpp"
+#include "study_sources/meshes.hpp"
+#include "study_sources/tasks.hpp"
 #include "system/about.hpp"
 #include "system/console.hpp"
 #include "system/error.hpp"
@@ -113,7 +115,7 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
                 html_report_records(base, meshes, options.solver, combinations));
   std::printf("\nwritten: %s, %s\n", csv.c_str(), html.c_str());
   std::fflush(stdout);
-  const std::size_t failed = tally(combinations)[static_cast<std::size_t>(VerdictKind::failed)];
+  const std::size_t failed = count_of(tally(combinations), VerdictKind::failed);
   if (failed > 0) {
     throw Error(Error::Kind::verification,
                 std::to_string(failed) + " of the " +

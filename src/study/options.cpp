@@ -181,6 +181,15 @@ void parse_sweep(std::string_view option, std::string_view text, Sweep& sweep) {
   }
 }
 
+Method parse_solver(std::string_view option, std::string_view text) {
+  std::string expected;
+  for (const MethodNames& names : kMethods) {
+    if (text == names.option) return names.method;
+    expected += (expected.empty() ? "" : " or ") + std::string(names.option);
+  }
+  bad(option, "expected " + expected + ", found '" + std::string(text) + "'");
+}
+
 int parse_jobs(std::string_view option, std::string_view text) {
   const auto jobs = whole_number(text);
   if (!jobs || *jobs < 1 || *jobs > std::numeric_limits<int>::max()) {
@@ -222,10 +231,7 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     } else if (option == "--jobs") {
       options.jobs = parse_jobs(option, value);
     } else if (option == "--solver") {
-      if (value != "newton" && value != "picard") {
-        bad(option, "expected newton or picard, found '" + std::string(value) + "'");
-      }
-      options.solver = value == "newton" ? Method::newton : Method::successive_substitution;
+      options.solver = parse_solver(option, value);
     } else {
       if (value.empty()) bad(option, "the prefix is empty");
       options.output = std::string(value);

@@ -7,20 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "solver/convergence.hpp"
+#include "record/solver_method.hpp"
+#include "study_sources/campaign.hpp"
 
 namespace talvenor {
-
-/// The values of a campaign (--sweep): each list that is not empty replaces the case's
-/// value with each of its values in turn.
-struct Sweep {
-  std::vector<std::int32_t> esquema;
-  std::vector<std::int32_t> fonte;
-  std::vector<double> Re;
-  std::vector<double> beta;
-
-  bool empty() const { return esquema.empty() && fonte.empty() && Re.empty() && beta.empty(); }
-};
 
 /// The command line of talvenor-study.
 struct StudyOptions {

@@ -1,4 +1,4 @@
-#include "study/orders.hpp"
+#include "analysis/orders.hpp"
 
 #include <cmath>
 #include <cstddef>

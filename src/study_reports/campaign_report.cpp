@@ -1,17 +1,12 @@
-#include "study/campaign.hpp"
+#include "study_reports/campaign_report.hpp"
 
-#include <utility>
-
-#include "study/report.hpp"
+#include "record/interest.hpp"
+#include "study_reports/report.hpp"
 #include "textio/number_format.hpp"
+#include "textio/shortest_text.hpp"
 
 namespace talvenor {
 namespace {
-
-template <typename T>
-std::vector<T> values_or(const std::vector<T>& swept, T value) {
-  return swept.empty() ? std::vector<T>{value} : swept;
-}
 
 std::string left(const std::string& text, std::size_t width) {
   return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
@@ -24,51 +19,6 @@ constexpr std::size_t kWidthVerdict = 15;
 
 }  // namespace
 
-std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep) {
-  std::vector<CaseData> cases;
-  for (const std::int32_t esquema : values_or(sweep.esquema, base.esquema)) {
-    for (const std::int32_t fonte : values_or(sweep.fonte, base.fonte)) {
-      for (const double Re : values_or(sweep.Re, base.Re)) {
-        const std::vector<double> betas =
-            esquema == 0 ? values_or(sweep.beta, base.beta) : std::vector<double>{base.beta};
-        for (const double beta : betas) {
-          CaseData data = base;
-          data.esquema = esquema;
-          data.fonte = fonte;
-          data.Re = Re;
-          data.beta = beta;
-          check_study_case(data);
-          cases.push_back(std::move(data));
-        }
-      }
-    }
-  }
-  return cases;
-}
-
-std::vector<Combination> run_campaign(std::span<const CaseData> cases,
-                                      std::span<const std::int32_t> meshes, Method method, int jobs,
-                                      const Progress& progress) {
-  std::vector<MeshTask> tasks;
-  for (const CaseData& data : cases) {
-    for (const std::int32_t N : meshes) tasks.push_back({&data, N});
-  }
-  const std::vector<MeshRun> runs = run_tasks(tasks, method, jobs, progress);
-  std::vector<Combination> combinations;
-  for (std::size_t c = 0; c < cases.size(); ++c) {
-    Combination combination;
-    combination.data = cases[c];
-    combination.formal = formal_order(cases[c]);
-    combination.studies =
-        analyse(std::span(runs).subspan(c * meshes.size(), meshes.size()), combination.formal);
-    for (std::size_t v = 0; v < kVariableCount; ++v) {
-      combination.verdicts[v] = judge(combination.studies[v], combination.formal);
-    }
-    combinations.push_back(std::move(combination));
-  }
-  return combinations;
-}
-
 std::string campaign_summary(const CaseData& base, std::span<const std::int32_t> meshes,
                              Method method, std::size_t count) {
   std::string mesh_list;
@@ -76,37 +26,13 @@ std::string campaign_summary(const CaseData& base, std::span<const std::int32_t>
     mesh_list += (mesh_list.empty() ? "" : ", ") + std::to_string(N);
   }
   return std::to_string(count) + " combinations, each a study on meshes " + mesh_list + "; itmax " +
-         std::to_string(base.itmax) + ", solver " +
-         (method == Method::newton ? "newton" : "picard");
+         std::to_string(base.itmax) + ", solver " + std::string(method_names(method).option);
 }
 
 std::string combination_label(const CaseData& data) {
   return "esquema " + std::to_string(data.esquema) + ", fonte " + std::to_string(data.fonte) +
          ", Re = " + shortest(data.Re) +
          (data.esquema == 0 ? ", beta = " + shortest(data.beta) : std::string());
-}
-
-std::array<std::size_t, kVerdictKinds> tally(std::span<const Combination> combinations) {
-  std::array<std::size_t, kVerdictKinds> counts{};
-  for (const Combination& combination : combinations) {
-    for (const Verdict& verdict : combination.verdicts) {
-      ++counts[static_cast<std::size_t>(verdict.kind)];
-    }
-  }
-  return counts;
-}
-
-std::string tally_line(std::span<const Combination> combinations) {
-  const std::array<std::size_t, kVerdictKinds> counts = tally(combinations);
-  std::string line;
-  for (std::size_t k = 0; k < kVerdictKinds; ++k) {
-    const auto kind = static_cast<VerdictKind>(k);
-    // The four verdicts of clean meshes always; the others when they occur.
-    if (k > static_cast<std::size_t>(VerdictKind::failed) && counts[k] == 0) continue;
-    if (!line.empty()) line += ", ";
-    line += std::to_string(counts[k]) + " " + std::string(verdict_name(kind));
-  }
-  return line + " of " + std::to_string(combinations.size() * kVariableCount) + " cells";
 }
 
 std::string campaign_table(const CaseData& base, std::span<const std::int32_t> meshes,
@@ -144,12 +70,12 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
     text += trimmed(row) + "\n";
   }
   if (!reasons.empty()) text += "\n" + reasons;
-  return text + "\n" + tally_line(combinations) + "\n";
+  return text + "\n" + tally_line(tally(combinations)) + "\n";
 }
 
 std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations) {
   std::vector<std::string> records = {"esquema,fonte,Re,beta,formal_order," +
-                                      std::string(kCsvHeader) + ",verdict"};
+                                      csv_header() + ",verdict"};
   for (const Combination& combination : combinations) {
     const CaseData& data = combination.data;
     const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +

@@ -8,8 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/mesh_study.hpp"
+#include "record/solver_method.hpp"
 #include "record/variaveis.hpp"
-#include "study/study.hpp"
 
 namespace talvenor {
 
@@ -30,27 +31,16 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
 /// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
 std::string right(std::string_view text, std::size_t width);
 
-/// The shortest text that reads back as `value`: 1, 0.5, 1e+30.
-std::string shortest(double value);
-
-/// The flags of a row, each a few words: what its numbers cannot say ("diverged",
-/// "iteration not converging", "iteration error 12 % of |E|", "round-off",
-/// "oscillatory", "not converging"); empty for a clean row.
-std::vector<std::string> flags(const MeshRow& row);
-
-/// The flags joined by `separator`: "iteration error 12 % of |E|, round-off".
-std::string notes(const MeshRow& row, std::string_view separator = ", ");
-
-/// The head of the study's CSV file.
-inline constexpr std::string_view kCsvHeader =
-    "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes";
+/// The head of the study's CSV file:
+/// "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes".
+std::string csv_header();
 
 /// The CSV record of variable `name` on the mesh of `row`: numbers with 17 significant
 /// digits, an empty field where a value does not exist, and the table's notes separated
 /// by ';' ("iteration not converging;round-off"), empty when clean.
 std::string csv_record(std::string_view name, const MeshRow& row);
 
-/// The CSV records: kCsvHeader, then csv_record for each variable and mesh.
+/// The CSV records: csv_header(), then csv_record for each variable and mesh.
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies);
 
 /// The gnuplot script that draws |error| against h on log-log axes for the three

@@ -1,4 +1,4 @@
-#include "study/verdict.hpp"
+#include "analysis/verdict.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,33 +6,21 @@
 #include <limits>
 #include <vector>
 
-#include "study/orders.hpp"
-#include "study/report.hpp"
+#include "analysis/orders.hpp"
 #include "textio/number_format.hpp"
+#include "textio/shortest_text.hpp"
 
 namespace talvenor {
 namespace {
-
-/// A mesh whose error can be judged: a value, above round-off, iteratively converged.
-bool clean(const MeshRow& row) {
-  return row.error && !row.round_off && !row.iteration_not_converging && !row.iterative_share;
-}
 
 bool iteration_flagged(const MeshRow& row) {
   return row.iteration_not_converging || row.iterative_share.has_value();
 }
 
-std::string mesh_list(const std::vector<const MeshRow*>& rows) {
-  std::string text;
-  for (const MeshRow* row : rows) {
-    if (!text.empty()) text += ", ";
-    text += std::to_string(row->N);
-  }
-  return "N = " + text;
-}
-
-/// The next two doublings of the finest mesh, as far as a mesh size goes.
-std::string doublings(std::int32_t finest) {
+/// The next two doublings of the finest mesh, as far as a mesh size goes; a mesh
+/// counted otherwise than by talvenor's elements is refined as its source can.
+std::string doublings(std::int64_t finest, MeshCount count) {
+  if (count != MeshCount::elements) return "add finer meshes";
   std::string text;
   std::int64_t N = finest;
   for (int k = 0; k < 2; ++k) {
@@ -57,7 +45,7 @@ Verdict judge(const VariableStudy& study, double formal) {
   // of them decides the verdict, since it is one the campaign was asked to judge.
   std::vector<const MeshRow*> judged;
   for (auto row = rows.rbegin(); row != rows.rend() && judged.size() < 3; ++row) {
-    const std::string mesh = "N = " + std::to_string(row->N) + ": ";
+    const std::string mesh = mesh_name(*row, study.count) + ": ";
     if (!row->numerical) return {VerdictKind::diverged, {}, mesh + row->fault};
     if (iteration_flagged(*row)) return {VerdictKind::not_converged, {}, mesh + notes(*row)};
     if (clean(*row)) judged.push_back(&*row);
@@ -74,10 +62,10 @@ Verdict judge(const VariableStudy& study, double formal) {
   if (oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
     return {VerdictKind::oscillatory,
             {},
-            "the values on " + mesh_list(judged) +
+            "the values on " + mesh_list(judged, study.count) +
                 " go up and down, not yet in the"
                 " asymptotic range; " +
-                doublings(fine.N)};
+                doublings(fine.N, study.count)};
   }
   const std::array<double, 3> h = {coarse.h, medium.h, fine.h};
   const std::array<double, 3> errors = {*coarse.error, *medium.error, *fine.error};
@@ -88,33 +76,45 @@ Verdict judge(const VariableStudy& study, double formal) {
   const double p_coarse = effective_order(*coarse.error, *medium.error, coarse.h, medium.h);
   const double p_fine = effective_order(*medium.error, *fine.error, medium.h, fine.h);
   const std::string orders = "effective orders " + fixed_text(p_coarse, 2) + ", " +
-                             fixed_text(p_fine, 2) + " on " + mesh_list(judged);
+                             fixed_text(p_fine, 2) + " on " + mesh_list(judged, study.count);
   if (std::fabs(p_fine - formal) < std::fabs(p_coarse - formal)) {
     return {VerdictKind::refine, order,
-            orders + " approach " + shortest(formal) + "; " + doublings(fine.N)};
+            orders + " approach " + shortest(formal) + "; " + doublings(fine.N, study.count)};
   }
   return {VerdictKind::failed, order,
           orders + " do not approach the formal order " + shortest(formal)};
 }
 
+const VerdictNames& verdict_names(VerdictKind kind) {
+  const auto* names = std::find_if(kVerdicts.begin(), kVerdicts.end(),
+                                   [&](const VerdictNames& entry) { return entry.kind == kind; });
+  return names == kVerdicts.end() ? kVerdicts.front() : *names;
+}
+
 std::string_view verdict_name(VerdictKind kind) {
-  switch (kind) {
-    case VerdictKind::verified:
-      return "verified";
-    case VerdictKind::exact:
-      return "exact";
-    case VerdictKind::refine:
-      return "refine";
-    case VerdictKind::failed:
-      return "FAILED";
-    case VerdictKind::not_converged:
-      return "not converged";
-    case VerdictKind::diverged:
-      return "diverged";
-    case VerdictKind::oscillatory:
-      return "oscillatory";
+  return verdict_names(kind).name;
+}
+
+void count_verdicts(std::span<const Verdict> verdicts, VerdictCounts& counts) {
+  for (const Verdict& verdict : verdicts) {
+    ++counts[static_cast<std::size_t>(&verdict_names(verdict.kind) - kVerdicts.data())];
   }
-  return "FAILED";
+}
+
+std::size_t count_of(const VerdictCounts& counts, VerdictKind kind) {
+  return counts[static_cast<std::size_t>(&verdict_names(kind) - kVerdicts.data())];
+}
+
+std::string tally_line(const VerdictCounts& counts) {
+  std::string line;
+  std::size_t cells = 0;
+  for (std::size_t k = 0; k < kVerdictKinds; ++k) {
+    cells += counts[k];
+    if (!kVerdicts[k].counted && counts[k] == 0) continue;
+    if (!line.empty()) line += ", ";
+    line += std::to_string(counts[k]) + " " + std::string(kVerdicts[k].name);
+  }
+  return line + " of " + std::to_string(cells) + " cells";
 }
 
 }  // namespace talvenor

@@ -1,4 +1,4 @@
-#include "study/verdict.hpp"
+#include "analysis/verdict.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 constexpr double kExact = 0.5;
 
 /// A variable on N = 10, 20, 40, ... whose errors (exact - numerical) are `errors`,
-/// analysed as the study analyses it, with `change` applied to the rows first.
+/// errors below 1e-15 at round-off, analysed as the study analyses it, with `change` applied to the rows first.
 VariableStudy with_errors(const std::vector<double>& errors,
                           void (*change)(std::vector<MeshRow>&) = nullptr) {
   std::vector<MeshRow> rows;
@@ -22,6 +22,7 @@ VariableStudy with_errors(const std::vector<double>& errors,
     row.h = 1.0 / N;
     row.exact = kExact;
     row.numerical = kExact - error;
+    row.round_off = std::fabs(error) < 1e-15;  // the floor a source would give
     rows.push_back(row);
     N *= 2;
   }
@@ -96,7 +97,7 @@ TEST(Judge, AFailedFineMeshDecidesTheVerdict) {
   const Verdict stuck =
       judge(with_errors({0.08, 0.04, 0.02, 0.01},
                         [](std::vector<MeshRow>& rows) {
-                          rows[2].iteration = {IterationTrend::not_contracting, 1e-9};
+                          rows[2].iteration_not_converging = true;
                         }),
             1.0);
   EXPECT_EQ(stuck.kind, VerdictKind::not_converged);
@@ -105,7 +106,7 @@ TEST(Judge, AFailedFineMeshDecidesTheVerdict) {
   const Verdict short_of = judge(
       with_errors({0.08, 0.04, 0.02, 0.01},
                   [](std::vector<MeshRow>& rows) {
-                    rows[3].iteration = {IterationTrend::contracting, 0.001};  // 10 % of the error
+                    rows[3].iteration_estimate = 0.001;  // 10 % of the error
                   }),
       1.0);
   EXPECT_EQ(short_of.kind, VerdictKind::not_converged);

@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "study/campaign.hpp"
+#include "analysis/combination.hpp"
+#include "record/solver_method.hpp"
 
 namespace talvenor {
 

@@ -1,4 +1,4 @@
-#include "study/estimators.hpp"
+#include "analysis/estimators.hpp"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "study/orders.hpp"
+#include "analysis/orders.hpp"
 
 namespace talvenor {
 

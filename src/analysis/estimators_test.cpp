@@ -1,11 +1,11 @@
-#include "study/estimators.hpp"
+#include "analysis/estimators.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "study/orders.hpp"
+#include "analysis/orders.hpp"
 
 namespace talvenor {
 namespace {

@@ -1,12 +1,13 @@
-#include "study/report.hpp"
+#include "study_reports/report.hpp"
 
 #include <algorithm>
-#include <charconv>
+#include <array>
 #include <cmath>
 #include <optional>
 
 #include "textio/gnuplot_text.hpp"
 #include "textio/number_format.hpp"
+#include "textio/shortest_text.hpp"
 #include "textio/text_file.hpp"
 
 namespace talvenor {
@@ -21,40 +22,60 @@ void add_to_list(std::string& list, std::string_view item) {
   list += item;
 }
 
-// Columns of the console table: widths, right-aligned.
-constexpr std::size_t kWidthN = 8;
-constexpr std::size_t kWidthH = 12;
-constexpr std::size_t kWidthValue = 23;  // numerical, exact, Richardson: 15 digits
-constexpr std::size_t kWidthError = 14;
-constexpr std::size_t kWidthOrder = 9;
-constexpr std::size_t kWidthGci = 11;
+/// A number column of a mesh's row: its heading in the CSV file and in the table, its
+/// width and form in the table (the CSV file has 17 digits), and its value. A new
+/// quantity of the analysis is one entry here.
+struct MeshColumn {
+  std::string_view csv;
+  std::string_view table;
+  std::size_t width;
+  std::string (*form)(double, int);
+  int digits;
+  std::optional<double> (*value)(const MeshRow&);
+};
 
-std::string column(const std::optional<double>& value, std::size_t width,
-                   std::string (*form)(double, int), int digits) {
-  return right(value ? form(*value, digits) : "", width);
+// numerical, exact and Richardson show 15 digits; the orders 4 decimals.
+const std::array<MeshColumn, 8> kMeshColumns = {{
+    {"h", "h", 12, scientific_text, 4, [](const MeshRow& row) { return std::optional(row.h); }},
+    {"numerical", "numerical", 23, scientific_text, 14,
+     [](const MeshRow& row) { return row.numerical; }},
+    {"exact", "exact", 23, scientific_text, 14, [](const MeshRow& row) { return row.exact; }},
+    {"error", "error", 14, scientific_text, 5, [](const MeshRow& row) { return row.error; }},
+    {"p_effective", "p_E", 9, fixed_text, 4, [](const MeshRow& row) { return row.p_effective; }},
+    {"p_apparent", "p_U", 9, fixed_text, 4, [](const MeshRow& row) { return row.p_apparent; }},
+    {"richardson", "Richardson", 23, scientific_text, 14,
+     [](const MeshRow& row) { return row.richardson; }},
+    {"gci", "GCI", 11, scientific_text, 3, [](const MeshRow& row) { return row.gci; }},
+}};
+
+constexpr std::size_t kWidthN = 8;
+
+/// The mesh's count, empty when the source gives only h.
+std::string mesh_count(const MeshRow& row) {
+  return row.N > 0 ? std::to_string(row.N) : std::string();
 }
 
 std::string table_row(const MeshRow& row) {
-  std::string line = right(std::to_string(row.N), kWidthN) +
-                     right(scientific_text(row.h, 4), kWidthH) +
-                     (row.numerical ? column(row.numerical, kWidthValue, scientific_text, 14)
-                                    : right("diverged", kWidthValue)) +
-                     right(scientific_text(row.exact, 14), kWidthValue) +
-                     column(row.error, kWidthError, scientific_text, 5) +
-                     column(row.p_effective, kWidthOrder, fixed_text, 4) +
-                     column(row.p_apparent, kWidthOrder, fixed_text, 4) +
-                     column(row.richardson, kWidthValue, scientific_text, 14) +
-                     column(row.gci, kWidthGci, scientific_text, 3);
+  std::string line = right(mesh_count(row), kWidthN);
+  for (const MeshColumn& column : kMeshColumns) {
+    const std::optional<double> value = column.value(row);
+    std::string text;
+    if (value) {
+      text = column.form(*value, column.digits);
+    } else if (column.csv == "numerical") {
+      text = "diverged";
+    }
+    line += right(text, column.width);
+  }
   const std::string tags = notes(row);
   if (!tags.empty()) line += "  " + tags;
   return line.erase(line.find_last_not_of(' ') + 1);
 }
 
 std::string table_header() {
-  return right("N", kWidthN) + right("h", kWidthH) + right("numerical", kWidthValue) +
-         right("exact", kWidthValue) + right("error", kWidthError) + right("p_E", kWidthOrder) +
-         right("p_U", kWidthOrder) + right("Richardson", kWidthValue) + right("GCI", kWidthGci) +
-         "  notes";
+  std::string line = right("N", kWidthN);
+  for (const MeshColumn& column : kMeshColumns) line += right(column.table, column.width);
+  return line + "  notes";
 }
 
 std::string least_squares_line(const VariableStudy& study) {
@@ -100,8 +121,8 @@ std::string variables_where(std::span<const VariableStudy> studies, std::size_t 
 
 /// "Newton's method (--solver newton)".
 std::string method_name(Method method) {
-  return method == Method::newton ? "Newton's method (--solver newton)"
-                                  : "successive substitution (--solver picard)";
+  const MethodNames& names = method_names(method);
+  return std::string(names.prose) + " (--solver " + std::string(names.option) + ")";
 }
 
 }  // namespace
@@ -109,34 +130,6 @@ std::string method_name(Method method) {
 std::string right(std::string_view text, std::size_t width) {
   std::string padded(width > text.size() ? width - text.size() : 0, ' ');
   return padded.append(text);
-}
-
-std::string shortest(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return {text, result.ptr};
-}
-
-std::vector<std::string> flags(const MeshRow& row) {
-  std::vector<std::string> tags;
-  if (!row.numerical) tags.emplace_back("diverged");
-  if (row.iteration_not_converging) tags.emplace_back("iteration not converging");
-  if (row.iterative_share) {
-    tags.push_back("iteration error " + fixed_text(*row.iterative_share * 100.0, 0) + " % of |E|");
-  }
-  if (row.round_off) tags.emplace_back("round-off");
-  if (row.oscillatory) tags.emplace_back("oscillatory");
-  if (row.not_converging) tags.emplace_back("not converging");
-  return tags;
-}
-
-std::string notes(const MeshRow& row, std::string_view separator) {
-  std::string text;
-  for (const std::string& tag : flags(row)) {
-    if (!text.empty()) text += separator;
-    text += tag;
-  }
-  return text;
 }
 
 std::string study_table(const CaseData& base, Method method,
@@ -196,18 +189,24 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
   return lines;
 }
 
+std::string csv_header() {
+  std::string line = "variable,N";
+  for (const MeshColumn& column : kMeshColumns) line.append(",").append(column.csv);
+  return line + ",notes";
+}
+
 std::string csv_record(std::string_view name, const MeshRow& row) {
-  const auto number = [](const std::optional<double>& value) {
-    return value ? scientific_text(*value, 16) : std::string();
-  };
-  return std::string(name) + "," + std::to_string(row.N) + "," + number(row.h) + "," +
-         number(row.numerical) + "," + number(row.exact) + "," + number(row.error) + "," +
-         number(row.p_effective) + "," + number(row.p_apparent) + "," + number(row.richardson) +
-         "," + number(row.gci) + "," + notes(row, ";");
+  std::string line = std::string(name) + "," + mesh_count(row);
+  for (const MeshColumn& column : kMeshColumns) {
+    const std::optional<double> value = column.value(row);
+    line += ',';
+    if (value) line += scientific_text(*value, 16);
+  }
+  return line + "," + notes(row, ";");
 }
 
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
-  std::vector<std::string> records = {std::string(kCsvHeader)};
+  std::vector<std::string> records = {csv_header()};
   for (const VariableStudy& study : studies) {
     for (const MeshRow& row : study.rows) records.push_back(csv_record(study.name, row));
   }
@@ -236,7 +235,7 @@ std::vector<std::string> plot_script_records(const CaseData& base, Method method
       (flags(row).empty() ? any_clean : any_flagged) = true;
     }
   }
-  const std::string method_title = method == Method::newton ? "Newton" : "successive substitution";
+  const std::string method_title(method_names(method).title);
 
   std::vector<std::string> records = {
       "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +

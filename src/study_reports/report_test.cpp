@@ -1,4 +1,4 @@
-#include "study/report.hpp"
+#include "study_reports/report.hpp"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ std::vector<VariableStudy> made_up_studies() {
     } else {
       row.numerical = 0.5 - 0.25 * row.h;
       row.iterations = 200;
-      if (N == 10) row.iteration = {IterationTrend::contracting, 0.005};
+      if (N == 10) row.iteration_estimate = 0.005;
     }
     rows.push_back(row);
   }

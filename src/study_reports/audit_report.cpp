@@ -1,4 +1,4 @@
-#include "study/audit_report.hpp"
+#include "study_reports/audit_report.hpp"
 
 #include <algorithm>
 #include <cmath>

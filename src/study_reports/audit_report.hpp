@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "study/audit.hpp"
+#include "analysis/audit.hpp"
 
 namespace talvenor {
 

@@ -1,12 +1,15 @@
-#include "study/html_report.hpp"
+#include "study_reports/html_report.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
 
-#include "study/report.hpp"
+#include "record/interest.hpp"
+#include "study_reports/campaign_report.hpp"
+#include "study_reports/report.hpp"
 #include "textio/number_format.hpp"
+#include "textio/shortest_text.hpp"
 
 namespace talvenor {
 namespace {
@@ -17,22 +20,6 @@ constexpr std::array<char32_t, 32> kWindows1252High = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-/// What each verdict looks like in the matrix: a background that also tells the
-/// verdicts apart in grey, and the words say it in any case.
-struct VerdictStyle {
-  std::string_view css_class;
-  std::string_view background;
-};
-constexpr std::array<VerdictStyle, kVerdictKinds> kVerdictStyles = {{
-    {"verified", "#b9e4b0"},
-    {"exact", "#bcd7f5"},
-    {"refine", "#ffe38f"},
-    {"failed", "#e8796f"},
-    {"not-converged", "#d6d6d6"},
-    {"diverged", "#b58fcf"},
-    {"oscillatory", "#f4c39b"},
-}};
 
 /// The three variables in the plots: a colour and a marker shape each, so that
 /// a black-and-white print still tells them apart.
@@ -174,9 +161,9 @@ std::vector<std::string> plot(const Combination& combination) {
 }
 
 std::string verdict_cell(const Verdict& verdict) {
-  const VerdictStyle& style = kVerdictStyles[static_cast<std::size_t>(verdict.kind)];
-  std::string cell = "<td class=\"" + std::string(style.css_class) + "\">" +
-                     html_escape(verdict_name(verdict.kind));
+  const VerdictNames& names = verdict_names(verdict.kind);
+  std::string cell = "<td class=\"" + std::string(names.css_class) + "\">" +
+                     html_escape(names.name);
   if (verdict.order) cell += "<br/><small>order " + fixed_text(*verdict.order, 3) + "</small>";
   return cell + "</td>";
 }
@@ -239,16 +226,16 @@ std::vector<std::string> html_report_records(const CaseData& base,
       "section { margin-top: 1.5em; page-break-inside: avoid; }",
       "td.failed { font-weight: bold; }",
   };
-  for (const VerdictStyle& style : kVerdictStyles) {
-    lines.push_back("td." + std::string(style.css_class) +
-                    " { background: " + std::string(style.background) + "; }");
+  for (const VerdictNames& names : kVerdicts) {
+    lines.push_back("td." + std::string(names.css_class) +
+                    " { background: " + std::string(names.background) + "; }");
   }
   lines.insert(
       lines.end(),
       {"</style>", "</head>", "<body>", text_element("h1", title),
        text_element("p", std::string(base.titulo.trimmed())),
        text_element("p", campaign_summary(base, meshes, method, combinations.size()) + "."),
-       "<p><strong>" + html_escape(tally_line(combinations)) + "</strong></p>",
+       "<p><strong>" + html_escape(tally_line(tally(combinations))) + "</strong></p>",
        text_element("p",
                     "A verdict judges the finest three clean meshes (no divergence, "
                     "iteration or round-off note): verified when the least-squares "

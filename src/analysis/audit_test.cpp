@@ -1,4 +1,4 @@
-#include "study/audit.hpp"
+#include "analysis/audit.hpp"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "study/estimators.hpp"
+#include "analysis/estimators.hpp"
 
 namespace talvenor {
 

@@ -3,12 +3,15 @@
 // The verdict of a verification campaign on one variable of one case: does the
 // error fall at the scheme's formal order?
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "study/study.hpp"
+#include "analysis/mesh_study.hpp"
 
 namespace talvenor {
 
@@ -22,7 +25,28 @@ enum class VerdictKind {
   oscillatory,    ///< the values of the meshes judged go up and down
 };
 
-inline constexpr std::size_t kVerdictKinds = 7;
+/// Everything a verdict is called and looks like. `counted` verdicts are the four of
+/// clean meshes, always in a tally; the others appear there when they occur.
+struct VerdictNames {
+  VerdictKind kind;
+  std::string_view name;        ///< in tables, CSV files and reports: "FAILED"
+  std::string_view css_class;   ///< its class in the HTML report
+  std::string_view background;  ///< a colour that tells the verdicts apart in grey too
+  bool counted;
+};
+
+/// The verdicts, in the order tables and tallies list them.
+inline constexpr std::array<VerdictNames, 7> kVerdicts = {{
+    {VerdictKind::verified, "verified", "verified", "#b9e4b0", true},
+    {VerdictKind::exact, "exact", "exact", "#bcd7f5", true},
+    {VerdictKind::refine, "refine", "refine", "#ffe38f", true},
+    {VerdictKind::failed, "FAILED", "failed", "#e8796f", true},
+    {VerdictKind::not_converged, "not converged", "not-converged", "#d6d6d6", false},
+    {VerdictKind::diverged, "diverged", "diverged", "#b58fcf", false},
+    {VerdictKind::oscillatory, "oscillatory", "oscillatory", "#f4c39b", false},
+}};
+
+inline constexpr std::size_t kVerdictKinds = kVerdicts.size();
 
 /// How far the observed order may be from the formal one for `verified`.
 inline constexpr double kOrderTolerance = 0.1;
@@ -55,7 +79,21 @@ struct Verdict {
 ///     "effective orders 0.50, 0.70 on N = 10, 20, 40 approach 1; add N = 80, 160"
 Verdict judge(const VariableStudy& study, double formal);
 
+/// The names of `kind`: verdict_names(VerdictKind::failed).name -> "FAILED".
+const VerdictNames& verdict_names(VerdictKind kind);
+
 /// "verified", "exact", "refine", "FAILED", "not converged", "diverged", "oscillatory".
 std::string_view verdict_name(VerdictKind kind);
+
+/// How many of `verdicts` have each kind, in the order of kVerdicts.
+using VerdictCounts = std::array<std::size_t, kVerdictKinds>;
+void count_verdicts(std::span<const Verdict> verdicts, VerdictCounts& counts);
+
+/// How many of `counts` are of `kind`.
+std::size_t count_of(const VerdictCounts& counts, VerdictKind kind);
+
+/// "30 verified, 6 exact, 2 refine, 0 FAILED of 40 cells", the other verdicts before
+/// "of" when there are any: "..., 0 FAILED, 3 not converged of 40 cells".
+std::string tally_line(const VerdictCounts& counts);
 
 }  // namespace talvenor

@@ -1,0 +1,92 @@
+#pragma once
+
+// The analysis of one variable over a sequence of meshes: the errors, orders,
+// Richardson values and grid convergence indices of each mesh, and the flags that
+// say what the numbers cannot. It knows nothing of where the values come from
+// (talvenor's solver or a user's file) nor of how they are shown.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talvenor {
+
+/// One variable on one mesh. A source fills the first block; analyse_variable fills
+/// the rest. A new derived quantity is a member here, set in analyse_variable, and a
+/// column of the reports' column table.
+struct MeshRow {
+  // What the source gives.
+  std::int64_t N = 0;               ///< talvenor's elements or a file's cells; 0: only h is known
+  double h = 0.0;                   ///< the mesh size
+  std::optional<double> exact;      ///< none when the source knows no exact value
+  std::optional<double> numerical;  ///< none when the mesh diverged
+  std::string fault;                ///< why the mesh diverged
+  int iterations = 0;               ///< iterations the mesh ran (0 when the source does not say)
+  /// |exact - numerical| below what the mesh can show (the source knows its floor).
+  bool round_off = false;
+  /// The iteration's changes do not shrink: the value is no solution of the
+  /// discrete equations, and gives no order.
+  bool iteration_not_converging = false;
+  double iteration_estimate = 0.0;  ///< the iteration error left in the value, estimated
+
+  // What the analysis derives.
+  std::optional<double> error;        ///< exact - numerical
+  std::optional<double> p_effective;  ///< against the previous mesh
+  std::optional<double> p_apparent;   ///< from this mesh and the two before
+  std::optional<double> richardson;   ///< with p_apparent, from this mesh and the one before
+  std::optional<double> gci;          ///< of this mesh and the one before
+  bool oscillatory = false;           ///< the differences of the three latest meshes change sign
+  bool not_converging = false;        ///< p_apparent <= 0: no extrapolation
+  /// The estimated iteration error / |error|, when it is kIterativeShare or more: the
+  /// value is not yet the solution of the discrete equations, and gives no order.
+  std::optional<double> iterative_share;
+};
+
+/// The iteration error of a value must stay below this share of its error.
+inline constexpr double kIterativeShare = 0.01;
+
+/// What MeshRow::N counts, and so how a mesh is named: "N = 640", "cells = 18000",
+/// or by its size, "h = 0.01".
+enum class MeshCount { elements, cells, none };
+
+/// One variable over all meshes.
+struct VariableStudy {
+  std::string name;
+  std::vector<MeshRow> rows;           ///< coarse to fine
+  std::optional<double> order_all;     ///< least squares over the meshes with a usable error
+  std::size_t order_all_meshes = 0;    ///< how many meshes that fit used
+  std::optional<double> order_finest;  ///< least squares over the finest three, all usable
+  MeshCount count = MeshCount::elements;
+};
+
+/// A row whose error can give an order: it exists, is above round-off, and belongs to
+/// a solution of the discrete equations (no iteration flag).
+bool clean(const MeshRow& row);
+
+/// Fills the derived members of `rows` (given members set, coarse to fine) and the
+/// least-squares orders. Without an exact value a row has no error: its apparent
+/// order, Richardson value and GCI come from the values alone. `two_mesh_order` is
+/// the order the GCI of the second mesh uses, where no apparent order exists yet;
+/// without it that mesh has no GCI.
+VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
+                               std::optional<double> two_mesh_order,
+                               MeshCount count = MeshCount::elements);
+
+/// The flags of a row, each a few words: what its numbers cannot say ("diverged",
+/// "iteration not converging", "iteration error 12 % of |E|", "round-off",
+/// "oscillatory", "not converging"); empty for a clean row.
+std::vector<std::string> flags(const MeshRow& row);
+
+/// The flags joined by `separator`: "iteration error 12 % of |E|, round-off".
+std::string notes(const MeshRow& row, std::string_view separator = ", ");
+
+/// How the mesh of `row` is named: "N = 640", "cells = 18000", "h = 0.01".
+std::string mesh_name(const MeshRow& row, MeshCount count);
+
+/// The meshes of `rows` named together: "N = 10, 20, 40", "h = 0.1, 0.05".
+std::string mesh_list(const std::vector<const MeshRow*>& rows, MeshCount count);
+
+}  // namespace talvenor

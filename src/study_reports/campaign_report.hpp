@@ -1,0 +1,35 @@
+#pragma once
+
+// What a verification campaign writes: its table for the terminal and its CSV file.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/combination.hpp"
+#include "record/solver_method.hpp"
+
+namespace talvenor {
+
+/// "32 combinations, each a study on meshes 160, 320, 640; itmax 200, solver newton".
+std::string campaign_summary(const CaseData& base, std::span<const std::int32_t> meshes,
+                             Method method, std::size_t count);
+
+/// "esquema 0, fonte 2, Re = 20, beta = 0.5"; beta only for esquema 0.
+std::string combination_label(const CaseData& data);
+
+/// The terminal's report: a head naming the case, meshes and solver, one row per
+/// combination (esquema, fonte, Re, beta, formal order, then the observed order and
+/// verdict of each variable), a line with the reason of each cell that is neither
+/// verified nor exact, and the tally line.
+std::string campaign_table(const CaseData& base, std::span<const std::int32_t> meshes,
+                           Method method, std::span<const Combination> combinations);
+
+/// The CSV records: "esquema,fonte,Re,beta,formal_order," + the study's columns +
+/// ",verdict", then a record per combination, variable and mesh; beta is empty where
+/// the scheme does not use it.
+std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations);
+
+}  // namespace talvenor

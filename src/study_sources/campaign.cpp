@@ -1,0 +1,61 @@
+#include "study_sources/campaign.hpp"
+
+#include <utility>
+
+
+namespace talvenor {
+namespace {
+
+template <typename T>
+std::vector<T> values_or(const std::vector<T>& swept, T value) {
+  return swept.empty() ? std::vector<T>{value} : swept;
+}
+
+}  // namespace
+
+std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep) {
+  std::vector<CaseData> cases;
+  for (const std::int32_t esquema : values_or(sweep.esquema, base.esquema)) {
+    for (const std::int32_t fonte : values_or(sweep.fonte, base.fonte)) {
+      for (const double Re : values_or(sweep.Re, base.Re)) {
+        const std::vector<double> betas =
+            esquema == 0 ? values_or(sweep.beta, base.beta) : std::vector<double>{base.beta};
+        for (const double beta : betas) {
+          CaseData data = base;
+          data.esquema = esquema;
+          data.fonte = fonte;
+          data.Re = Re;
+          data.beta = beta;
+          check_study_case(data);
+          cases.push_back(std::move(data));
+        }
+      }
+    }
+  }
+  return cases;
+}
+
+std::vector<Combination> run_campaign(std::span<const CaseData> cases,
+                                      std::span<const std::int32_t> meshes, Method method, int jobs,
+                                      const Progress& progress) {
+  std::vector<MeshTask> tasks;
+  for (const CaseData& data : cases) {
+    for (const std::int32_t N : meshes) tasks.push_back({&data, N});
+  }
+  const std::vector<MeshRun> runs = run_tasks(tasks, method, jobs, progress);
+  std::vector<Combination> combinations;
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    Combination combination;
+    combination.data = cases[c];
+    combination.formal = formal_order(cases[c]);
+    combination.studies =
+        analyse(std::span(runs).subspan(c * meshes.size(), meshes.size()), combination.formal);
+    for (const VariableStudy& study : combination.studies) {
+      combination.verdicts.push_back(judge(study, combination.formal));
+    }
+    combinations.push_back(std::move(combination));
+  }
+  return combinations;
+}
+
+}  // namespace talvenor

@@ -1,0 +1,98 @@
+#include "study_sources/meshes.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "input/dados.hpp"
+#include "solver/calculos.hpp"
+#include "solver/convergence.hpp"
+#include "solver/newton.hpp"
+#include "system/error.hpp"
+#include "system/fp_faults.hpp"
+
+namespace talvenor {
+
+void check_study_case(const CaseData& base) {
+  const std::vector<IncompleteRun> parts = incomplete_run(base);
+  if (parts.empty()) return;
+  const IncompleteRun& first = parts.front();
+  throw Error(
+      Error::Kind::case_file,
+      std::string(kCaseFile) + ": " + first.value +
+          (first.no_iteration ? ", so nothing iterates" : ", so there is no exact solution") +
+          "; a study needs esquema 0 to 2, fonte 0 to 4 and itmax of at least 1");
+}
+
+MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
+  CaseData data = base;
+  data.N = N;
+  prepare_mesh(data);
+  MeshRun run;
+  run.N = N;
+  run.h = data.h;
+  // The flags are the calling thread's own: a fault of another mesh never shows here.
+  clear_fp_faults();
+  LastIterates iterates;
+  try {
+    compute_exact(data);
+    run.exact = exact_variables(data);
+    // Iteration 0 is the starting field, the exact solution, as the iterations see it.
+    data.u = data.ua;
+    compute_variables(data);
+    check_fp_faults("the variables of the starting field");
+    iterates.push(numerical_variables(data));
+    const IterationObserver observe = [&](const CaseData& iterated) {
+      iterates.push(numerical_variables(iterated));
+    };
+    if (method == Method::newton) {
+      solve_newton(data, observe);
+    } else {
+      run_iterations(data, observe);
+    }
+    run.numerical = iterates.last();
+    for (std::size_t v = 0; v < kVariableCount; ++v) {
+      run.iteration[v] = iteration_error(method, iterates, v, N);
+    }
+  } catch (const Error& error) {
+    if (error.kind() != Error::Kind::arithmetic) throw;
+    run.fault = error.what();
+  }
+  run.iterations = std::max(iterates.count - 1, 0);
+  return run;
+}
+
+double formal_order(const CaseData& data) {
+  if (data.esquema == 2) return 2.0;
+  if (data.esquema == 0 && data.beta == 1.0) return 2.0;
+  return 1.0;
+}
+
+MeshRow mesh_row(const MeshRun& run, std::size_t v) {
+  MeshRow row;
+  row.N = run.N;
+  row.h = run.h;
+  row.exact = run.exact[v];
+  row.iterations = run.iterations;
+  if (run.fault) {
+    row.fault = *run.fault;
+    return row;
+  }
+  row.numerical = run.numerical[v];
+  row.iteration_not_converging = run.iteration[v].trend == IterationTrend::not_contracting;
+  row.iteration_estimate = run.iteration[v].estimate;
+  row.round_off = at_round_off(*row.exact - *row.numerical, *row.exact, run.N);
+  return row;
+}
+
+std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mesh_order) {
+  std::vector<VariableStudy> studies;
+  for (std::size_t v = 0; v < kVariableCount; ++v) {
+    std::vector<MeshRow> rows;
+    for (const MeshRun& run : runs) rows.push_back(mesh_row(run, v));
+    studies.push_back(analyse_variable(std::string(kVariableNames[v].console), std::move(rows),
+                                       two_mesh_order));
+  }
+  return studies;
+}
+
+}  // namespace talvenor

@@ -1,0 +1,54 @@
+#pragma once
+
+// talvenor's own meshes as a source of studies: one case run on a mesh, and the
+// rows of the analysis that the runs of a case give.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/mesh_study.hpp"
+#include "record/interest.hpp"
+#include "solver/convergence.hpp"
+
+namespace talvenor {
+
+/// What one mesh gave.
+struct MeshRun {
+  std::int32_t N = 0;
+  double h = 0.0;
+  InterestValues exact{};      ///< ua at node N/2, exact mean and slope
+  InterestValues numerical{};  ///< of the last iterate
+  /// The iteration error of each variable of the last iterate, from the last iterates
+  /// (the starting field, the exact solution, counts as the first).
+  std::array<IterationError, kVariableCount> iteration{};
+  int iterations = 0;                ///< iterations run
+  std::optional<std::string> fault;  ///< set when a floating-point fault stopped the mesh
+};
+
+/// Runs `base` (a case as read, before its mesh is prepared) with N replaced: the
+/// mesh as the reader builds it, the exact solution, then the iterations of `method`:
+/// successive substitution for exactly itmax iterations, as talvenor runs it, or
+/// Newton's method until its update is at round-off, itmax at most. A floating-point
+/// fault makes the mesh diverged; any other failure throws.
+MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method);
+
+/// Throws Error (case_file) for a case that a study cannot use: an esquema outside
+/// 0 to 2, a fonte outside 0 to 4 (no exact solution) or an itmax below 1.
+void check_study_case(const CaseData& base);
+
+/// The order a scheme reaches on a smooth solution: upwind 1, central 2, deferred
+/// correction 2 when beta = 1 and 1 otherwise. Used for the GCI of two meshes.
+double formal_order(const CaseData& data);
+
+/// The row of variable `v` that `run` gives the analysis: its values, its iteration
+/// flags, and round-off by the mesh's floor (at_round_off).
+MeshRow mesh_row(const MeshRun& run, std::size_t v);
+
+/// analyse_variable for each of the three variables of `runs`.
+std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mesh_order);
+
+}  // namespace talvenor
