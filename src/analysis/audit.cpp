@@ -71,10 +71,10 @@ Audit audit(std::span<const AuditRow> rows) {
     };
     add("all", [](const AuditRow&) { return true; });
     for (const std::string& scheme : schemes) {
-      add("scheme " + scheme, [&scheme](const AuditRow& row) { return row.scheme == scheme; });
+      add(scheme, [&scheme](const AuditRow& row) { return row.scheme == scheme; });
     }
-    add("Re*h < 2", [](const AuditRow& row) { return row.cell_reynolds < kCellReynoldsLimit; });
-    add("Re*h >= 2", [](const AuditRow& row) { return row.cell_reynolds >= kCellReynoldsLimit; });
+    add("Re*h < 2", [](const AuditRow& row) { return row.cell_reynolds < kResolvedCellReynolds; });
+    add("Re*h >= 2", [](const AuditRow& row) { return row.cell_reynolds >= kResolvedCellReynolds; });
   }
   for (const AuditRow& row : rows) {
     if (row.uncertainty && !covers(row)) result.failing.push_back(row);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/estimators.hpp"
+#include "analysis/mesh_study.hpp"
 
 namespace talvenor {
 
@@ -25,13 +26,10 @@ struct AuditRow {
   std::string label;                  ///< where the value comes from, for the failing rows
 };
 
-/// A cell Reynolds number below this is a mesh that resolves the convection.
-inline constexpr double kCellReynoldsLimit = 2.0;
-
 /// How one estimator fared on one group of rows.
 struct Coverage {
   Estimator estimator = Estimator::gci;
-  std::string group;            ///< "all", "scheme NAME", "Re*h < 2", "Re*h >= 2"
+  std::string group;            ///< "all", the scheme's name, "Re*h < 2", "Re*h >= 2"
   std::size_t valued = 0;       ///< rows with a U
   std::size_t covered = 0;      ///< of those, U >= |E|
   /// U / |E| over the valued rows with E nonzero: minimum, median (the mean of the

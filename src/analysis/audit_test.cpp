@@ -32,7 +32,7 @@ TEST(Audit, CountsCoverageAndOrdersTheFailures) {
   EXPECT_DOUBLE_EQ(*all.effectivity_median, 0.5);  // of 0.1, 0.5, 2: e has no ratio
   EXPECT_DOUBLE_EQ(*all.effectivity_max, 2.0);
   const Coverage& central = result.groups[2];
-  EXPECT_EQ(central.group, "scheme central");
+  EXPECT_EQ(central.group, "central");
   EXPECT_EQ(central.valued, 2u);
   EXPECT_EQ(central.covered, 1u);
   EXPECT_EQ(result.groups[3].group, "Re*h < 2");

@@ -67,7 +67,9 @@ std::string audit_text(const Audit& audit, std::string_view report_name) {
   };
   text += line(kColumns);
   for (const Coverage& coverage : audit.groups) text += line(cells(coverage));
-  const std::size_t shown = std::min(audit.failing.size(), kFailuresOnTerminal);
+  const std::size_t shown = report_name.empty()
+                                ? audit.failing.size()
+                                : std::min(audit.failing.size(), kFailuresOnTerminal);
   for (std::size_t k = 0; k < shown; ++k) text += failure_text(audit.failing[k]) + "\n";
   if (audit.failing.size() > shown) {
     text += "... and " + std::to_string(audit.failing.size() - shown) + " more failures in " +

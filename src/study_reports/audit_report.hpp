@@ -16,8 +16,9 @@ namespace talvenor {
 inline constexpr std::size_t kFailuresOnTerminal = 5;
 
 /// The terminal's lines: a heading, a row per estimator and group (values, covered,
-/// per cent, effectivity minimum, median and maximum), then the worst failures, at
-/// most kFailuresOnTerminal, and how many more the report holds.
+/// per cent, effectivity minimum, median and maximum), then the worst failures: at
+/// most kFailuresOnTerminal and how many more the report `report_name` holds, or all
+/// of them when `report_name` is empty.
 ///   "u_gci  all  862  848  98.4  0.0737  1.25  170"
 ///   "u_gci fails on esquema 2, fonte 3, Re = 10, inclinacao(1), N = 40: U = 9.38e-06,
 ///    |E| = 1.27e-04 (U/|E| = 0.074)"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <optional>
 
-#include "record/interest.hpp"
+#include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
 #include "study_reports/report.hpp"
 #include "textio/number_format.hpp"
@@ -21,10 +21,10 @@ constexpr std::array<char32_t, 32> kWindows1252High = {
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
-/// The three variables in the plots: a colour and a marker shape each, so that
-/// a black-and-white print still tells them apart.
-constexpr std::array<std::string_view, kVariableCount> kCurveColours = {"#1f5fa8", "#b8322a",
-                                                                        "#2b8a3e"};
+/// The variables in the plots, then the norms: a colour and a marker shape each, so
+/// that a black-and-white print still tells the three of each kind apart.
+constexpr std::array<std::string_view, 6> kCurveColours = {"#1f5fa8", "#b8322a", "#2b8a3e",
+                                                          "#6a3d9a", "#c76f00", "#4d4d4d"};
 
 std::string number(double value) {
   return fixed_text(value, 1);
@@ -44,11 +44,14 @@ constexpr double kRight = 180.0;  // the legend, beside the frame: it hides no p
 constexpr double kTop = 14.0;
 constexpr double kBottom = 44.0;
 
-/// A marker of variable `v` at (x, y): circle, square or triangle, filled when the
-/// mesh is clean, hollow when it carries a note.
+/// A marker of variable `v` at (x, y): circle, square or triangle (the three
+/// variables, then the three norms), filled when the mesh is clean, hollow when it
+/// carries a note.
 std::string marker(std::size_t v, double x, double y, bool hollow) {
-  const std::string paint = " fill=\"" + std::string(hollow ? "#ffffff" : kCurveColours[v]) +
-                            "\" stroke=\"" + std::string(kCurveColours[v]) + "\"/>";
+  const std::string_view colour = kCurveColours[v % kCurveColours.size()];
+  const std::string paint = " fill=\"" + std::string(hollow ? "#ffffff" : colour) +
+                            "\" stroke=\"" + std::string(colour) + "\"/>";
+  v %= 3;
   if (v == 0) return "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"4\"" + paint;
   if (v == 1) {
     return "<rect x=\"" + number(x - 3.5) + "\" y=\"" + number(y - 3.5) +
@@ -136,15 +139,16 @@ std::vector<std::string> plot(const Combination& combination) {
     }
     if (path.empty()) continue;
     lines.push_back("<path d=\"" + path + "\" fill=\"none\" stroke=\"" +
-                    std::string(kCurveColours[v]) + "\" stroke-width=\"1.5\"/>");
+                    std::string(kCurveColours[v % kCurveColours.size()]) +
+                    "\" stroke-width=\"1.5\"/>");
     lines.insert(lines.end(), markers.begin(), markers.end());
   }
   const double legend_x = kLeft + width + 20.0;
   double legend_y = kTop + 12.0;
-  for (std::size_t v = 0; v < kVariableCount; ++v, legend_y += 16.0) {
+  for (std::size_t v = 0; v < combination.studies.size(); ++v, legend_y += 16.0) {
     lines.push_back(marker(v, legend_x + 4.0, legend_y - 4.0, false) + "<text x=\"" +
                     number(legend_x + 16.0) + "\" y=\"" + number(legend_y) + "\">" +
-                    html_escape(kVariableNames[v].console) + "</text>");
+                    html_escape(combination.studies[v].name) + "</text>");
   }
   lines.push_back("<line x1=\"" + number(legend_x - 4.0) + "\" y1=\"" + number(legend_y - 4.0) +
                   "\" x2=\"" + number(legend_x + 12.0) + "\" y2=\"" + number(legend_y - 4.0) +
@@ -225,6 +229,9 @@ std::vector<std::string> html_report_records(const CaseData& base,
       "svg text { font-size: 11px; font-family: sans-serif; }",
       "section { margin-top: 1.5em; page-break-inside: avoid; }",
       "td.failed { font-weight: bold; }",
+      "table.audit { border-collapse: collapse; }",
+      "table.audit th, table.audit td { border: 1px solid #999999; padding: 0.2em 0.5em; "
+      "text-align: right; }",
   };
   for (const VerdictNames& names : kVerdicts) {
     lines.push_back("td." + std::string(names.css_class) +
@@ -243,8 +250,10 @@ std::vector<std::string> html_report_records(const CaseData& base,
                     "at round-off; refine when the effective orders approach the formal "
                     "one; FAILED otherwise."),
        "<table class=\"matrix\">", "<tr><th>combination</th><th>formal order</th>"});
-  for (const VariableName& name : kVariableNames) {
-    lines.back() += text_element("th", name.console);
+  if (!combinations.empty()) {
+    for (const VariableStudy& variable : combinations.front().studies) {
+      lines.back() += text_element("th", variable.name);
+    }
   }
   lines.back() += "</tr>";
   for (std::size_t c = 0; c < combinations.size(); ++c) {
@@ -256,6 +265,8 @@ std::vector<std::string> html_report_records(const CaseData& base,
     lines.push_back(row + "</tr>");
   }
   lines.emplace_back("</table>");
+  const std::vector<std::string> audit = audit_html_records(campaign_audit(combinations), html_escape);
+  lines.insert(lines.end(), audit.begin(), audit.end());
   for (std::size_t c = 0; c < combinations.size(); ++c) {
     const Combination& combination = combinations[c];
     lines.push_back("<section id=\"c" + std::to_string(c + 1) + "\">");
@@ -264,10 +275,9 @@ std::vector<std::string> html_report_records(const CaseData& base,
     const std::vector<std::string> svg = plot(combination);
     lines.insert(lines.end(), svg.begin(), svg.end());
     lines.emplace_back("<ul>");
-    for (std::size_t v = 0; v < kVariableCount; ++v) {
+    for (std::size_t v = 0; v < combination.studies.size(); ++v) {
       const Verdict& verdict = combination.verdicts[v];
-      std::string item =
-          std::string(kVariableNames[v].console) + ": " + std::string(verdict_name(verdict.kind));
+      std::string item = combination.studies[v].name + ": " + std::string(verdict_name(verdict.kind));
       if (verdict.order) item += ", order " + fixed_text(*verdict.order, 3);
       if (!verdict.reason.empty()) item += "; " + verdict.reason;
       lines.push_back(text_element("li", item));

@@ -34,8 +34,13 @@ struct MeshColumn {
   std::optional<double> (*value)(const MeshRow&);
 };
 
+template <Estimator estimator>
+std::optional<double> uncertainty_of(const MeshRow& row) {
+  return row.uncertainty[static_cast<std::size_t>(estimator)];
+}
+
 // numerical, exact and Richardson show 15 digits; the orders 4 decimals.
-const std::array<MeshColumn, 8> kMeshColumns = {{
+const std::array<MeshColumn, 11> kMeshColumns = {{
     {"h", "h", 12, scientific_text, 4, [](const MeshRow& row) { return std::optional(row.h); }},
     {"numerical", "numerical", 23, scientific_text, 14,
      [](const MeshRow& row) { return row.numerical; }},
@@ -46,6 +51,9 @@ const std::array<MeshColumn, 8> kMeshColumns = {{
     {"richardson", "Richardson", 23, scientific_text, 14,
      [](const MeshRow& row) { return row.richardson; }},
     {"gci", "GCI", 11, scientific_text, 3, [](const MeshRow& row) { return row.gci; }},
+    {kEstimators[0].name, kEstimators[0].name, 11, scientific_text, 3, uncertainty_of<Estimator::gci>},
+    {kEstimators[1].name, kEstimators[1].name, 11, scientific_text, 3, uncertainty_of<Estimator::fs>},
+    {kEstimators[2].name, kEstimators[2].name, 11, scientific_text, 3, uncertainty_of<Estimator::lsq>},
 }};
 
 constexpr std::size_t kWidthN = 8;
@@ -62,7 +70,7 @@ std::string table_row(const MeshRow& row) {
     std::string text;
     if (value) {
       text = column.form(*value, column.digits);
-    } else if (column.csv == "numerical") {
+    } else if (column.csv == "numerical" && diverged(row)) {
       text = "diverged";
     }
     line += right(text, column.width);
@@ -114,7 +122,8 @@ std::string variables_where(std::span<const VariableStudy> studies, std::size_t 
                             bool (*flagged)(const MeshRow&)) {
   std::string names;
   for (const VariableStudy& study : studies) {
-    if (flagged(study.rows[k])) add_to_list(names, study.name);
+    // The norms carry the flags of the mesh's variables: naming them adds nothing.
+    if (study.rows[k].numerical && flagged(study.rows[k])) add_to_list(names, study.name);
   }
   return names;
 }
@@ -162,7 +171,7 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
   const std::string share = fixed_text(kIterativeShare * 100.0, 0) + " % of the error or more";
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const std::string mesh = "N = " + std::to_string(rows[k].N);
-    if (!rows[k].numerical) {
+    if (diverged(rows[k])) {
       lines.push_back(mesh + " diverged: " + rows[k].fault);
       continue;
     }
