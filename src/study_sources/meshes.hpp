@@ -27,10 +27,10 @@ struct MeshRun {
   /// The iteration error of each variable of the last iterate, from the last iterates
   /// (the starting field, the exact solution, counts as the first).
   std::array<IterationError, kVariableCount> iteration{};
-  ErrorNorms norms{};                ///< of the nodal error of the last iterate
-  double scale = 0.0;                ///< |ua| at x = 1: the size of the exact field
   int iterations = 0;                ///< iterations run
   std::optional<std::string> fault;  ///< set when a floating-point fault stopped the mesh
+  ErrorNorms norms{};                ///< of the nodal error of the last iterate
+  double scale = 0.0;                ///< |ua| at x = 1: the size of the exact field
 };
 
 /// Runs `base` (a case as read, before its mesh is prepared) with N replaced: the

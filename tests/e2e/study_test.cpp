@@ -47,7 +47,8 @@ Csv read_csv(const fs::path& path) {
   std::string line;
   std::getline(lines, line);
   EXPECT_EQ(line,
-            "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes\r");
+            "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,u_gci,u_fs,"
+            "u_lsq,notes\r");
   Csv csv;
   while (std::getline(lines, line)) {
     EXPECT_EQ(line.back(), '\r');
@@ -55,7 +56,7 @@ Csv read_csv(const fs::path& path) {
     std::vector<std::string> fields;
     std::istringstream items(line + ",");
     for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
-    EXPECT_EQ(fields.size(), 11u) << line;
+    EXPECT_EQ(fields.size(), 14u) << line;
     const std::pair<std::string, int> key{fields[0], std::stoi(fields[1])};
     csv[key] = std::vector<std::string>(fields.begin() + 2, fields.end());
   }
@@ -63,7 +64,9 @@ Csv read_csv(const fs::path& path) {
 }
 
 // Field positions after the variable and N.
-enum Field { h, numerical, exact, error, p_effective, p_apparent, richardson, gci, notes };
+enum Field {
+  h, numerical, exact, error, p_effective, p_apparent, richardson, gci, u_gci, u_fs, u_lsq, notes
+};
 
 std::optional<double> value(const Csv& csv, const std::string& variable, int N, Field field) {
   const std::string& text = csv.at({variable, N}).at(field);
@@ -139,7 +142,7 @@ TEST(StudyOrders, ALinearExactSolutionIsAtRoundOffAndHasNoOrder) {
         EXPECT_NE(line.find("round-off"), std::string::npos) << line;
       }
     }
-    EXPECT_EQ(rows, 15);
+    EXPECT_EQ(rows, 30);  // three variables and three norms of the error on five meshes
     EXPECT_NE(outcome.stdout_text.find("least-squares order: none"), std::string::npos);
   }
 }
@@ -268,32 +271,34 @@ TEST(StudyNumbers, DoNotDependOnTheThreads) {
 }
 
 /// A campaign's verdicts from its CSV: one per combination (esquema, fonte, Re, beta)
-/// and variable, and the formal order of each combination.
+/// and variable, and the formal order of each combination; and every row's fields.
 struct Campaign {
   Outcome outcome;
   std::map<std::string, std::string> verdicts;  ///< "esquema,fonte,Re,beta,variable" -> verdict
   std::map<std::string, std::string> formal;    ///< "esquema,fonte,Re,beta" -> formal order
+  std::vector<std::vector<std::string>> rows;   ///< the fields of each row, in order
 };
 
 Campaign campaign(const std::string& name, const std::string& case_file,
                   const std::string& arguments) {
   const fs::path folder = folder_with(name, case_file);
-  Campaign result{run_program(kStudy, folder, arguments), {}, {}};
+  Campaign result{run_program(kStudy, folder, arguments), {}, {}, {}};
   std::istringstream lines(read_bytes(folder / "estudo-study.csv"));
   std::string line;
   std::getline(lines, line);
   EXPECT_EQ(line,
             "esquema,fonte,Re,beta,formal_order,variable,N,h,numerical,exact,error,p_effective,"
-            "p_apparent,richardson,gci,notes,verdict\r");
+            "p_apparent,richardson,gci,u_gci,u_fs,u_lsq,notes,verdict\r");
   while (std::getline(lines, line)) {
     line.pop_back();  // CR
     std::vector<std::string> fields;
     std::istringstream items(line + ",");
     for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
-    EXPECT_EQ(fields.size(), 17u) << line;
+    EXPECT_EQ(fields.size(), 20u) << line;
     const std::string combination = fields[0] + "," + fields[1] + "," + fields[2] + "," + fields[3];
-    result.verdicts[combination + "," + fields[5]] = fields[16];
+    result.verdicts[combination + "," + fields[5]] = fields[19];
     result.formal[combination] = fields[4];
+    result.rows.push_back(std::move(fields));
   }
   return result;
 }
@@ -307,7 +312,8 @@ TEST(StudyCampaign, EverySchemeVerifiedOnFineMeshes) {
   EXPECT_EQ(result.outcome.status, 0) << result.outcome.stderr_text;
   // beta multiplies esquema 0 alone: (2 + 1 + 1) schemes x 4 fontes x 2 Re.
   EXPECT_EQ(result.formal.size(), 32u);
-  EXPECT_EQ(result.verdicts.size(), 96u);
+  // Six cells each: the three variables and the three norms of the error.
+  EXPECT_EQ(result.verdicts.size(), 192u);
   for (const auto& [cell, verdict] : result.verdicts) {
     EXPECT_TRUE(verdict == "verified" || verdict == "exact") << cell << ": " << verdict;
   }
@@ -329,9 +335,28 @@ TEST(StudyCampaign, EverySchemeVerifiedOnFineMeshes) {
       }
     }
   }
-  EXPECT_NE(result.outcome.stdout_text.find("\n88 verified, 8 exact, 0 refine, 0 FAILED of 96 cells\n"),
-            std::string::npos)
+  EXPECT_NE(
+      result.outcome.stdout_text.find("\n172 verified, 20 exact, 0 refine, 0 FAILED of 192 cells\n"),
+      std::string::npos)
       << result.outcome.stdout_text;
+  // The norms of the error at Re = 1 fall at the formal order: the effective orders of
+  // N = 320 and 640 within 0.05 of it, or the errors at round-off where the scheme
+  // reproduces x^2 (central differences, and deferred correction with beta = 1).
+  std::size_t norm_orders = 0;
+  for (const std::vector<std::string>& row : result.rows) {
+    const bool norm = row[5] == "L1(e)" || row[5] == "L2(e)" || row[5] == "Linf(e)";
+    if (!norm || row[2] != "1" || row[6] == "160") continue;
+    const std::string combination = row[0] + "," + row[1] + "," + row[2] + "," + row[3];
+    if (result.verdicts.at(combination + "," + row[5]) == "exact") continue;
+    EXPECT_EQ(result.verdicts.at(combination + "," + row[5]), "verified") << combination;
+    ASSERT_FALSE(row[11].empty()) << combination << " " << row[5] << " N = " << row[6];
+    EXPECT_NEAR(std::stod(row[11]), std::stod(row[4]), 0.05)
+        << combination << " " << row[5] << " N = " << row[6];
+    ++norm_orders;
+  }
+  // 16 combinations at Re = 1, 2 of them exact (x^2 by central differences), three
+  // norms, two meshes.
+  EXPECT_EQ(norm_orders, 14u * 3u * 2u);
 
   // The report is well-formed XML with one plot per combination.
   const fs::path html = kScratch / "campaign_fine" / "estudo-study.html";
@@ -368,7 +393,7 @@ TEST(StudyCampaign, AFailedCellEndsWithItsOwnStatusAfterTheFiles) {
                                    "--sweep Re=20 --meshes 4,8,16");
   EXPECT_EQ(result.outcome.status, 9);
   EXPECT_EQ(result.outcome.stderr_text,
-            "talvenor-study: 1 of the 3 cells FAILED: their orders do not approach the formal"
+            "talvenor-study: 1 of the 6 cells FAILED: their orders do not approach the formal"
             " order; the table gives each reason, estudo-study.html the plots\n");
   EXPECT_EQ(result.verdicts.at("2,4,20,,inclinacao(1)"), "FAILED");
   EXPECT_TRUE(fs::exists(kScratch / "campaign_failed" / "estudo-study.html"));
