@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -397,6 +398,73 @@ TEST(StudyCampaign, AFailedCellEndsWithItsOwnStatusAfterTheFiles) {
             " order; the table gives each reason, estudo-study.html the plots\n");
   EXPECT_EQ(result.verdicts.at("2,4,20,,inclinacao(1)"), "FAILED");
   EXPECT_TRUE(fs::exists(kScratch / "campaign_failed" / "estudo-study.html"));
+}
+
+TEST(StudyCampaign, TheEstimatorsAuditIsTheCoverageOfTheRows) {
+  // Coarse meshes and Re up to 1000 (Re*h = 3.1 on the finest mesh), where some
+  // estimators fail to cover: every count
+  // and figure of PREFIX-estimators.csv recomputed from the rows' U and E.
+  const Campaign result =
+      campaign("campaign_audit", case_text(1, 0, 10.0, 1.0, 200),
+               "--sweep esquema=0,1,2 --sweep fonte=3,4 --sweep Re=10,100,1000 --sweep beta=0.25,1"
+               " --meshes 20,40,80,160,320");
+  // Some cells at Re = 1000 are FAILED: status 9, after every file.
+  EXPECT_EQ(result.outcome.status, 9) << result.outcome.stderr_text;
+  // A mesh that does not resolve the convection is not refined by two doublings.
+  EXPECT_NE(result.outcome.stdout_text.find(
+                "esquema 1, fonte 3, Re = 1000: inclinacao(1) refine: effective orders 0.13, 0.24"
+                " on N = 80, 160, 320 approach 1; Re*h = 3.125 on N = 320: refine to N = 640, the"
+                " first doubling with Re*h below 2\n"),
+            std::string::npos)
+      << result.outcome.stdout_text;
+  // Per estimator and group: the valued rows' U/|E| and how many cover.
+  struct Tally {
+    std::size_t valued = 0, covered = 0;
+    std::vector<double> ratios;
+  };
+  std::map<std::string, Tally> expected;
+  const std::vector<std::string> estimators = {"u_gci", "u_fs", "u_lsq"};
+  for (const std::vector<std::string>& row : result.rows) {
+    if (row[8].empty() || row[10].empty()) continue;  // a norm, or a diverged mesh
+    const double E = std::fabs(std::stod(row[10]));
+    const std::string cell = std::stod(row[2]) / 320.0 < 2.0 ? "Re*h < 2" : "Re*h >= 2";
+    for (std::size_t e = 0; e < 3; ++e) {
+      if (row[15 + e].empty()) continue;
+      const double U = std::stod(row[15 + e]);
+      for (const std::string& group : {std::string("all"), "esquema " + row[0], cell}) {
+        Tally& tally = expected[estimators[e] + "," + group];
+        ++tally.valued;
+        if (U >= E) ++tally.covered;
+        if (E != 0.0) tally.ratios.push_back(U / E);
+      }
+    }
+  }
+  std::istringstream lines(read_bytes(kScratch / "campaign_audit" / "estudo-study-estimators.csv"));
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line,
+            "estimator,group,values,covered,coverage_percent,effectivity_min,effectivity_median,"
+            "effectivity_max\r");
+  std::size_t groups = 0;
+  bool some_failure = false;
+  while (std::getline(lines, line)) {
+    line.pop_back();  // CR
+    std::vector<std::string> fields;
+    std::istringstream items(line);
+    for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
+    ASSERT_EQ(fields.size(), 8u) << line;
+    const Tally& tally = expected.at(fields[0] + "," + fields[1]);
+    ++groups;
+    EXPECT_EQ(std::stoul(fields[2]), tally.valued) << line;
+    EXPECT_EQ(std::stoul(fields[3]), tally.covered) << line;
+    EXPECT_NEAR(std::stod(fields[4]), 100.0 * tally.covered / tally.valued, 1e-12) << line;
+    const auto [low, high] = std::minmax_element(tally.ratios.begin(), tally.ratios.end());
+    EXPECT_NEAR(std::stod(fields[5]), *low, 1e-12 * *low) << line;
+    EXPECT_NEAR(std::stod(fields[7]), *high, 1e-12 * *high) << line;
+    some_failure = some_failure || tally.covered < tally.valued;
+  }
+  EXPECT_EQ(groups, expected.size());
+  EXPECT_TRUE(some_failure);  // the case is one where coverage is worth checking
 }
 
 TEST(StudyCommandLine, HelpAndBadOptions) {
