@@ -39,7 +39,33 @@ struct Sample {
   std::span<const double> values;
   std::vector<double> weights;
   bool weighted = false;
+  /// When every log x is a whole multiple k_i of `unit` (a constant refinement ratio:
+  /// unit = -log r), the k_i: x^p is then (e^(p unit))^k_i, one exponential for all.
+  std::vector<int> steps;
+  double unit = 0.0;
 };
+
+/// The largest multiple of the unit a power is built from.
+constexpr int kLargestStep = 64;
+
+/// Sets `steps` and `unit` when the log x of `sample` are whole multiples of the one
+/// nearest 0 that is not 0 (to 1e-9 of it), none beyond kLargestStep.
+void find_steps(Sample& sample) {
+  double unit = 0.0;
+  for (const double value : sample.log_x) {
+    if (value != 0.0 && (unit == 0.0 || std::fabs(value) < std::fabs(unit))) unit = value;
+  }
+  if (unit == 0.0) return;
+  std::vector<int> steps;
+  for (const double value : sample.log_x) {
+    const double multiple = value / unit;
+    const double whole = std::round(multiple);
+    if (std::fabs(multiple - whole) > 1e-9 * whole || whole > kLargestStep) return;
+    steps.push_back(static_cast<int>(whole));
+  }
+  sample.steps = std::move(steps);
+  sample.unit = unit;
+}
 
 Sample make_sample(std::span<const double> h, std::span<const double> values, bool weighted) {
   Sample sample;
@@ -53,7 +79,24 @@ Sample make_sample(std::span<const double> h, std::span<const double> values, bo
     total += sample.weights.back();
   }
   for (double& weight : sample.weights) weight /= total;
+  find_steps(sample);
   return sample;
+}
+
+/// x_i^p for every mesh of `sample`, into `g`.
+void powers_of_x(const Sample& sample, double p, std::vector<double>& g) {
+  const std::size_t n = sample.log_x.size();
+  g.resize(n);
+  if (sample.steps.empty()) {
+    for (std::size_t i = 0; i < n; ++i) g[i] = std::exp(p * sample.log_x[i]);
+    return;
+  }
+  std::array<double, kLargestStep + 1> power;  // set up to the largest step used
+  power[0] = 1.0;
+  const double factor = std::exp(p * sample.unit);
+  const int largest = *std::max_element(sample.steps.begin(), sample.steps.end());
+  for (int k = 1; k <= largest; ++k) power[k] = power[k - 1] * factor;
+  for (std::size_t i = 0; i < n; ++i) g[i] = power[static_cast<std::size_t>(sample.steps[i])];
 }
 
 /// A fit phi0 + alpha1 x^power1 + alpha2 x^power2 (alpha2 = 0 for one term) and the
@@ -77,11 +120,10 @@ struct Fit {
 /// -2 alpha sum of w r x^p log x. `g` is room for the powers.
 std::pair<Fit, double> fit_power(const Sample& sample, double p, std::vector<double>& g) {
   const std::size_t n = sample.log_x.size();
-  g.resize(n);
+  powers_of_x(sample, p, g);
   double mean_g = 0.0;
   double mean_phi = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
-    g[i] = std::exp(p * sample.log_x[i]);
     mean_g += sample.weights[i] * g[i];
     mean_phi += sample.weights[i] * sample.values[i];
   }
@@ -143,11 +185,9 @@ std::optional<Fit> fit_first_and_second(const Sample& sample) {
 }
 
 /// The orders tried first for phi0 + alpha h^p: the fit's least sum of squares among
-/// them brackets the best order, which the zero of the slope then pins down. Dense
-/// over the range that matters, 0.5 to 2.1; an order outside it need only be known as
-/// outside.
-constexpr std::array<double, 16> kOrderGrid = {0.1,  0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 1.75,
-                                               2.0,  2.1,  2.5, 3.0,  4.0, 5.0,  6.0, 8.0};
+/// them brackets the best order, which the zero of the slope then pins down.
+constexpr std::array<double, 11> kOrderGrid = {0.1, 0.3, 0.6, 1.0, 1.5, 2.0,
+                                               2.5, 3.25, 4.5, 6.0, 8.0};
 
 /// The fit phi0 + alpha h^p with the least sum of squares: the best order of the grid,
 /// then the zero of the slope between its neighbours by regula falsi (the Illinois
@@ -168,7 +208,7 @@ Fit fit_observed(const Sample& sample) {
   if (!(slope_low < 0.0 && slope_high > 0.0)) return fits[best].first;
   Fit found = fits[best].first;
   int kept = 0;  // which end stayed last time: -1 low, +1 high
-  for (int step = 0; step < 100 && high - low > 1e-14 * high; ++step) {
+  for (int step = 0; step < 100 && high - low > 1e-12 * high; ++step) {
     const double p = high - slope_high * (high - low) / (slope_high - slope_low);
     if (!(p > low && p < high)) break;
     const auto [fit, slope] = fit_power(sample, p, g);
