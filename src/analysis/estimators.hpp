@@ -86,7 +86,8 @@ inline constexpr std::size_t kLsqMeshes = 4;
 ///   - epsilon = |fit(h_fine) - phi0|, data range D = (max - min) / (n - 1);
 ///   - U = safety * epsilon + sigma + |phi_fine - fit(h_fine)| when sigma < D,
 ///     else 3 sigma / D * (epsilon + sigma + |phi_fine - fit(h_fine)|).
-/// Nothing with fewer meshes, or when no fit can be made (two equal h).
+/// The observed order is sought between 0.1 and 8. Nothing with fewer meshes, or for
+/// values that are not numbers.
 ///   f = 1 + h^2 on h = 1/10, 1/20, 1/40, 1/80: p = 2, sigma = 0, U = 1.25 * h_fine^2
 std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const double> values,
                                  double formal);

@@ -172,6 +172,28 @@ std::string verdict_cell(const Verdict& verdict) {
   return cell + "</td>";
 }
 
+/// The section of combination number `c` (from 0): its heading, its plot and the
+/// verdict of each variable with its order and reason.
+std::vector<std::string> combination_section(const Combination& combination, std::size_t c) {
+  std::vector<std::string> lines = {"<section id=\"c" + std::to_string(c + 1) + "\">",
+                                    text_element("h2", combination_label(combination.data) +
+                                                           " (formal order " +
+                                                           shortest(combination.formal) + ")")};
+  const std::vector<std::string> svg = plot(combination);
+  lines.insert(lines.end(), svg.begin(), svg.end());
+  lines.emplace_back("<ul>");
+  for (std::size_t v = 0; v < combination.studies.size(); ++v) {
+    const Verdict& verdict = combination.verdicts[v];
+    std::string item = combination.studies[v].name + ": " + std::string(verdict_name(verdict.kind));
+    if (verdict.order) item += ", order " + fixed_text(*verdict.order, 3);
+    if (!verdict.reason.empty()) item += "; " + verdict.reason;
+    lines.push_back(text_element("li", item));
+  }
+  lines.emplace_back("</ul>");
+  lines.emplace_back("</section>");
+  return lines;
+}
+
 }  // namespace
 
 std::string html_escape(std::string_view text) {
@@ -268,22 +290,8 @@ std::vector<std::string> html_report_records(const CaseData& base,
   const std::vector<std::string> audit = audit_html_records(campaign_audit(combinations), html_escape);
   lines.insert(lines.end(), audit.begin(), audit.end());
   for (std::size_t c = 0; c < combinations.size(); ++c) {
-    const Combination& combination = combinations[c];
-    lines.push_back("<section id=\"c" + std::to_string(c + 1) + "\">");
-    lines.push_back(text_element("h2", combination_label(combination.data) + " (formal order " +
-                                           shortest(combination.formal) + ")"));
-    const std::vector<std::string> svg = plot(combination);
-    lines.insert(lines.end(), svg.begin(), svg.end());
-    lines.emplace_back("<ul>");
-    for (std::size_t v = 0; v < combination.studies.size(); ++v) {
-      const Verdict& verdict = combination.verdicts[v];
-      std::string item = combination.studies[v].name + ": " + std::string(verdict_name(verdict.kind));
-      if (verdict.order) item += ", order " + fixed_text(*verdict.order, 3);
-      if (!verdict.reason.empty()) item += "; " + verdict.reason;
-      lines.push_back(text_element("li", item));
-    }
-    lines.emplace_back("</ul>");
-    lines.emplace_back("</section>");
+    const std::vector<std::string> section = combination_section(combinations[c], c);
+    lines.insert(lines.end(), section.begin(), section.end());
   }
   lines.insert(lines.end(), {"</body>", "</html>"});
   return lines;
