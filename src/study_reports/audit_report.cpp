@@ -98,12 +98,13 @@ std::vector<std::string> audit_html_records(const Audit& audit,
     }
     return line + "</tr>";
   };
-  std::vector<std::string> records = {
-      "<h2>Uncertainty estimators against the exact error</h2>",
-      "<p>U covers a value when U &gt;= |E|; the effectivity is U/|E|. u_gci: grid convergence"
-      " index (Celik et al. 2008); u_fs: factor of safety (Xing and Stern 2010); u_lsq:"
-      " least-squares fits (E&#231;a and Hoekstra 2014).</p>",
-      "<table class=\"audit\">", row("th", kColumns)};
+  std::string legend = "U covers a value when U >= |E|; the effectivity is U/|E|.";
+  for (const EstimatorInfo& info : kEstimators) {
+    legend.append(" ").append(info.name).append(": ").append(info.description).append(".");
+  }
+  std::vector<std::string> records = {"<h2>Uncertainty estimators against the exact error</h2>",
+                                      "<p>" + escape(legend) + "</p>", "<table class=\"audit\">",
+                                      row("th", kColumns)};
   for (const Coverage& coverage : audit.groups) records.push_back(row("td", cells(coverage)));
   records.emplace_back("</table>");
   records.push_back("<h3>Values not covered, the worst first (" +
