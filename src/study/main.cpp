@@ -21,6 +21,7 @@
 #include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
 #include "study_reports/html_report.hpp"
+#include "study_reports/plot_script.hpp"
 #include "study_reports/report.hpp"
 #include "study_sources/campaign.hpp"
 #include "study_sources/meshes.hpp"
@@ -175,7 +176,7 @@ void run_study(const StudyOptions& options) {
   write_records(files.csv, kTableRole, csv_records(studies));
   write_records(files.estimators, kEstimatorsTable, audit_csv_records(audit));
   write_records(files.script, kScriptRole,
-                plot_script_records(base, options.solver, studies, files.png));
+                plot_script_records(case_plot_titles(base, options.solver), studies, files.png));
   std::fflush(stdout);
   const bool drawn = draw_plot(files.script, files.png);
   std::printf("\nwritten: %s, %s, %s%s%s\n", files.csv.c_str(), files.estimators.c_str(),

@@ -6,18 +6,12 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "analysis/combination.hpp"
 #include "record/solver_method.hpp"
 
 namespace talvenor {
-
-/// `text` with the characters that mean something in HTML and XML written as
-/// references, and every byte outside ASCII as the Windows-1252 character it is:
-///   html_escape("a < b & 'c'") -> "a &lt; b &amp; &#39;c&#39;";  "\xE9" -> "&#233;"
-std::string html_escape(std::string_view text);
 
 /// The lines of the page: the case, the meshes and the solver; the tally; the verdict
 /// matrix, a row per combination and a column per variable, each cell its verdict in

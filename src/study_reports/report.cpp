@@ -5,7 +5,6 @@
 #include <cmath>
 #include <optional>
 
-#include "textio/gnuplot_text.hpp"
 #include "textio/number_format.hpp"
 #include "textio/shortest_text.hpp"
 #include "textio/text_file.hpp"
@@ -222,94 +221,10 @@ std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
   return records;
 }
 
-std::vector<std::string> plot_script_records(const CaseData& base, Method method,
-                                             std::span<const VariableStudy> studies,
-                                             std::string_view png_name) {
-  // The reference lines start from the largest error at the coarsest h.
-  double largest_h = 0.0;
-  double smallest_h = 1.0;
-  double largest_error = 0.0;
-  for (const VariableStudy& study : studies) {
-    for (const MeshRow& row : study.rows) {
-      largest_h = std::max(largest_h, row.h);
-      smallest_h = std::min(smallest_h, row.h);
-      if (row.error) largest_error = std::max(largest_error, std::fabs(*row.error));
-    }
-  }
-  if (largest_error == 0.0) largest_error = 1.0;
-  bool any_flagged = false;
-  bool any_clean = false;
-  for (const VariableStudy& study : studies) {
-    for (const MeshRow& row : study.rows) {
-      (flags(row).empty() ? any_clean : any_flagged) = true;
-    }
-  }
-  const std::string method_title(method_names(method).title);
-
-  std::vector<std::string> records = {
-      "# |error| against h for the mesh-refinement study of " + std::string(base.caso.trimmed()) +
-          "; run: gnuplot <this file>",
-      "set terminal pngcairo size 900,640 enhanced font 'Sans,11'",
-      "set output " + gnuplot_quoted(png_name),
-      "set title " +
-          gnuplot_quoted(std::string(base.caso.trimmed()) + ": " + case_summary(base) + ", " +
-                         method_title) +
-          (any_clean ? ""
-                     : " . \"\\n\" . 'no mesh is clean: every point is flagged, see the notes'") +
-          " noenhanced",
-      "set logscale xy",
-      "set format y '10^{%L}'",
-      "set xlabel 'h = 1/N'",
-      "set ylabel '|error| = |exact - numerical|'",
-      "set grid",
-      "set key bottom right",
-      "set xrange [" + scientific_text(smallest_h / 1.5, 6) + ":" +
-          scientific_text(largest_h * 1.5, 6) + "]",
-      "h0 = " + scientific_text(largest_h, 16),
-      "e0 = " + scientific_text(largest_error, 16),
-  };
-  // One tick per mesh, named by its N: the axis shows which mesh each point is.
-  std::string ticks;
-  for (const MeshRow& row : mesh_rows(studies)) {
-    add_to_list(ticks, "'1/" + std::to_string(row.N) + "' " + scientific_text(row.h, 16));
-  }
-  records.push_back("set xtics (" + ticks + ")");
-  // Each variable: h, |E| and 1 where the row carries a flag. A flagged point is drawn
-  // hollow: its error says nothing about the scheme's order.
-  std::vector<std::string> curves;
-  for (std::size_t v = 0; v < studies.size(); ++v) {
-    const std::string block = "$variable" + std::to_string(v + 1);
-    const std::string colour = " linecolor " + std::to_string(v + 1);
-    std::vector<std::string> points;
-    for (const MeshRow& row : studies[v].rows) {
-      if (row.error && *row.error != 0.0) {
-        points.push_back(scientific_text(row.h, 16) + " " +
-                         scientific_text(std::fabs(*row.error), 16) +
-                         (flags(row).empty() ? " 0" : " 1"));
-      }
-    }
-    if (points.empty()) continue;  // nothing a logarithmic axis can show
-    records.push_back(block + " << EOD");
-    records.insert(records.end(), points.begin(), points.end());
-    records.emplace_back("EOD");
-    curves.push_back(block + " using 1:2 with lines" + colour + " title " +
-                     gnuplot_quoted(studies[v].name) + " noenhanced");
-    curves.push_back(block + " using 1:($3 == 0 ? $2 : NaN) with points pointtype 7" + colour +
-                     " notitle");
-    curves.push_back(block + " using 1:($3 == 1 ? $2 : NaN) with points pointtype 6" + colour +
-                     " notitle");
-  }
-  if (any_flagged) {
-    curves.emplace_back(
-        "NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, see the notes'");
-  }
-  curves.emplace_back("e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1'");
-  curves.emplace_back("e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'");
-  for (std::size_t i = 0; i < curves.size(); ++i) {
-    records.push_back((i == 0 ? "plot " : "     ") + curves[i] +
-                      (i + 1 < curves.size() ? ", \\" : ""));
-  }
-  return records;
+PlotTitles case_plot_titles(const CaseData& base, Method method) {
+  const std::string caso(base.caso.trimmed());
+  return {caso, caso + ": " + case_summary(base) + ", " + std::string(method_names(method).title),
+          true};
 }
 
 void write_records(const std::string& path, std::string_view role,

@@ -11,6 +11,7 @@
 #include "analysis/mesh_study.hpp"
 #include "record/solver_method.hpp"
 #include "record/variaveis.hpp"
+#include "study_reports/plot_script.hpp"
 
 namespace talvenor {
 
@@ -43,13 +44,9 @@ std::string csv_record(std::string_view name, const MeshRow& row);
 /// The CSV records: csv_header(), then csv_record for each variable and mesh.
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies);
 
-/// The gnuplot script that draws |error| against h on log-log axes for the three
-/// variables, with reference slopes of order 1 and 2, into the PNG file `png_name`;
-/// a point whose row carries a note is drawn hollow, and the title says so when no
-/// point is clean.
-std::vector<std::string> plot_script_records(const CaseData& base, Method method,
-                                             std::span<const VariableStudy> studies,
-                                             std::string_view png_name);
+/// The plot titles of a study of talvenor's case `base` solved by `method`: subject its
+/// caso, title "caso: esquema 1, fonte 0, Re = 10, beta = 1, itmax 50, Newton".
+PlotTitles case_plot_titles(const CaseData& base, Method method);
 
 /// Writes `records` into the text file `path` (CR LF line ends); `role` names it in
 /// failure reports.

@@ -1,4 +1,5 @@
 #include "study_reports/report.hpp"
+#include "study_reports/plot_script.hpp"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,8 @@ TEST(StudyCsv, FullDigitsAndEmptyFieldsWhereNoValueExists) {
 
 TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   const std::vector<std::string> records =
-      plot_script_records(study_case(), Method::newton, made_up_studies(), "it's.png");
+      plot_script_records(case_plot_titles(study_case(), Method::newton), made_up_studies(),
+                          "it's.png");
   const auto has = [&](std::string_view line) {
     return std::find(records.begin(), records.end(), line) != records.end();
   };

@@ -1,4 +1,4 @@
-#include "study_reports/html_report.hpp"
+#include "study_reports/markup.hpp"
 
 #include <gtest/gtest.h>
 
