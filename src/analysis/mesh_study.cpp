@@ -51,9 +51,10 @@ std::pair<std::optional<double>, std::size_t> fitted_order(std::span<const MeshR
   return {least_squares_order(h, errors), h.size()};
 }
 
-/// The apparent order, Richardson value and GCI of `fine` from the two meshes
-/// before it, all three usable.
-void derive_three_mesh_values(const MeshRow& coarse, const MeshRow& medium, MeshRow& fine) {
+/// The apparent order, Richardson value, GCI and factor-of-safety uncertainty of
+/// `fine` from the two meshes before it, all three usable.
+void derive_three_mesh_values(const MeshRow& coarse, const MeshRow& medium, MeshRow& fine,
+                              std::optional<double> formal) {
   if (oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
     fine.oscillatory = true;
     return;
@@ -68,13 +69,33 @@ void derive_three_mesh_values(const MeshRow& coarse, const MeshRow& medium, Mesh
   const double ratio = medium.h / fine.h;
   fine.richardson = richardson(*medium.numerical, *fine.numerical, ratio, *fine.p_apparent);
   fine.gci = gci(*medium.numerical, *fine.numerical, ratio, *fine.p_apparent, kSafetyThreeMeshes);
+  fine.uncertainty[static_cast<std::size_t>(Estimator::fs)] =
+      u_fs(*medium.numerical, *fine.numerical, ratio, fine.p_apparent, formal);
+}
+
+/// The uncertainties that follow from the other columns (u_gci, the GCI times
+/// |value|) and the least-squares one of each usable row from the usable rows up to it.
+void derive_uncertainties(std::vector<MeshRow>& rows, std::optional<double> formal) {
+  std::vector<double> h;
+  std::vector<double> values;
+  for (MeshRow& row : rows) {
+    if (row.gci) {
+      row.uncertainty[static_cast<std::size_t>(Estimator::gci)] = *row.gci * std::fabs(*row.numerical);
+    }
+    if (!value_usable(row)) continue;
+    h.push_back(row.h);
+    values.push_back(*row.numerical);
+    if (const auto estimate = u_lsq(h, values, formal.value_or(2.0))) {
+      row.uncertainty[static_cast<std::size_t>(Estimator::lsq)] = estimate->uncertainty;
+    }
+  }
 }
 
 /// The flags a row can carry, in the order the notes list them: each gives its words
 /// when the row carries it, else nothing.
 using FlagWords = std::string (*)(const MeshRow&);
 const std::array<FlagWords, 6> kFlags = {
-    [](const MeshRow& row) { return std::string(row.numerical ? "" : "diverged"); },
+    [](const MeshRow& row) { return std::string(diverged(row) ? "diverged" : ""); },
     [](const MeshRow& row) {
       return std::string(row.iteration_not_converging ? "iteration not converging" : "");
     },
@@ -125,25 +146,30 @@ bool clean(const MeshRow& row) {
   return row.error && !row.round_off && !row.iteration_not_converging && !row.iterative_share;
 }
 
+bool diverged(const MeshRow& row) {
+  return !row.numerical && !row.error;
+}
+
 VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
-                               std::optional<double> two_mesh_order, MeshCount count) {
+                               std::optional<double> formal, MeshCount count) {
   for (MeshRow& row : rows) derive_mesh_values(row);
   for (std::size_t k = 1; k < rows.size(); ++k) {
     MeshRow& fine = rows[k];
     const MeshRow& medium = rows[k - 1];
-    if (!value_usable(fine) || !value_usable(medium)) continue;
-    if (fine.error && medium.error) {
+    if (clean(fine) && clean(medium)) {
       fine.p_effective = effective_order(*medium.error, *fine.error, medium.h, fine.h);
     }
+    if (!value_usable(fine) || !value_usable(medium)) continue;
     if (k == 1) {
-      if (two_mesh_order) {
-        fine.gci = gci(*medium.numerical, *fine.numerical, medium.h / fine.h, *two_mesh_order,
+      if (formal) {
+        fine.gci = gci(*medium.numerical, *fine.numerical, medium.h / fine.h, *formal,
                        kSafetyTwoMeshes);
       }
       continue;
     }
-    if (value_usable(rows[k - 2])) derive_three_mesh_values(rows[k - 2], medium, fine);
+    if (value_usable(rows[k - 2])) derive_three_mesh_values(rows[k - 2], medium, fine, formal);
   }
+  derive_uncertainties(rows, formal);
 
   VariableStudy study{std::move(name), std::move(rows), {}, 0, {}, count, {}, 0};
   std::tie(study.order_all, study.order_all_meshes) = fitted_order(study.rows, 2);

@@ -5,6 +5,7 @@
 // say what the numbers cannot. It knows nothing of where the values come from
 // (talvenor's solver or a user's file) nor of how they are shown.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,11 +14,13 @@
 #include <vector>
 
 #include "analysis/orders.hpp"
+#include "analysis/estimators.hpp"
 
 namespace talvenor {
 
 /// One variable on one mesh. A source fills the first block; analyse_variable fills
-/// the rest. A new derived quantity is a member here, set in analyse_variable, and a
+/// the rest. A norm of the error (L1(e), ...) comes with its error alone: no exact or
+/// numerical value. A new derived quantity is a member here, set in analyse_variable, and a
 /// column of the reports' column table.
 struct MeshRow {
   // What the source gives.
@@ -45,7 +48,14 @@ struct MeshRow {
   /// The estimated iteration error / |error|, when it is kIterativeShare or more: the
   /// value is not yet the solution of the discrete equations, and gives no order.
   std::optional<double> iterative_share;
+  /// The absolute uncertainty of the value by each estimator, in the order of
+  /// kEstimators; none where it gives no value.
+  std::array<std::optional<double>, kEstimatorCount> uncertainty{};
 };
+
+/// The cell Reynolds number Re h below which a mesh resolves the convection: the
+/// verdict's advice and the audit's groups draw the line here.
+inline constexpr double kResolvedCellReynolds = 2.0;
 
 /// The iteration error of a value must stay below this share of its error.
 inline constexpr double kIterativeShare = 0.01;
@@ -72,13 +82,18 @@ struct VariableStudy {
 /// a solution of the discrete equations (no iteration flag).
 bool clean(const MeshRow& row);
 
+/// A mesh that diverged: neither a value nor an error.
+bool diverged(const MeshRow& row);
+
 /// Fills the derived members of `rows` (given members set, coarse to fine) and the
 /// least-squares orders. Without an exact value a row has no error: its apparent
-/// order, Richardson value and GCI come from the values alone. `two_mesh_order` is
-/// the order the GCI of the second mesh uses, where no apparent order exists yet;
-/// without it that mesh has no GCI.
+/// order, Richardson value, GCI and uncertainties come from the values alone. `formal`
+/// is the scheme's formal order: the GCI of the second mesh uses it, where no apparent
+/// order exists yet, and so does u_fs; without it neither has a value, and u_lsq takes
+/// the procedure's own order, 2. A row of a norm gets its effective order and nothing
+/// that needs values.
 VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
-                               std::optional<double> two_mesh_order,
+                               std::optional<double> formal,
                                MeshCount count = MeshCount::elements);
 
 /// The flags of a row, each a few words: what its numbers cannot say ("diverged",

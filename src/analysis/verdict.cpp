@@ -31,13 +31,34 @@ std::string doublings(std::int64_t finest, MeshCount count) {
   return text.empty() ? "no finer mesh fits a mesh size" : text;
 }
 
+/// The advice of a refine verdict: the next two doublings of the finest mesh, or,
+/// when that mesh does not resolve the convection (a cell Reynolds number Re h of
+/// kResolvedCellReynolds or more), the first doubling that does.
+///   N = 80, Re = 1e6 -> "Re*h = 12500 on N = 80: refine to N = 655360, the first
+///   doubling with Re*h below 2"
+std::string refinement(const MeshRow& fine, MeshCount count, std::optional<double> reynolds) {
+  if (!reynolds || count != MeshCount::elements || *reynolds * fine.h < kResolvedCellReynolds) {
+    return doublings(fine.N, count);
+  }
+  const std::string head = "Re*h = " + shortest(*reynolds * fine.h) + " on N = " +
+                           std::to_string(fine.N) + ": ";
+  for (std::int64_t N = fine.N * 2; N <= std::numeric_limits<std::int32_t>::max(); N *= 2) {
+    if (*reynolds / static_cast<double>(N) < kResolvedCellReynolds) {
+      return head + "refine to N = " + std::to_string(N) +
+             ", the first doubling with Re*h below " + shortest(kResolvedCellReynolds);
+    }
+  }
+  return head + "no doubling with Re*h below " + shortest(kResolvedCellReynolds) +
+         " fits a mesh size";
+}
+
 }  // namespace
 
-Verdict judge(const VariableStudy& study, double formal) {
+Verdict judge(const VariableStudy& study, double formal, std::optional<double> reynolds) {
   const std::vector<MeshRow>& rows = study.rows;
   const bool all_round_off =
       !rows.empty() && std::all_of(rows.begin(), rows.end(), [](const MeshRow& row) {
-        return row.numerical && row.round_off;
+        return !diverged(row) && row.round_off;
       });
   if (all_round_off) return {VerdictKind::exact, {}, {}};
 
@@ -46,7 +67,7 @@ Verdict judge(const VariableStudy& study, double formal) {
   std::vector<const MeshRow*> judged;
   for (auto row = rows.rbegin(); row != rows.rend() && judged.size() < 3; ++row) {
     const std::string mesh = mesh_name(*row, study.count) + ": ";
-    if (!row->numerical) return {VerdictKind::diverged, {}, mesh + row->fault};
+    if (diverged(*row)) return {VerdictKind::diverged, {}, mesh + row->fault};
     if (iteration_flagged(*row)) return {VerdictKind::not_converged, {}, mesh + notes(*row)};
     if (clean(*row)) judged.push_back(&*row);
   }
@@ -59,7 +80,8 @@ Verdict judge(const VariableStudy& study, double formal) {
   const MeshRow& coarse = *judged[0];
   const MeshRow& medium = *judged[1];
   const MeshRow& fine = *judged[2];
-  if (oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
+  // A norm has no values to go up and down.
+  if (fine.numerical && oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
     return {VerdictKind::oscillatory,
             {},
             "the values on " + mesh_list(judged, study.count) +
@@ -79,7 +101,7 @@ Verdict judge(const VariableStudy& study, double formal) {
                              fixed_text(p_fine, 2) + " on " + mesh_list(judged, study.count);
   if (std::fabs(p_fine - formal) < std::fabs(p_coarse - formal)) {
     return {VerdictKind::refine, order,
-            orders + " approach " + shortest(formal) + "; " + doublings(fine.N, study.count)};
+            orders + " approach " + shortest(formal) + "; " + refinement(fine, study.count, reynolds)};
   }
   return {VerdictKind::failed, order,
           orders + " do not approach the formal order " + shortest(formal)};

@@ -78,12 +78,16 @@ struct Verdict {
 ///   - the three values change direction (oscillates): oscillatory;
 ///   - the least-squares order of the three within kOrderTolerance of `formal`: verified;
 ///   - the effective order of the finest pair closer to `formal` than that of the pair
-///     before: refine, adding the next two doublings of the finest mesh;
+///     before: refine, adding the next two doublings of the finest mesh, or, when the
+///     case's Reynolds number `reynolds` is given and the finest mesh's cell Reynolds
+///     number Re h is kResolvedCellReynolds or more, naming the first doubling below it
+///     (no scheme's order shows before the mesh resolves the convection);
 ///   - else failed.
 ///   errors 0.04, 0.02, 0.01 on N = 10, 20, 40, formal 1 -> verified, order 1
 ///   effective orders 0.5, 0.7 on N = 10, 20, 40, formal 1 -> refine, order 0.6,
 ///     "effective orders 0.50, 0.70 on N = 10, 20, 40 approach 1; add N = 80, 160"
-Verdict judge(const VariableStudy& study, double formal);
+Verdict judge(const VariableStudy& study, double formal,
+              std::optional<double> reynolds = std::nullopt);
 
 /// The names of `kind`: verdict_names(VerdictKind::failed).name -> "FAILED".
 const VerdictNames& verdict_names(VerdictKind kind);

@@ -7,6 +7,7 @@
 
 #include "input/value_reader.hpp"
 #include "study/study_files.hpp"
+#include "study_reports/audit_report.hpp"
 #include "study_reports/junit.hpp"
 #include "study_reports/plot_script.hpp"
 #include "study_reports/report.hpp"
@@ -39,7 +40,7 @@ StudyFiles data_files(const std::string& path, const StudyOptions& options) {
   const std::string prefix =
       options.output.value_or(std::filesystem::path(path).stem().string() + "-study");
   const StudyFiles files = study_files(prefix);
-  std::vector<std::string> written = {files.csv, files.script, files.png};
+  std::vector<std::string> written = {files.csv, files.estimators, files.script, files.png};
   if (options.junit) {
     check_study_file(*options.junit, kJunitRole, true);
     written.push_back(*options.junit);
@@ -55,9 +56,9 @@ StudyFiles data_files(const std::string& path, const StudyOptions& options) {
 
 /// The JUnit cells: one per variable, with its verdict when there is one.
 std::vector<JunitCell> junit_cells(const std::vector<VariableStudy>& studies,
-                                   const std::vector<Verdict>& verdicts, bool has_exact,
+                                   const std::vector<Verdict>& verdicts, bool has_errors,
                                    double formal) {
-  const std::string none = has_exact ? "no verdict: --formal-order gives the order to judge against"
+  const std::string none = has_errors ? "no verdict: --formal-order gives the order to judge against"
                                      : "no exact values: no error to judge";
   std::vector<JunitCell> cells;
   for (std::size_t v = 0; v < studies.size(); ++v) {
@@ -73,10 +74,6 @@ std::vector<JunitCell> junit_cells(const std::vector<VariableStudy>& studies,
 void run_data_study(const StudyOptions& options) {
   const std::string& path = *options.data;
   DataFile file = read_data_file(path, options.dimension);
-  if (options.formal_order && !file.has_exact) {
-    throw Error(Error::Kind::usage, "--formal-order: " + printable(path) +
-                                        " has no exact column, so no error to judge");
-  }
   const StudyFiles files = data_files(path, options);
   std::vector<VariableStudy> studies;
   std::vector<Verdict> verdicts;
@@ -84,22 +81,33 @@ void run_data_study(const StudyOptions& options) {
     studies.push_back(
         analyse_variable(series.variable, data_rows(series), options.formal_order, file.count));
     std::vector<DataPoint>().swap(series.points);  // the study holds them now
-    if (options.formal_order) verdicts.push_back(judge(studies.back(), *options.formal_order));
+    // Without exact values the formal order still serves u_fs and the two-mesh GCI.
+    if (options.formal_order && file.has_errors) {
+      verdicts.push_back(judge(studies.back(), *options.formal_order));
+    }
   }
   const std::string head = data_head(path, studies, file.count, options);
-  std::fputs(data_table(head, studies, verdicts).c_str(), stdout);
+  // Where exact values exist, the estimators are graded against them.
+  const Audit audit = talvenor::audit(audit_rows(studies, "", std::nullopt, ""));
+  std::fputs((data_table(head, studies, verdicts, options.formal_order.has_value()) +
+              (file.has_errors ? audit_text(audit, "") : ""))
+                 .c_str(),
+             stdout);
   write_records(files.csv, kTableRole, csv_records(studies));
+  if (file.has_errors) write_records(files.estimators, kEstimatorsTable, audit_csv_records(audit));
   const PlotTitles titles{printable(path), printable(path), false};
   write_records(files.script, kScriptRole, plot_script_records(titles, studies, files.png));
   if (options.junit) {
     write_records(*options.junit, kJunitRole,
                   junit_records("Mesh-refinement study of " + printable(path),
-                                junit_cells(studies, verdicts, file.has_exact,
+                                junit_cells(studies, verdicts, file.has_errors,
                                             options.formal_order.value_or(0.0))));
   }
   std::fflush(stdout);
   const bool drawn = draw_plot(files.script, files.png);
-  std::printf("\nwritten: %s, %s%s%s%s%s\n", files.csv.c_str(), files.script.c_str(),
+  std::printf("\nwritten: %s, %s%s%s%s%s%s%s\n", files.csv.c_str(),
+              file.has_errors ? files.estimators.c_str() : "", file.has_errors ? ", " : "",
+              files.script.c_str(),
               drawn ? ", " : "", drawn ? files.png.c_str() : "", options.junit ? ", " : "",
               options.junit ? options.junit->c_str() : "");
   VerdictCounts counts{};

@@ -20,6 +20,7 @@
 #include "study/data_study.hpp"
 #include "study/options.hpp"
 #include "study/study_files.hpp"
+#include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
 #include "study_reports/html_report.hpp"
 #include "study_reports/junit.hpp"
@@ -63,9 +64,11 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
                   const std::vector<std::int32_t>& meshes, const std::string& prefix) {
   const std::string csv = prefix + ".csv";
   const std::string html = prefix + ".html";
+  const std::string estimators = prefix + std::string(kEstimatorsSuffix);
   constexpr std::string_view kCampaignTable = "campaign table";
   constexpr std::string_view kCampaignReport = "campaign report";
   check_study_file(csv, kCampaignTable, true);
+  check_study_file(estimators, kEstimatorsTable, true);
   check_study_file(html, kCampaignReport, true);
   if (options.junit) check_study_file(*options.junit, kJunitRole, true);
   const std::vector<CaseData> cases = sweep_cases(base, options.sweep);
@@ -82,8 +85,12 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
                           ", combinations " + std::to_string(cases_done) + case_total);
         });
   }
-  std::fputs(campaign_table(base, meshes, options.solver, combinations).c_str(), stdout);
+  const Audit audit = campaign_audit(combinations);
+  std::fputs((campaign_table(base, meshes, options.solver, combinations) + audit_text(audit, html))
+                 .c_str(),
+             stdout);
   write_records(csv, kCampaignTable, campaign_csv_records(combinations));
+  write_records(estimators, kEstimatorsTable, audit_csv_records(audit));
   write_records(html, kCampaignReport,
                 html_report_records(base, meshes, options.solver, combinations));
   if (options.junit) {
@@ -91,14 +98,16 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
                   junit_records("Verification campaign of " + std::string(base.caso.trimmed()),
                                 campaign_cells(combinations)));
   }
-  std::printf("\nwritten: %s, %s%s%s\n", csv.c_str(), html.c_str(), options.junit ? ", " : "",
-              options.junit ? options.junit->c_str() : "");
+  std::printf("\nwritten: %s, %s, %s%s%s\n", csv.c_str(), estimators.c_str(), html.c_str(),
+              options.junit ? ", " : "", options.junit ? options.junit->c_str() : "");
   std::fflush(stdout);
-  const std::size_t failed = count_of(tally(combinations), VerdictKind::failed);
+  const VerdictCounts counts = tally(combinations);
+  const std::size_t failed = count_of(counts, VerdictKind::failed);
   if (failed > 0) {
+    std::size_t cells = 0;
+    for (const std::size_t count : counts) cells += count;
     throw Error(Error::Kind::verification,
-                std::to_string(failed) + " of the " +
-                    std::to_string(combinations.size() * kVariableCount) +
+                std::to_string(failed) + " of the " + std::to_string(cells) +
                     " cells FAILED: their orders do not approach the formal order; the"
                     " table gives each reason, " +
                     html + " the plots");
@@ -128,7 +137,9 @@ void run_study(const StudyOptions& options) {
         [&](std::size_t done, std::size_t) { progress.update(static_cast<long>(done), total); });
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
-  std::fputs(study_table(base, options.solver, studies).c_str(), stdout);
+  const Audit audit = talvenor::audit(audit_rows(base, "", studies));
+  std::fputs((study_table(base, options.solver, studies) + audit_text(audit, "")).c_str(),
+             stdout);
   const std::size_t troubled = troubled_meshes(studies);
   if (troubled > 0) {
     warn(std::to_string(troubled) + " of the " + std::to_string(meshes.size()) +
@@ -136,12 +147,13 @@ void run_study(const StudyOptions& options) {
   }
 
   write_records(files.csv, kTableRole, csv_records(studies));
+  write_records(files.estimators, kEstimatorsTable, audit_csv_records(audit));
   write_records(files.script, kScriptRole,
                 plot_script_records(case_plot_titles(base, options.solver), studies, files.png));
   std::fflush(stdout);
   const bool drawn = draw_plot(files.script, files.png);
-  std::printf("\nwritten: %s, %s%s%s\n", files.csv.c_str(), files.script.c_str(), drawn ? ", " : "",
-              drawn ? files.png.c_str() : "");
+  std::printf("\nwritten: %s, %s, %s%s%s\n", files.csv.c_str(), files.estimators.c_str(),
+              files.script.c_str(), drawn ? ", " : "", drawn ? files.png.c_str() : "");
 }
 
 }  // namespace

@@ -49,8 +49,9 @@ Options:
                       value (or numerical); optionally exact and variable (the
                       rows of one variable form one study; default "value")
   --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D)
-  --formal-order P    with --data and an exact column: a verdict per variable
-                      against the order P, as a campaign gives it
+  --formal-order P    with --data: the scheme's order, for u_fs and the second
+                      mesh's GCI; with an exact column also a verdict per
+                      variable against P, as a campaign gives it
   --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
                       a test case per cell, for a CI server
   --help              shows this text

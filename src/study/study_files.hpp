@@ -12,11 +12,14 @@ namespace talvenor {
 /// written by the study itself (`create`), it must be possible to create.
 void check_study_file(const std::string& name, std::string_view role, bool create);
 
-/// The files a study writes: PREFIX.csv, PREFIX.gnu and the PREFIX.png it draws.
+/// The files a study writes: PREFIX.csv, PREFIX-estimators.csv, PREFIX.gnu and the
+/// PREFIX.png it draws.
 struct StudyFiles {
-  std::string csv, script, png;
+  std::string csv, estimators, script, png;
 };
 inline constexpr std::string_view kTableRole = "study table";
+inline constexpr std::string_view kEstimatorsTable = "estimators table";
+inline constexpr std::string_view kEstimatorsSuffix = "-estimators.csv";
 inline constexpr std::string_view kScriptRole = "study plot script";
 inline constexpr std::string_view kJunitRole = "JUnit report";
 

@@ -1,6 +1,5 @@
 #include "study_reports/campaign_report.hpp"
 
-#include "record/interest.hpp"
 #include "record/schemes.hpp"
 #include "study_reports/report.hpp"
 #include "textio/number_format.hpp"
@@ -45,8 +44,11 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
   std::string columns = right("esquema", kWidthField) + right("fonte", kWidthField) +
                         right("Re", kWidthField) + right("beta", kWidthField) +
                         right("formal", kWidthField);
-  for (const VariableName& name : kVariableNames) {
-    heading += "  " + left(std::string(name.console), kWidthOrder + kWidthVerdict);
+  // Every combination has the same variables, those of the first.
+  const std::span<const VariableStudy> variables =
+      combinations.empty() ? std::span<const VariableStudy>() : combinations.front().studies;
+  for (const VariableStudy& variable : variables) {
+    heading += "  " + left(variable.name, kWidthOrder + kWidthVerdict);
     columns += right("order", kWidthOrder) + "  " + left("verdict", kWidthVerdict);
   }
   const auto trimmed = [](std::string line) { return line.erase(line.find_last_not_of(' ') + 1); };
@@ -59,12 +61,12 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
                       right(shortest(data.Re), kWidthField) +
                       right(beta_matters(data.esquema) ? shortest(data.beta) : "-", kWidthField) +
                       right(shortest(combination.formal), kWidthField);
-    for (std::size_t v = 0; v < kVariableCount; ++v) {
+    for (std::size_t v = 0; v < combination.studies.size(); ++v) {
       const Verdict& verdict = combination.verdicts[v];
       row += right(verdict.order ? fixed_text(*verdict.order, 3) : "", kWidthOrder) + "  " +
              left(std::string(verdict_name(verdict.kind)), kWidthVerdict);
       if (!verdict.reason.empty()) {
-        reasons += combination_label(data) + ": " + std::string(kVariableNames[v].console) + " " +
+        reasons += combination_label(data) + ": " + combination.studies[v].name + " " +
                    std::string(verdict_name(verdict.kind)) + ": " + verdict.reason + "\n";
       }
     }
@@ -83,7 +85,7 @@ std::vector<std::string> campaign_csv_records(std::span<const Combination> combi
                                "," + shortest(data.Re) + "," +
                                (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) + "," +
                                shortest(combination.formal) + ",";
-    for (std::size_t v = 0; v < kVariableCount; ++v) {
+    for (std::size_t v = 0; v < combination.studies.size(); ++v) {
       const VariableStudy& study = combination.studies[v];
       const std::string verdict(verdict_name(combination.verdicts[v].kind));
       for (const MeshRow& row : study.rows) {
@@ -92,6 +94,21 @@ std::vector<std::string> campaign_csv_records(std::span<const Combination> combi
     }
   }
   return records;
+}
+
+std::vector<AuditRow> audit_rows(const CaseData& data, std::string_view label,
+                                 std::span<const VariableStudy> studies) {
+  return talvenor::audit_rows(studies, "esquema " + std::to_string(data.esquema), data.Re, label);
+}
+
+Audit campaign_audit(std::span<const Combination> combinations) {
+  std::vector<AuditRow> rows;
+  for (const Combination& combination : combinations) {
+    const std::vector<AuditRow> more =
+        audit_rows(combination.data, combination_label(combination.data), combination.studies);
+    rows.insert(rows.end(), more.begin(), more.end());
+  }
+  return audit(rows);
 }
 
 }  // namespace talvenor

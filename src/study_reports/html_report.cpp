@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
 #include "study_reports/markup.hpp"
 #include "study_reports/report.hpp"
@@ -29,6 +30,9 @@ std::vector<std::string> page_head(const std::string& title) {
       "svg text { font-size: 11px; font-family: sans-serif; }",
       "section { margin-top: 1.5em; page-break-inside: avoid; }",
       "td.failed { font-weight: bold; }",
+      "table.audit { border-collapse: collapse; }",
+      "table.audit th, table.audit td { border: 1px solid #999999; padding: 0.2em 0.5em; "
+      "text-align: right; }",
   };
   for (const VerdictNames& names : kVerdicts) {
     lines.push_back("td." + std::string(names.css_class) +
@@ -106,6 +110,8 @@ std::vector<std::string> html_report_records(const CaseData& base,
                         "at round-off; refine when the effective orders approach the formal "
                         "one; FAILED otherwise.")});
   add_matrix(combinations, lines);
+  const std::vector<std::string> audit = audit_html_records(campaign_audit(combinations), html_escape);
+  lines.insert(lines.end(), audit.begin(), audit.end());
   for (std::size_t c = 0; c < combinations.size(); ++c) add_section(combinations[c], c, lines);
   lines.insert(lines.end(), {"</body>", "</html>"});
   return lines;

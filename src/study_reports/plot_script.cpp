@@ -10,11 +10,13 @@
 namespace talvenor {
 namespace {
 
-/// What a point of the plot shows: |error| of row `k`, or without an exact value the
-/// change of the value to the next finer mesh; nothing where neither exists.
+/// What a point of the plot shows: |error| of row `k` (a norm's row has its error
+/// alone), or without an exact value the change of the value to the next finer mesh;
+/// nothing where neither exists.
 std::optional<double> plotted(const std::vector<MeshRow>& rows, std::size_t k) {
   const MeshRow& row = rows[k];
-  if (row.exact) return row.error ? std::optional(std::fabs(*row.error)) : std::nullopt;
+  if (row.error) return std::fabs(*row.error);
+  if (row.exact) return {};
   if (k + 1 >= rows.size() || !row.numerical || !rows[k + 1].numerical) return {};
   return std::fabs(*row.numerical - *rows[k + 1].numerical);
 }

@@ -34,8 +34,13 @@ struct MeshColumn {
   std::optional<double> (*value)(const MeshRow&);
 };
 
+template <Estimator estimator>
+std::optional<double> uncertainty_of(const MeshRow& row) {
+  return row.uncertainty[static_cast<std::size_t>(estimator)];
+}
+
 // numerical, exact and Richardson show 15 digits; the orders 4 decimals.
-const std::array<MeshColumn, 8> kMeshColumns = {{
+const std::array<MeshColumn, 11> kMeshColumns = {{
     {"h", "h", 12, scientific_text, 4, [](const MeshRow& row) { return std::optional(row.h); }},
     {"numerical", "numerical", 23, scientific_text, 14,
      [](const MeshRow& row) { return row.numerical; }},
@@ -46,6 +51,9 @@ const std::array<MeshColumn, 8> kMeshColumns = {{
     {"richardson", "Richardson", 23, scientific_text, 14,
      [](const MeshRow& row) { return row.richardson; }},
     {"gci", "GCI", 11, scientific_text, 3, [](const MeshRow& row) { return row.gci; }},
+    {kEstimators[0].name, kEstimators[0].name, 11, scientific_text, 3, uncertainty_of<Estimator::gci>},
+    {kEstimators[1].name, kEstimators[1].name, 11, scientific_text, 3, uncertainty_of<Estimator::fs>},
+    {kEstimators[2].name, kEstimators[2].name, 11, scientific_text, 3, uncertainty_of<Estimator::lsq>},
 }};
 
 constexpr std::size_t kWidthN = 8;
@@ -62,7 +70,7 @@ std::string table_row(const MeshRow& row) {
     std::string text;
     if (value) {
       text = column.form(*value, column.digits);
-    } else if (column.csv == "numerical") {
+    } else if (column.csv == "numerical" && diverged(row)) {
       text = "diverged";
     }
     line += right(text, column.width);
@@ -114,7 +122,8 @@ std::string variables_where(std::span<const VariableStudy> studies, std::size_t 
                             bool (*flagged)(const MeshRow&)) {
   std::string names;
   for (const VariableStudy& study : studies) {
-    if (flagged(study.rows[k])) add_to_list(names, study.name);
+    // The norms carry the flags of the mesh's variables: naming them adds nothing.
+    if (study.rows[k].numerical && flagged(study.rows[k])) add_to_list(names, study.name);
   }
   return names;
 }
@@ -178,10 +187,11 @@ std::string value_fit_line(const VariableStudy& study) {
          " over " + std::to_string(study.value_fit_meshes) + " meshes";
 }
 
-/// Whether any row of `study` has an exact value, and so an error.
+/// Whether any row of `study` has an error: an exact value, or a norm of the error.
 bool has_errors(const VariableStudy& study) {
-  return std::any_of(study.rows.begin(), study.rows.end(),
-                     [](const MeshRow& row) { return row.exact.has_value(); });
+  return std::any_of(study.rows.begin(), study.rows.end(), [](const MeshRow& row) {
+    return row.exact.has_value() || row.error.has_value();
+  });
 }
 
 /// A block per variable: its name, a row per mesh with its notes and, where errors
@@ -225,11 +235,17 @@ std::string study_table(const CaseData& base, Method method,
 }
 
 std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
-                       std::span<const Verdict> verdicts) {
+                       std::span<const Verdict> verdicts, bool formal_known) {
   std::string text = head + "\n" + variable_blocks(studies);
   if (!std::any_of(studies.begin(), studies.end(), has_errors)) {
     text += "\nNo exact values: no error, effective order, least-squares order or verdict;"
-            " p_U, Richardson, GCI and the least-squares fit come from the values alone.\n";
+            " p_U, Richardson, GCI, the uncertainties and the least-squares fit come from the"
+            " values alone.\n";
+  }
+  if (!formal_known) {
+    text += "\nu_fs is empty: the factor of safety of Xing and Stern weighs the observed order"
+            " against the formal one; give it with --formal-order P (it also gives the second"
+            " mesh its GCI).\n";
   }
   if (verdicts.empty()) return text;
   text += "\n";
@@ -256,7 +272,7 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
   std::array<TroubledMeshes, 2> kinds;  // not contracting, contracting too slowly
   const std::vector<MeshRow>& rows = mesh_rows(studies);
   for (std::size_t k = 0; k < rows.size(); ++k) {
-    if (!rows[k].numerical) {
+    if (diverged(rows[k])) {
       lines.push_back("N = " + std::to_string(rows[k].N) + " diverged: " + rows[k].fault);
       continue;
     }
@@ -308,7 +324,7 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies) {
   std::size_t troubled = 0;
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const bool flagged = std::any_of(studies.begin(), studies.end(), [k](const VariableStudy& v) {
-      return !v.rows[k].numerical || v.rows[k].iteration_not_converging ||
+      return diverged(v.rows[k]) || v.rows[k].iteration_not_converging ||
              v.rows[k].iterative_share.has_value();
     });
     if (flagged) ++troubled;

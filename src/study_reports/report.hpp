@@ -25,10 +25,11 @@ std::string study_table(const CaseData& base, Method method,
 
 /// The table of a data file's study: `head`, a line naming the file and its meshes,
 /// then a block per variable as study_table gives it, a line saying once that the
-/// file has no exact values when none of them has, and with `verdicts` (one per
-/// study) a line per variable (verdict_summary) and the tally.
+/// file has no exact values when none of them has, one saying why u_fs is empty
+/// unless `formal_known`, and with `verdicts` (one per study) a line per variable
+/// (verdict_summary) and the tally.
 std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
-                       std::span<const Verdict> verdicts);
+                       std::span<const Verdict> verdicts, bool formal_known);
 
 /// "drag: FAILED, order 1.201; effective orders 1.10, 1.20 on ...": a variable's
 /// verdict, its order and its reason where they exist.

@@ -52,14 +52,15 @@ TEST(StudyTable, AlignsOneRowPerMeshWithItsNotes) {
       "\n"
       "u(1/2)\n"
       "       N           h              numerical                  exact         error"
-      "      p_E      p_U             Richardson        GCI  notes\n"
+      "      p_E      p_U             Richardson        GCI      u_gci       u_fs      u_lsq"
+      "  notes\n"
       "      10  1.0000e-01   4.75000000000000e-01   5.00000000000000e-01   2.50000e-02"
-      "                                                      iteration error 20 % of |E|\n"
+      "                                                                                       iteration error 20 % of |E|\n"
       "      20  5.0000e-02   4.87500000000000e-01   5.00000000000000e-01   1.25000e-02\n"
       "      40  2.5000e-02   4.93750000000000e-01   5.00000000000000e-01   6.25000e-03"
       "   1.0000\n"
       "      80  1.2500e-02               diverged   5.00000000000000e-01"
-      "                                                                    diverged\n"
+      "                                                                                                     diverged\n"
       "  least-squares order: 1.0000 over 2 of the 4 meshes (the others carry a note), none "
       "over the finest three\n"
       "\n"
@@ -112,11 +113,13 @@ TEST(StudyCsv, FullDigitsAndEmptyFieldsWhereNoValueExists) {
   const std::vector<std::string> records = csv_records(made_up_studies());
   ASSERT_EQ(records.size(), 5u);
   EXPECT_EQ(records[0],
-            "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes");
+            "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,u_gci,u_fs,"
+            "u_lsq,notes");
   EXPECT_EQ(records[1],
             "u(1/2),10,1.0000000000000001e-01,4.7499999999999998e-01,5.0000000000000000e-01,"
-            "2.5000000000000022e-02,,,,,iteration error 20 % of |E|");
-  EXPECT_EQ(records[4], "u(1/2),80,1.2500000000000001e-02,,5.0000000000000000e-01,,,,,,diverged");
+            "2.5000000000000022e-02,,,,,,,,iteration error 20 % of |E|");
+  EXPECT_EQ(records[4],
+            "u(1/2),80,1.2500000000000001e-02,,5.0000000000000000e-01,,,,,,,,,diverged");
   // Every number reads back as the double it came from.
   const std::string& third = records[3];
   EXPECT_EQ(std::stod(third.substr(third.find(",4.9") + 1)), 0.5 - 0.25 * (1.0 / 40));

@@ -11,9 +11,11 @@
 namespace talvenor {
 namespace {
 
-/// The variables in the plots: a colour and a marker shape each, so that a
-/// black-and-white print still tells them apart.
-constexpr std::array<std::string_view, 3> kCurveColours = {"#1f5fa8", "#b8322a", "#2b8a3e"};
+/// The variables in the plots, then the norms of the error: a colour each, and a
+/// marker shape each of the three of a kind, so that a black-and-white print still
+/// tells those apart.
+constexpr std::array<std::string_view, 6> kCurveColours = {"#1f5fa8", "#b8322a", "#2b8a3e",
+                                                          "#6a3d9a", "#c76f00", "#4d4d4d"};
 
 std::string number(double value) {
   return fixed_text(value, 1);

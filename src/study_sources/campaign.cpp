@@ -52,7 +52,7 @@ std::vector<Combination> run_campaign(std::span<const CaseData> cases,
     combination.studies =
         analyse(std::span(runs).subspan(c * meshes.size(), meshes.size()), combination.formal);
     for (const VariableStudy& study : combination.studies) {
-      combination.verdicts.push_back(judge(study, combination.formal));
+      combination.verdicts.push_back(judge(study, combination.formal, cases[c].Re));
     }
     combinations.push_back(std::move(combination));
   }

@@ -150,7 +150,7 @@ struct NameHash {
 
 /// Where each known column is, counted from 0.
 struct Columns {
-  std::optional<std::size_t> h, cells, value, exact, variable;
+  std::optional<std::size_t> h, cells, value, exact, error, variable;
   std::vector<std::string> names;  ///< every heading as written, trimmed
 };
 
@@ -166,6 +166,7 @@ Columns find_columns(const CsvRecords& records, const std::vector<std::string>& 
                                        : name == "cells"                      ? &columns.cells
                                        : name == "value" || name == "numerical" ? &columns.value
                                        : name == "exact"                      ? &columns.exact
+                                       : name == "error"                      ? &columns.error
                                        : name == "variable"                   ? &columns.variable
                                                                               : nullptr;
     if (!slot) continue;
@@ -231,6 +232,10 @@ class RowReader {
     if (columns_.exact) {
       const std::string& exact = field(fields, *columns_.exact);
       if (!trimmed(exact).empty()) point.exact = number_in(fields, *columns_.exact);
+    }
+    if (columns_.error && !point.value && !point.exact) {
+      const std::string& error = field(fields, *columns_.error);
+      if (!trimmed(error).empty()) point.error = number_in(fields, *columns_.error);
     }
     return point;
   }
@@ -331,7 +336,7 @@ DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> 
   }
   DataFile file;
   file.count = columns.cells ? MeshCount::cells : MeshCount::none;
-  file.has_exact = columns.exact.has_value();
+  file.has_errors = columns.exact.has_value() || columns.error.has_value();
   const RowReader reader(records, columns, dimension);
   std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> index;
   while (records.next(fields)) {
@@ -366,9 +371,11 @@ std::vector<MeshRow> data_rows(const DataSeries& series) {
     row.h = point.h;
     row.numerical = point.value;
     row.exact = point.exact;
-    if (!point.value) row.fault = "no value in the data file";
+    row.error = point.error;  // a norm's, given alone
+    if (!point.value && !point.error) row.fault = "no value in the data file";
     // The file's values are as they are: only an error of exactly zero gives no order.
-    row.round_off = point.value && point.exact && *point.value == *point.exact;
+    row.round_off = (point.value && point.exact && *point.value == *point.exact) ||
+                    (point.error && *point.error == 0.0);
     rows.push_back(std::move(row));
   }
   return rows;

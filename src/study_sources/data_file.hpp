@@ -21,6 +21,9 @@ struct DataPoint {
   std::int64_t cells = 0;        ///< 0 when the file gives h
   std::optional<double> value;   ///< none when the field is empty (a mesh that gave nothing)
   std::optional<double> exact;
+  /// A norm of the error, given alone (a study's CSV gives its norm rows so): the
+  /// error column of a row without a value.
+  std::optional<double> error;
   std::size_t line = 0;          ///< where the row starts in the file
 };
 
@@ -33,7 +36,7 @@ struct DataSeries {
 /// What a data file holds.
 struct DataFile {
   MeshCount count = MeshCount::none;  ///< cells when the file gives cells, none when h
-  bool has_exact = false;             ///< the file has an exact column
+  bool has_errors = false;  ///< the file has an exact column, or an error column (norms)
   std::vector<DataSeries> series;     ///< in the order the variables first appear
 };
 
@@ -44,7 +47,9 @@ DataFile read_data_file(const std::string& path, std::optional<int> dimension);
 /// Reads a data file from `in`, named `name` in reports. The first line names the
 /// columns (case-insensitive, blanks around a name ignored, any order, other columns
 /// ignored): h, or cells with `dimension` (h = cells^(-1/D)); value or numerical;
-/// optionally exact and variable (rows of one name form one study; default "value").
+/// optionally exact and variable (rows of one name form one study; default "value"),
+/// and error, read only where a row has no value: a norm of the error given alone
+/// ("L2(e),,1.25e-01,,,4.7e-03,...", as a study's CSV writes it).
 /// Fields follow RFC 4180: separated by commas, quoted with '"' when they hold
 /// commas, quotes ("") or line ends. A UTF-8 byte-order mark, CR LF line ends and
 /// blank lines are accepted. Bad input throws Error (case_file) with one line naming

@@ -79,7 +79,7 @@ TEST(DataFile, SpreadsheetFormsAreRead) {
       "lift,,0.1,\"2.5\",\r\n"
       "lift,,0.025,2.6,\r\n");
   EXPECT_EQ(file.count, MeshCount::none);
-  EXPECT_TRUE(file.has_exact);
+  EXPECT_TRUE(file.has_errors);
   ASSERT_EQ(file.series.size(), 2u);
   EXPECT_EQ(file.series[0].variable, "drag, total");
   // A quoted field over two lines is one record; the next starts on line 4.

@@ -1,6 +1,7 @@
 #include "study_sources/meshes.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -54,6 +55,8 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
       run_iterations(data, observe);
     }
     run.numerical = iterates.last();
+    run.norms = error_norms(data, data.h);
+    run.scale = std::fabs(data.ua.back());
     for (std::size_t v = 0; v < kVariableCount; ++v) {
       run.iteration[v] = iteration_error(method, iterates, v, N);
     }
@@ -86,13 +89,37 @@ MeshRow mesh_row(const MeshRun& run, std::size_t v) {
   return row;
 }
 
-std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mesh_order) {
+MeshRow norm_row(const MeshRun& run, std::size_t k) {
+  MeshRow row;
+  row.N = run.N;
+  row.h = run.h;
+  row.iterations = run.iterations;
+  if (run.fault) {
+    row.fault = *run.fault;
+    return row;
+  }
+  const std::array<double, 3> norms = {run.norms.L1, run.norms.L2, run.norms.Linf};
+  row.error = norms[k];
+  row.iteration_not_converging =
+      std::any_of(run.iteration.begin(), run.iteration.end(), [](const IterationError& error) {
+        return error.trend == IterationTrend::not_contracting;
+      });
+  row.round_off = at_round_off(norms[k], run.scale, run.N);
+  return row;
+}
+
+std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double formal) {
   std::vector<VariableStudy> studies;
   for (std::size_t v = 0; v < kVariableCount; ++v) {
     std::vector<MeshRow> rows;
     for (const MeshRun& run : runs) rows.push_back(mesh_row(run, v));
-    studies.push_back(analyse_variable(std::string(kVariableNames[v].console), std::move(rows),
-                                       two_mesh_order));
+    studies.push_back(
+        analyse_variable(std::string(kVariableNames[v].console), std::move(rows), formal));
+  }
+  for (std::size_t k = 0; k < kNormNames.size(); ++k) {
+    std::vector<MeshRow> rows;
+    for (const MeshRun& run : runs) rows.push_back(norm_row(run, k));
+    studies.push_back(analyse_variable(std::string(kNormNames[k]), std::move(rows), formal));
   }
   return studies;
 }

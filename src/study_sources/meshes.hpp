@@ -8,9 +8,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/mesh_study.hpp"
+#include "record/error_norms.hpp"
 #include "record/interest.hpp"
 #include "solver/convergence.hpp"
 
@@ -27,6 +29,8 @@ struct MeshRun {
   std::array<IterationError, kVariableCount> iteration{};
   int iterations = 0;                ///< iterations run
   std::optional<std::string> fault;  ///< set when a floating-point fault stopped the mesh
+  ErrorNorms norms{};                ///< of the nodal error of the last iterate
+  double scale = 0.0;                ///< |ua| at x = 1: the size of the exact field
 };
 
 /// Runs `base` (a case as read, before its mesh is prepared) with N replaced: the
@@ -48,7 +52,16 @@ double formal_order(const CaseData& data);
 /// flags, and round-off by the mesh's floor (at_round_off).
 MeshRow mesh_row(const MeshRun& run, std::size_t v);
 
-/// analyse_variable for each of the three variables of `runs`.
-std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double two_mesh_order);
+/// The names of the norms of the error, the studies that follow the three variables.
+inline constexpr std::array<std::string_view, 3> kNormNames = {"L1(e)", "L2(e)", "Linf(e)"};
+
+/// The row of norm `k` (of kNormNames) that `run` gives the analysis: the norm as its
+/// error, no exact or numerical value, not converging when the iteration of any
+/// variable is not, and round-off by the mesh's floor against the exact field's size.
+MeshRow norm_row(const MeshRun& run, std::size_t k);
+
+/// analyse_variable for each of the three variables of `runs`, then for each norm of
+/// the error, with the scheme's formal order.
+std::vector<VariableStudy> analyse(std::span<const MeshRun> runs, double formal);
 
 }  // namespace talvenor

@@ -14,11 +14,18 @@ namespace talvenor {
 namespace {
 
 TEST(Analyse, TakesTheThreeVariablesOfEachRun) {
-  MeshRun coarse{10, 0.1, {0.5, 0.4, 1.5}, {0.49, 0.39, 1.4}, {}, 5, {}};
+  MeshRun coarse{10, 0.1, {0.5, 0.4, 1.5}, {0.49, 0.39, 1.4}, {}, 5, {}, {0.01, 0.02, 0.03}, 1.0};
   MeshRun fine{20, 0.05, {0.5, 0.4, 1.5}, {}, {}, 2, "floating-point overflow in iteration 2"};
   const std::vector<MeshRun> runs = {coarse, fine};
   const auto studies = analyse(runs, 1.0);
-  ASSERT_EQ(studies.size(), 3u);
+  // The three variables, then the three norms of the error: the norm alone, as the error.
+  ASSERT_EQ(studies.size(), 6u);
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(studies[3 + k].name, kNormNames[k]);
+    EXPECT_EQ(studies[3 + k].rows[0].error, 0.01 * static_cast<double>(k + 1));
+    EXPECT_FALSE(studies[3 + k].rows[0].numerical);
+    EXPECT_FALSE(studies[3 + k].rows[1].error);
+  }
   for (std::size_t v = 0; v < 3; ++v) {
     EXPECT_EQ(studies[v].name, kVariableNames[v].console);
     EXPECT_EQ(studies[v].rows[0].numerical, coarse.numerical[v]);

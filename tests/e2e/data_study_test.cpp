@@ -141,7 +141,7 @@ TEST(DataStudy, ACampaignsJunitFileHoldsItsFailedCell) {
       run_program(kStudy, folder, "--sweep Re=20 --meshes 4,8,16 --junit campaign.xml");
   EXPECT_EQ(outcome.status, 9);
   EXPECT_EQ(junit_summary(folder / "campaign.xml", "data_campaign_junit"),
-            "tests 3 failures 1 errors 0 skipped 2; 3 cases, 1 failure\n");
+            "tests 6 failures 1 errors 0 skipped 5; 6 cases, 1 failure\n");
   EXPECT_NE(read_bytes(folder / "campaign.xml")
                 .find("<testcase name=\"esquema 2, fonte 4, Re = 20: inclinacao(1)\""),
             std::string::npos);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -39,6 +40,15 @@ std::string case_text(int esquema, int fonte, double Re, double beta, int itmax,
   return text.str();
 }
 
+/// The fields of a CSV line read with its CR: "a,,b\r" -> "a", "", "b".
+std::vector<std::string> csv_fields(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<std::string> fields;
+  std::istringstream items(line + ",");
+  for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
+  return fields;
+}
+
 /// The CSV fields of each variable and mesh, the variable's name and N left out.
 using Csv = std::map<std::pair<std::string, int>, std::vector<std::string>>;
 
@@ -47,15 +57,13 @@ Csv read_csv(const fs::path& path) {
   std::string line;
   std::getline(lines, line);
   EXPECT_EQ(line,
-            "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes\r");
+            "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,u_gci,u_fs,"
+            "u_lsq,notes\r");
   Csv csv;
   while (std::getline(lines, line)) {
     EXPECT_EQ(line.back(), '\r');
-    line.pop_back();
-    std::vector<std::string> fields;
-    std::istringstream items(line + ",");
-    for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
-    EXPECT_EQ(fields.size(), 11u) << line;
+    const std::vector<std::string> fields = csv_fields(line);
+    EXPECT_EQ(fields.size(), 14u) << line;
     const std::pair<std::string, int> key{fields[0], std::stoi(fields[1])};
     csv[key] = std::vector<std::string>(fields.begin() + 2, fields.end());
   }
@@ -63,7 +71,9 @@ Csv read_csv(const fs::path& path) {
 }
 
 // Field positions after the variable and N.
-enum Field { h, numerical, exact, error, p_effective, p_apparent, richardson, gci, notes };
+enum Field {
+  h, numerical, exact, error, p_effective, p_apparent, richardson, gci, u_gci, u_fs, u_lsq, notes
+};
 
 std::optional<double> value(const Csv& csv, const std::string& variable, int N, Field field) {
   const std::string& text = csv.at({variable, N}).at(field);
@@ -139,7 +149,7 @@ TEST(StudyOrders, ALinearExactSolutionIsAtRoundOffAndHasNoOrder) {
         EXPECT_NE(line.find("round-off"), std::string::npos) << line;
       }
     }
-    EXPECT_EQ(rows, 15);
+    EXPECT_EQ(rows, 30);  // three variables and three norms of the error on five meshes
     EXPECT_NE(outcome.stdout_text.find("least-squares order: none"), std::string::npos);
   }
 }
@@ -269,33 +279,38 @@ TEST(StudyNumbers, DoNotDependOnTheThreads) {
   EXPECT_EQ(read_bytes(one / "estudo-study.csv"), read_bytes(three / "estudo-study.csv"));
 }
 
+/// `line` is a whole line of the standard output of `outcome`.
+void expect_line(const Outcome& outcome, const std::string& line) {
+  EXPECT_NE(("\n" + outcome.stdout_text).find("\n" + line + "\n"), std::string::npos)
+      << outcome.stdout_text;
+}
+
 /// A campaign's verdicts from its CSV: one per combination (esquema, fonte, Re, beta)
-/// and variable, and the formal order of each combination.
+/// and variable, and the formal order of each combination; and every row's fields.
 struct Campaign {
   Outcome outcome;
   std::map<std::string, std::string> verdicts;  ///< "esquema,fonte,Re,beta,variable" -> verdict
   std::map<std::string, std::string> formal;    ///< "esquema,fonte,Re,beta" -> formal order
+  std::vector<std::vector<std::string>> rows;   ///< the fields of each row, in order
 };
 
 Campaign campaign(const std::string& name, const std::string& case_file,
                   const std::string& arguments) {
   const fs::path folder = folder_with(name, case_file);
-  Campaign result{run_program(kStudy, folder, arguments), {}, {}};
+  Campaign result{run_program(kStudy, folder, arguments), {}, {}, {}};
   std::istringstream lines(read_bytes(folder / "estudo-study.csv"));
   std::string line;
   std::getline(lines, line);
   EXPECT_EQ(line,
             "esquema,fonte,Re,beta,formal_order,variable,N,h,numerical,exact,error,p_effective,"
-            "p_apparent,richardson,gci,notes,verdict\r");
+            "p_apparent,richardson,gci,u_gci,u_fs,u_lsq,notes,verdict\r");
   while (std::getline(lines, line)) {
-    line.pop_back();  // CR
-    std::vector<std::string> fields;
-    std::istringstream items(line + ",");
-    for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
-    EXPECT_EQ(fields.size(), 17u) << line;
+    std::vector<std::string> fields = csv_fields(line);
+    EXPECT_EQ(fields.size(), 20u) << line;
     const std::string combination = fields[0] + "," + fields[1] + "," + fields[2] + "," + fields[3];
-    result.verdicts[combination + "," + fields[5]] = fields[16];
+    result.verdicts[combination + "," + fields[5]] = fields[19];
     result.formal[combination] = fields[4];
+    result.rows.push_back(std::move(fields));
   }
   return result;
 }
@@ -309,7 +324,8 @@ TEST(StudyCampaign, EverySchemeVerifiedOnFineMeshes) {
   EXPECT_EQ(result.outcome.status, 0) << result.outcome.stderr_text;
   // beta multiplies esquema 0 alone: (2 + 1 + 1) schemes x 4 fontes x 2 Re.
   EXPECT_EQ(result.formal.size(), 32u);
-  EXPECT_EQ(result.verdicts.size(), 96u);
+  // Six cells each: the three variables and the three norms of the error.
+  EXPECT_EQ(result.verdicts.size(), 192u);
   for (const auto& [cell, verdict] : result.verdicts) {
     EXPECT_TRUE(verdict == "verified" || verdict == "exact") << cell << ": " << verdict;
   }
@@ -331,9 +347,28 @@ TEST(StudyCampaign, EverySchemeVerifiedOnFineMeshes) {
       }
     }
   }
-  EXPECT_NE(result.outcome.stdout_text.find("\n88 verified, 8 exact, 0 refine, 0 FAILED of 96 cells\n"),
-            std::string::npos)
+  EXPECT_NE(
+      result.outcome.stdout_text.find("\n172 verified, 20 exact, 0 refine, 0 FAILED of 192 cells\n"),
+      std::string::npos)
       << result.outcome.stdout_text;
+  // The norms of the error at Re = 1 fall at the formal order: the effective orders of
+  // N = 320 and 640 within 0.05 of it, or the errors at round-off where the scheme
+  // reproduces x^2 (central differences, and deferred correction with beta = 1).
+  std::size_t norm_orders = 0;
+  for (const std::vector<std::string>& row : result.rows) {
+    const bool norm = row[5] == "L1(e)" || row[5] == "L2(e)" || row[5] == "Linf(e)";
+    if (!norm || row[2] != "1" || row[6] == "160") continue;
+    const std::string combination = row[0] + "," + row[1] + "," + row[2] + "," + row[3];
+    if (result.verdicts.at(combination + "," + row[5]) == "exact") continue;
+    EXPECT_EQ(result.verdicts.at(combination + "," + row[5]), "verified") << combination;
+    ASSERT_FALSE(row[11].empty()) << combination << " " << row[5] << " N = " << row[6];
+    EXPECT_NEAR(std::stod(row[11]), std::stod(row[4]), 0.05)
+        << combination << " " << row[5] << " N = " << row[6];
+    ++norm_orders;
+  }
+  // 16 combinations at Re = 1, 2 of them exact (x^2 by central differences), three
+  // norms, two meshes.
+  EXPECT_EQ(norm_orders, 14u * 3u * 2u);
 
   // The report is well-formed XML with one plot per combination.
   const fs::path html = kScratch / "campaign_fine" / "estudo-study.html";
@@ -356,11 +391,9 @@ TEST(StudyCampaign, CoarseMeshesAskForRefinementOfTheUpwindSlope) {
   for (const std::string fonte : {"0", "2", "3", "4"}) {
     EXPECT_EQ(result.verdicts.at("1," + fonte + ",20,,inclinacao(1)"), "refine") << fonte;
   }
-  EXPECT_NE(result.outcome.stdout_text.find(
-                "esquema 1, fonte 0, Re = 20: inclinacao(1) refine: effective orders 0.45, 0.66 on"
-                " N = 10, 20, 40 approach 1; add N = 80, 160\n"),
-            std::string::npos)
-      << result.outcome.stdout_text;
+  expect_line(result.outcome,
+              "esquema 1, fonte 0, Re = 20: inclinacao(1) refine: effective orders 0.45, 0.66 on"
+              " N = 10, 20, 40 approach 1; add N = 80, 160");
 }
 
 TEST(StudyCampaign, AFailedCellEndsWithItsOwnStatusAfterTheFiles) {
@@ -370,10 +403,72 @@ TEST(StudyCampaign, AFailedCellEndsWithItsOwnStatusAfterTheFiles) {
                                    "--sweep Re=20 --meshes 4,8,16");
   EXPECT_EQ(result.outcome.status, 9);
   EXPECT_EQ(result.outcome.stderr_text,
-            "talvenor-study: 1 of the 3 cells FAILED: their orders do not approach the formal"
+            "talvenor-study: 1 of the 6 cells FAILED: their orders do not approach the formal"
             " order; the table gives each reason, estudo-study.html the plots\n");
   EXPECT_EQ(result.verdicts.at("2,4,20,,inclinacao(1)"), "FAILED");
   EXPECT_TRUE(fs::exists(kScratch / "campaign_failed" / "estudo-study.html"));
+}
+
+TEST(StudyCampaign, TheEstimatorsAuditIsTheCoverageOfTheRows) {
+  // Coarse meshes and Re up to 1000 (Re*h = 3.1 on the finest mesh), where some
+  // estimators fail to cover: every count and figure of PREFIX-estimators.csv
+  // recomputed from the rows' U and E.
+  const std::string sweep =
+      "--sweep esquema=0,1,2 --sweep fonte=3,4 --sweep Re=10,100,1000 --sweep beta=0.25,1";
+  const Campaign result = campaign("campaign_audit", case_text(1, 0, 10.0, 1.0, 200),
+                                   sweep + " --meshes 20,40,80,160,320");
+  // Some cells at Re = 1000 are FAILED: status 9, after every file.
+  ASSERT_EQ(result.outcome.status, 9) << result.outcome.stderr_text;
+  // Per estimator and group: the valued rows' U/|E| and how many cover.
+  struct Tally {
+    std::size_t valued = 0, covered = 0;
+    std::vector<double> ratios;
+  };
+  std::map<std::string, Tally> expected;
+  const std::vector<std::string> estimators = {"u_gci", "u_fs", "u_lsq"};
+  for (const std::vector<std::string>& row : result.rows) {
+    if (row[8].empty() || row[10].empty()) continue;  // a norm, or a diverged mesh
+    const double E = std::fabs(std::stod(row[10]));
+    const std::string cell = std::stod(row[2]) / 320.0 < 2.0 ? "Re*h < 2" : "Re*h >= 2";
+    for (std::size_t e = 0; e < 3; ++e) {
+      if (row[15 + e].empty()) continue;
+      const double U = std::stod(row[15 + e]);
+      for (const std::string& group : {std::string("all"), "esquema " + row[0], cell}) {
+        Tally& tally = expected[estimators[e] + "," + group];
+        ++tally.valued;
+        if (U >= E) ++tally.covered;
+        if (E != 0.0) tally.ratios.push_back(U / E);
+      }
+    }
+  }
+  std::istringstream lines(read_bytes(kScratch / "campaign_audit" / "estudo-study-estimators.csv"));
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line,
+            "estimator,group,values,covered,coverage_percent,effectivity_min,effectivity_median,"
+            "effectivity_max\r");
+  std::size_t groups = 0;
+  bool some_failure = false;
+  while (std::getline(lines, line)) {
+    const std::vector<std::string> fields = csv_fields(line);
+    ASSERT_EQ(fields.size(), 8u) << line;
+    const Tally& tally = expected.at(fields[0] + "," + fields[1]);
+    ++groups;
+    EXPECT_EQ(std::stoul(fields[2]), tally.valued) << line;
+    EXPECT_EQ(std::stoul(fields[3]), tally.covered) << line;
+    EXPECT_NEAR(std::stod(fields[4]), 100.0 * tally.covered / tally.valued, 1e-12) << line;
+    const auto [low, high] = std::minmax_element(tally.ratios.begin(), tally.ratios.end());
+    EXPECT_NEAR(std::stod(fields[5]), *low, 1e-12 * *low) << line;
+    EXPECT_NEAR(std::stod(fields[7]), *high, 1e-12 * *high) << line;
+    some_failure = some_failure || tally.covered < tally.valued;
+  }
+  EXPECT_EQ(groups, expected.size());
+  EXPECT_TRUE(some_failure);  // the case is one where coverage is worth checking
+  // A mesh that does not resolve the convection is not refined by two doublings.
+  expect_line(result.outcome,
+              "esquema 1, fonte 3, Re = 1000: inclinacao(1) refine: effective orders 0.13, 0.24"
+              " on N = 80, 160, 320 approach 1; Re*h = 3.125 on N = 320: refine to N = 640, the"
+              " first doubling with Re*h below 2");
 }
 
 TEST(StudyCommandLine, HelpAndBadOptions) {

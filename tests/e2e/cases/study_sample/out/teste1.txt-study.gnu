@@ -30,6 +30,24 @@ $variable3 << EOD
 1.2500000000000001e-02 2.7114773409784965e-02 0
 6.2500000000000003e-03 1.4004536823662539e-02 0
 EOD
+$variable4 << EOD
+5.0000000000000003e-02 3.9843744788741328e-03 0
+2.5000000000000001e-02 2.0647005233686254e-03 0
+1.2500000000000001e-02 1.0505609154746493e-03 0
+6.2500000000000003e-03 5.2984200641255700e-04 0
+EOD
+$variable5 << EOD
+5.0000000000000003e-02 4.5467678148000748e-03 0
+2.5000000000000001e-02 2.3519843914515553e-03 0
+1.2500000000000001e-02 1.1968587423321735e-03 0
+6.2500000000000003e-03 6.0382783598075048e-04 0
+EOD
+$variable6 << EOD
+5.0000000000000003e-02 6.8240520324642784e-03 0
+2.5000000000000001e-02 3.5638651796714438e-03 0
+1.2500000000000001e-02 1.8205474096907315e-03 0
+6.2500000000000003e-03 9.2013434294280216e-04 0
+EOD
 plot $variable1 using 1:2 with lines linecolor 1 title 'u(1/2)' noenhanced, \
      $variable1 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 1 notitle, \
      $variable1 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 1 notitle, \
@@ -39,5 +57,14 @@ plot $variable1 using 1:2 with lines linecolor 1 title 'u(1/2)' noenhanced, \
      $variable3 using 1:2 with lines linecolor 3 title 'inclinacao(1)' noenhanced, \
      $variable3 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 3 notitle, \
      $variable3 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 3 notitle, \
+     $variable4 using 1:2 with lines linecolor 4 title 'L1(e)' noenhanced, \
+     $variable4 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 4 notitle, \
+     $variable4 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 4 notitle, \
+     $variable5 using 1:2 with lines linecolor 5 title 'L2(e)' noenhanced, \
+     $variable5 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 5 notitle, \
+     $variable5 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 5 notitle, \
+     $variable6 using 1:2 with lines linecolor 6 title 'Linf(e)' noenhanced, \
+     $variable6 using 1:($3 == 0 ? $2 : NaN) with points pointtype 7 linecolor 6 notitle, \
+     $variable6 using 1:($3 == 1 ? $2 : NaN) with points pointtype 6 linecolor 6 notitle, \
      e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1', \
      e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'

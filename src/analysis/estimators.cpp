@@ -1,0 +1,305 @@
+#include "analysis/estimators.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "analysis/orders.hpp"
+
+namespace talvenor {
+
+std::optional<double> u_gci(double medium, double fine, double ratio, double order,
+                            double safety) {
+  const auto fraction = gci(medium, fine, ratio, order, safety);
+  if (!fraction) return {};
+  return *fraction * std::fabs(fine);
+}
+
+double xing_stern_factor(double P) {
+  return P <= 1.0 ? 2.45 - 0.85 * P : 16.4 * P - 14.8;
+}
+
+std::optional<double> u_fs(double medium, double fine, double ratio, std::optional<double> order,
+                           std::optional<double> formal) {
+  if (!order || !formal || *order <= 0.0) return {};
+  const double delta_re = (fine - medium) / (std::pow(ratio, *order) - 1.0);
+  return xing_stern_factor(*order / *formal) * std::fabs(delta_re);
+}
+
+namespace {
+
+/// The meshes of a fit: log x with x = h / h_largest (the scale keeps the columns of
+/// the fit near 1; a fit's values do not depend on it), the values, and the weights
+/// of the squares, which sum to 1 (1/n each, or in proportion to 1/h).
+struct Sample {
+  std::vector<double> log_x;
+  std::span<const double> values;
+  std::vector<double> weights;
+  bool weighted = false;
+  /// When every log x is a whole multiple k_i of `unit` (a constant refinement ratio:
+  /// unit = -log r), the k_i: x^p is then (e^(p unit))^k_i, one exponential for all.
+  std::vector<int> steps;
+  double unit = 0.0;
+};
+
+/// The largest multiple of the unit a power is built from.
+constexpr int kLargestStep = 64;
+
+/// Sets `steps` and `unit` when the log x of `sample` are whole multiples of the one
+/// nearest 0 that is not 0 (to 1e-9 of it), none beyond kLargestStep.
+void find_steps(Sample& sample) {
+  double unit = 0.0;
+  for (const double value : sample.log_x) {
+    if (value != 0.0 && (unit == 0.0 || std::fabs(value) < std::fabs(unit))) unit = value;
+  }
+  if (unit == 0.0) return;
+  std::vector<int> steps;
+  for (const double value : sample.log_x) {
+    const double multiple = value / unit;
+    const double whole = std::round(multiple);
+    if (std::fabs(multiple - whole) > 1e-9 * whole || whole > kLargestStep) return;
+    steps.push_back(static_cast<int>(whole));
+  }
+  sample.steps = std::move(steps);
+  sample.unit = unit;
+}
+
+Sample make_sample(std::span<const double> h, std::span<const double> values, bool weighted) {
+  Sample sample;
+  sample.weighted = weighted;
+  sample.values = values;
+  const double largest = *std::max_element(h.begin(), h.end());
+  double total = 0.0;
+  for (const double step : h) {
+    sample.log_x.push_back(std::log(step / largest));
+    sample.weights.push_back(weighted ? 1.0 / step : 1.0);
+    total += sample.weights.back();
+  }
+  for (double& weight : sample.weights) weight /= total;
+  find_steps(sample);
+  return sample;
+}
+
+/// x_i^p for every mesh of `sample`, into `g`.
+void powers_of_x(const Sample& sample, double p, std::vector<double>& g) {
+  const std::size_t n = sample.log_x.size();
+  g.resize(n);
+  if (sample.steps.empty()) {
+    for (std::size_t i = 0; i < n; ++i) g[i] = std::exp(p * sample.log_x[i]);
+    return;
+  }
+  std::array<double, kLargestStep + 1> power;  // set up to the largest step used
+  power[0] = 1.0;
+  const double factor = std::exp(p * sample.unit);
+  const int largest = *std::max_element(sample.steps.begin(), sample.steps.end());
+  for (int k = 1; k <= largest; ++k) power[k] = power[k - 1] * factor;
+  for (std::size_t i = 0; i < n; ++i) g[i] = power[static_cast<std::size_t>(sample.steps[i])];
+}
+
+/// A fit phi0 + alpha1 x^power1 + alpha2 x^power2 (alpha2 = 0 for one term) and the
+/// weighted sum of the squares of its residuals.
+struct Fit {
+  double phi0 = 0.0;
+  std::array<double, 2> alpha{};
+  std::array<double, 2> powers{};
+  double sum_squares = 0.0;
+
+  /// The fitted error at log x: the fit less phi0.
+  double term(double log_x) const {
+    const double first = alpha[0] * std::exp(powers[0] * log_x);
+    return alpha[1] == 0.0 ? first : first + alpha[1] * std::exp(powers[1] * log_x);
+  }
+};
+
+/// The weighted least-squares fit phi0 + alpha x^p, by the weighted covariance of x^p
+/// and phi over the variance of x^p, and the slope of its sum of squares against p,
+/// its coefficients held (they are optimal, so this is the whole derivative):
+/// -2 alpha sum of w r x^p log x. `g` is room for the powers.
+std::pair<Fit, double> fit_power(const Sample& sample, double p, std::vector<double>& g) {
+  const std::size_t n = sample.log_x.size();
+  powers_of_x(sample, p, g);
+  double mean_g = 0.0;
+  double mean_phi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    mean_g += sample.weights[i] * g[i];
+    mean_phi += sample.weights[i] * sample.values[i];
+  }
+  double sgg = 0.0;
+  double sgphi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    sgg += sample.weights[i] * (g[i] - mean_g) * (g[i] - mean_g);
+    sgphi += sample.weights[i] * (g[i] - mean_g) * (sample.values[i] - mean_phi);
+  }
+  Fit fit;
+  fit.powers = {p, 0.0};
+  fit.alpha[0] = sgg > 0.0 ? sgphi / sgg : 0.0;
+  fit.phi0 = mean_phi - fit.alpha[0] * mean_g;
+  double slope = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double residual = sample.values[i] - fit.phi0 - fit.alpha[0] * g[i];
+    fit.sum_squares += sample.weights[i] * residual * residual;
+    slope += sample.weights[i] * residual * g[i] * sample.log_x[i];
+  }
+  return {fit, -2.0 * fit.alpha[0] * slope};
+}
+
+/// The weighted least-squares fit phi0 + alpha1 x + alpha2 x^2, by the normal
+/// equations of the centred columns. Nothing when they are singular.
+std::optional<Fit> fit_first_and_second(const Sample& sample) {
+  const std::size_t n = sample.log_x.size();
+  double mean_a = 0.0;
+  double mean_b = 0.0;
+  double mean_phi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = std::exp(sample.log_x[i]);
+    mean_a += sample.weights[i] * x;
+    mean_b += sample.weights[i] * x * x;
+    mean_phi += sample.weights[i] * sample.values[i];
+  }
+  double saa = 0.0, sab = 0.0, sbb = 0.0, saphi = 0.0, sbphi = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = std::exp(sample.log_x[i]);
+    const double a = x - mean_a;
+    const double b = x * x - mean_b;
+    const double phi = sample.values[i] - mean_phi;
+    saa += sample.weights[i] * a * a;
+    sab += sample.weights[i] * a * b;
+    sbb += sample.weights[i] * b * b;
+    saphi += sample.weights[i] * a * phi;
+    sbphi += sample.weights[i] * b * phi;
+  }
+  const double determinant = saa * sbb - sab * sab;
+  if (!(determinant > 1e-12 * saa * sbb)) return {};
+  Fit fit;
+  fit.powers = {1.0, 2.0};
+  fit.alpha = {(saphi * sbb - sbphi * sab) / determinant, (sbphi * saa - saphi * sab) / determinant};
+  fit.phi0 = mean_phi - fit.alpha[0] * mean_a - fit.alpha[1] * mean_b;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double residual = sample.values[i] - fit.phi0 - fit.term(sample.log_x[i]);
+    fit.sum_squares += sample.weights[i] * residual * residual;
+  }
+  return fit;
+}
+
+/// The orders tried first for phi0 + alpha h^p: the fit's least sum of squares among
+/// them brackets the best order, which the zero of the slope then pins down.
+constexpr std::array<double, 11> kOrderGrid = {0.1, 0.3, 0.6, 1.0, 1.5, 2.0,
+                                               2.5, 3.25, 4.5, 6.0, 8.0};
+
+/// The fit phi0 + alpha h^p with the least sum of squares: the best order of the grid,
+/// then the zero of the slope between its neighbours by regula falsi (the Illinois
+/// variant: the end that stays has its slope halved).
+Fit fit_observed(const Sample& sample) {
+  std::vector<double> g;
+  std::size_t best = 0;
+  std::array<std::pair<Fit, double>, kOrderGrid.size()> fits;
+  for (std::size_t k = 0; k < kOrderGrid.size(); ++k) {
+    fits[k] = fit_power(sample, kOrderGrid[k], g);
+    if (fits[k].first.sum_squares < fits[best].first.sum_squares) best = k;
+  }
+  if (best == 0 || best + 1 == kOrderGrid.size()) return fits[best].first;
+  double low = kOrderGrid[best - 1];
+  double high = kOrderGrid[best + 1];
+  double slope_low = fits[best - 1].second;
+  double slope_high = fits[best + 1].second;
+  if (!(slope_low < 0.0 && slope_high > 0.0)) return fits[best].first;
+  Fit found = fits[best].first;
+  int kept = 0;  // which end stayed last time: -1 low, +1 high
+  for (int step = 0; step < 100 && high - low > 1e-12 * high; ++step) {
+    const double p = high - slope_high * (high - low) / (slope_high - slope_low);
+    if (!(p > low && p < high)) break;
+    const auto [fit, slope] = fit_power(sample, p, g);
+    if (fit.sum_squares <= found.sum_squares) found = fit;
+    if (slope == 0.0) break;
+    if (slope < 0.0) {
+      low = p;
+      slope_low = slope;
+      if (kept == 1) slope_high *= 0.5;
+      kept = 1;
+    } else {
+      high = p;
+      slope_high = slope;
+      if (kept == -1) slope_low *= 0.5;
+      kept = -1;
+    }
+  }
+  return found;
+}
+
+/// The standard deviation of a fit with `parameters` unknowns:
+/// sqrt(n * sum of w r^2 / (n - parameters)), the weights summing to 1.
+double standard_deviation(const Sample& sample, const Fit& fit, std::size_t parameters) {
+  const double n = static_cast<double>(sample.log_x.size());
+  return std::sqrt(n * fit.sum_squares / (n - static_cast<double>(parameters)));
+}
+
+/// A candidate of the procedure: a fit and its standard deviation (infinite before a
+/// fit is found).
+struct Candidate {
+  Fit fit;
+  double sigma = std::numeric_limits<double>::infinity();
+  ErrorFit kind = ErrorFit::observed;
+  bool weighted = false;
+};
+
+}  // namespace
+
+std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const double> values,
+                                 double formal) {
+  const std::size_t n = h.size();
+  if (n < kLsqMeshes || values.size() != n) return {};
+  const std::array<Sample, 2> samples = {make_sample(h, values, false),
+                                         make_sample(h, values, true)};
+  Candidate chosen;
+  const auto consider = [&](const std::optional<Fit>& fit, const Sample& sample, ErrorFit kind,
+                            std::size_t parameters) {
+    if (!fit) return;
+    const double sigma = standard_deviation(sample, *fit, parameters);
+    if (sigma < chosen.sigma) chosen = Candidate{*fit, sigma, kind, sample.weighted};
+  };
+  for (const Sample& sample : samples) consider(fit_observed(sample), sample, ErrorFit::observed, 3);
+
+  if (!std::isfinite(chosen.sigma)) return {};  // values that are not numbers
+
+  LsqEstimate estimate;
+  estimate.order = chosen.fit.powers[0];
+  estimate.safety = 1.25;
+  if (!(*estimate.order >= 0.5 && *estimate.order < formal + 0.1)) {
+    // The observed order is not to be trusted: the expansions of fixed order instead.
+    // A first-order scheme's error has no reason to start at h^2, so alpha h^2 alone
+    // is left out for it.
+    estimate.safety = 3.0;
+    chosen = Candidate{};
+    std::vector<double> g;
+    for (const Sample& sample : samples) {
+      consider(fit_power(sample, 1.0, g).first, sample, ErrorFit::first, 2);
+      if (formal >= 2.0) consider(fit_power(sample, 2.0, g).first, sample, ErrorFit::second, 2);
+      consider(fit_first_and_second(sample), sample, ErrorFit::both, 3);
+    }
+  }
+
+  const std::size_t finest =
+      static_cast<std::size_t>(std::min_element(h.begin(), h.end()) - h.begin());
+  const double term = chosen.fit.term(samples[0].log_x[finest]);
+  const double distance = std::fabs(values[finest] - (chosen.fit.phi0 + term));
+  const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+  estimate.error = std::fabs(term);
+  estimate.sigma = chosen.sigma;
+  estimate.data_range = (*highest - *lowest) / static_cast<double>(n - 1);
+  estimate.fit = chosen.kind;
+  estimate.weighted = chosen.weighted;
+  if (estimate.sigma < estimate.data_range || estimate.sigma == 0.0) {
+    estimate.uncertainty = estimate.safety * estimate.error + estimate.sigma + distance;
+  } else {
+    // Scatter as large as the data's own range: the fit says little, and the
+    // uncertainty grows with the scatter.
+    estimate.uncertainty =
+        3.0 * estimate.sigma / estimate.data_range * (estimate.error + estimate.sigma + distance);
+  }
+  return estimate;
+}
+
+}  // namespace talvenor

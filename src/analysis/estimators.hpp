@@ -1,0 +1,95 @@
+#pragma once
+
+// Uncertainty estimators of a value computed on a sequence of meshes: absolute
+// uncertainties U of the finest mesh's value, meant to bound its discretisation
+// error |exact - value|. Three published methods, side by side, so that a study
+// that knows the exact error can grade them (study/audit.hpp).
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace talvenor {
+
+/// The estimators, in the order of their columns.
+enum class Estimator { gci, fs, lsq };
+
+inline constexpr std::size_t kEstimatorCount = 3;
+
+/// One estimator's descriptor: its column name and what it is, in a few words.
+struct EstimatorInfo {
+  std::string_view name;
+  std::string_view description;
+};
+
+inline constexpr std::array<EstimatorInfo, kEstimatorCount> kEstimators = {{
+    {"u_gci", "grid convergence index (Roache; Celik et al. 2008)"},
+    {"u_fs", "factor of safety (Xing and Stern 2010)"},
+    {"u_lsq", "least-squares fits (Eca and Hoekstra 2014)"},
+}};
+
+/// The grid convergence index of the finest pair as an absolute uncertainty: gci()
+/// of study/orders.hpp times |fine|. Nothing when the fine value is zero.
+///   u_gci(1.005, 1.00125, 2, 2, 1.25) -> 0.0015625
+std::optional<double> u_gci(double medium, double fine, double ratio, double order,
+                            double safety);
+
+/// The factor of safety of Xing and Stern for P = observed order / formal order:
+/// 2.45 - 0.85 P for 0 < P <= 1, 16.4 P - 14.8 for P > 1 (1.6 at P = 1 both ways).
+///   xing_stern_factor(1) -> 1.6;  xing_stern_factor(0.5) -> 2.025;  xing_stern_factor(1.1) -> 3.24
+double xing_stern_factor(double P);
+
+/// The factor-of-safety uncertainty of the finest of three meshes: FS(P) * |delta_RE|,
+/// delta_RE = (fine - medium) / (r^p - 1) the Richardson estimate of the fine value's
+/// error, r = h_medium / h_fine, p the apparent order of the three meshes. The method
+/// is built for monotonic convergence: nothing without an apparent order (oscillating
+/// values, a zero difference) or with p <= 0, or without a formal order.
+///   f = 1 + h^2 on h = 0.1, 0.05, 0.025: p = 2, P = 1, delta_RE = -0.000625,
+///   u_fs(1.0025, 1.000625, 2, 2, 2) -> 1.6 * 0.000625 = 0.001
+std::optional<double> u_fs(double medium, double fine, double ratio, std::optional<double> order,
+                           std::optional<double> formal);
+
+/// Which expansion of the error the least-squares estimate used.
+enum class ErrorFit {
+  observed,  ///< phi0 + alpha h^p, p fitted too
+  first,     ///< phi0 + alpha h
+  second,    ///< phi0 + alpha h^2
+  both,      ///< phi0 + alpha1 h + alpha2 h^2
+};
+
+/// What the least-squares procedure found for the finest mesh.
+struct LsqEstimate {
+  double uncertainty = 0.0;  ///< U
+  double error = 0.0;        ///< epsilon: |fit(h_finest) - phi0|
+  double sigma = 0.0;        ///< standard deviation of the chosen fit
+  double data_range = 0.0;   ///< (max - min of the values) / (meshes - 1)
+  double safety = 0.0;       ///< 1.25 or 3
+  std::optional<double> order;  ///< the observed order p of the fit phi0 + alpha h^p
+  ErrorFit fit = ErrorFit::observed;
+  bool weighted = false;  ///< the fit weighted by 1/h won on standard deviation
+};
+
+/// The least number of meshes the least-squares procedure takes.
+inline constexpr std::size_t kLsqMeshes = 4;
+
+/// The least-squares uncertainty of Eca and Hoekstra for the finest of the meshes `h`
+/// (any order, all distinct, at least kLsqMeshes) with values `values`, for a scheme of
+/// formal order 1 or 2:
+///   - fit phi = phi0 + alpha h^p, plain and weighted by w_i = (1/h_i) / sum(1/h_j),
+///     keep the one with the smaller standard deviation sigma;
+///   - p within [0.5, formal + 0.1) (so [0.5, 2.1) for formal order 2): that fit, safety 1.25;
+///   - else the fixed-order fits alpha h, alpha h^2 and alpha1 h + alpha2 h^2 (for formal
+///     order 1 only alpha h and alpha1 h + alpha2 h^2), each plain and weighted, the one
+///     with the smallest sigma; safety 3;
+///   - epsilon = |fit(h_fine) - phi0|, data range D = (max - min) / (n - 1);
+///   - U = safety * epsilon + sigma + |phi_fine - fit(h_fine)| when sigma < D,
+///     else 3 sigma / D * (epsilon + sigma + |phi_fine - fit(h_fine)|).
+/// The observed order is sought between 0.1 and 8. Nothing with fewer meshes, or for
+/// values that are not numbers.
+///   f = 1 + h^2 on h = 1/10, 1/20, 1/40, 1/80: p = 2, sigma = 0, U = 1.25 * h_fine^2
+std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const double> values,
+                                 double formal);
+
+}  // namespace talvenor
