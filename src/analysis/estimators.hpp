@@ -3,7 +3,7 @@
 // Uncertainty estimators of a value computed on a sequence of meshes: absolute
 // uncertainties U of the finest mesh's value, meant to bound its discretisation
 // error |exact - value|. Three published methods, side by side, so that a study
-// that knows the exact error can grade them (study/audit.hpp).
+// that knows the exact error can grade them (analysis/audit.hpp).
 
 #include <array>
 #include <cstddef>
