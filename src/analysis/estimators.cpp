@@ -233,13 +233,19 @@ ObservedFit fit_observed(const Sample& sample) {
   if (!(slope_low < 0.0 && slope_high > 0.0)) {
     return {narrow_by_golden_sections(sample, low, high, g), false};
   }
+  // The iterate of least |slope| is kept, not the one of least sum: near its minimum
+  // the sum is flat to round-off over some 1e-8 of p, while the slope still changes.
   Fit found = fits[best].first;
+  double least_slope = std::fabs(fits[best].second);
   int kept = 0;  // which end stayed last time: -1 low, +1 high
   for (int step = 0; step < 100 && high - low > 1e-12 * high; ++step) {
     const double p = high - slope_high * (high - low) / (slope_high - slope_low);
     if (!(p > low && p < high)) break;
     const auto [fit, slope] = fit_power(sample, p, g);
-    if (fit.sum_squares <= found.sum_squares) found = fit;
+    if (std::fabs(slope) <= least_slope) {
+      found = fit;
+      least_slope = std::fabs(slope);
+    }
     if (slope == 0.0) break;
     if (slope < 0.0) {
       low = p;
