@@ -186,13 +186,38 @@ std::optional<Fit> fit_first_and_second(const Sample& sample) {
 
 /// The orders tried first for phi0 + alpha h^p: the fit's least sum of squares among
 /// them brackets the best order, which the zero of the slope then pins down.
-constexpr std::array<double, 11> kOrderGrid = {0.1, 0.3, 0.6, 1.0, 1.5, 2.0,
-                                               2.5, 3.25, 4.5, 6.0, 8.0};
+constexpr std::array<double, 13> kOrderGrid = {0.1, 0.3, 0.6, 1.0,  1.5,  2.0, 2.5,
+                                               3.25, 4.5, 6.0, 8.0, 11.0, 16.0};
+
+/// The best fit phi0 + alpha h^p, and whether its order is an end of kOrderGrid (the
+/// least sum lies there or beyond: no order within the grid fits).
+struct ObservedFit {
+  Fit fit;
+  bool at_end = false;
+};
+
+/// The fit of least sum of squares between the orders `low` and `high`, by golden
+/// sections: the fallback where the slopes at the ends do not change sign.
+Fit narrow_by_golden_sections(const Sample& sample, double low, double high,
+                              std::vector<double>& g) {
+  const double golden = 0.5 * (std::sqrt(5.0) - 1.0);
+  for (int step = 0; step < 100 && high - low > 1e-13 * high; ++step) {
+    const double left = high - golden * (high - low);
+    const double right = low + golden * (high - low);
+    if (fit_power(sample, left, g).first.sum_squares <
+        fit_power(sample, right, g).first.sum_squares) {
+      high = right;
+    } else {
+      low = left;
+    }
+  }
+  return fit_power(sample, 0.5 * (low + high), g).first;
+}
 
 /// The fit phi0 + alpha h^p with the least sum of squares: the best order of the grid,
 /// then the zero of the slope between its neighbours by regula falsi (the Illinois
 /// variant: the end that stays has its slope halved).
-Fit fit_observed(const Sample& sample) {
+ObservedFit fit_observed(const Sample& sample) {
   std::vector<double> g;
   std::size_t best = 0;
   std::array<std::pair<Fit, double>, kOrderGrid.size()> fits;
@@ -200,19 +225,27 @@ Fit fit_observed(const Sample& sample) {
     fits[k] = fit_power(sample, kOrderGrid[k], g);
     if (fits[k].first.sum_squares < fits[best].first.sum_squares) best = k;
   }
-  if (best == 0 || best + 1 == kOrderGrid.size()) return fits[best].first;
+  if (best == 0 || best + 1 == kOrderGrid.size()) return {fits[best].first, true};
   double low = kOrderGrid[best - 1];
   double high = kOrderGrid[best + 1];
   double slope_low = fits[best - 1].second;
   double slope_high = fits[best + 1].second;
-  if (!(slope_low < 0.0 && slope_high > 0.0)) return fits[best].first;
+  if (!(slope_low < 0.0 && slope_high > 0.0)) {
+    return {narrow_by_golden_sections(sample, low, high, g), false};
+  }
+  // The iterate of least |slope| is kept, not the one of least sum: near its minimum
+  // the sum is flat to round-off over some 1e-8 of p, while the slope still changes.
   Fit found = fits[best].first;
+  double least_slope = std::fabs(fits[best].second);
   int kept = 0;  // which end stayed last time: -1 low, +1 high
   for (int step = 0; step < 100 && high - low > 1e-12 * high; ++step) {
     const double p = high - slope_high * (high - low) / (slope_high - slope_low);
     if (!(p > low && p < high)) break;
     const auto [fit, slope] = fit_power(sample, p, g);
-    if (fit.sum_squares <= found.sum_squares) found = fit;
+    if (std::fabs(slope) <= least_slope) {
+      found = fit;
+      least_slope = std::fabs(slope);
+    }
     if (slope == 0.0) break;
     if (slope < 0.0) {
       low = p;
@@ -226,7 +259,7 @@ Fit fit_observed(const Sample& sample) {
       kept = -1;
     }
   }
-  return found;
+  return {found, false};
 }
 
 /// The standard deviation of a fit with `parameters` unknowns:
@@ -247,39 +280,78 @@ struct Candidate {
 
 }  // namespace
 
-std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const double> values,
-                                 double formal) {
-  const std::size_t n = h.size();
-  if (n < kLsqMeshes || values.size() != n) return {};
-  const std::array<Sample, 2> samples = {make_sample(h, values, false),
-                                         make_sample(h, values, true)};
+std::optional<PowerFit> least_squares_fit(std::span<const double> h,
+                                          std::span<const double> values) {
+  if (h.size() < 3 || values.size() != h.size()) return {};
+  std::vector<double> sizes(h.begin(), h.end());
+  std::sort(sizes.begin(), sizes.end());
+  if (std::adjacent_find(sizes.begin(), sizes.end()) != sizes.end()) return {};
+  const ObservedFit found = fit_observed(make_sample(h, values, false));
+  if (found.at_end) return {};
+  // The sample's x is h / h_largest: C h^p = alpha x^p gives C = alpha / h_largest^p.
+  const double order = found.fit.powers[0];
+  return PowerFit{order, found.fit.phi0, found.fit.alpha[0] / std::pow(sizes.back(), order)};
+}
+
+namespace {
+
+/// The fits of phi0 + alpha h^p, plain and weighted: the one of smaller sigma (its order
+/// is the observed order), and the one of smaller sigma among those whose order lies
+/// within [0.5, formal] (none when neither does).
+std::pair<Candidate, Candidate> observed_fits(const std::array<Sample, 2>& samples,
+                                              double formal) {
+  Candidate best;
+  Candidate trusted;
+  for (const Sample& sample : samples) {
+    const Fit fit = fit_observed(sample).fit;
+    const Candidate candidate{fit, standard_deviation(sample, fit, 3), ErrorFit::observed,
+                              sample.weighted};
+    if (candidate.sigma < best.sigma) best = candidate;
+    const double p = fit.powers[0];
+    if (p >= 0.5 && p <= formal && candidate.sigma < trusted.sigma) trusted = candidate;
+  }
+  return {best, trusted};
+}
+
+/// The fits of fixed order that stand in for an observed order out of range, plain and
+/// weighted, the one of smallest sigma: alpha h and alpha h^2 when the order is above
+/// `formal`; alpha h, alpha h^2 and alpha1 h + alpha2 h^2 when it is below 0.5. For a
+/// formal order 1, alpha h^2 alone is left out (a first-order scheme's error has no
+/// reason to start at h^2) and alpha1 h + alpha2 h^2 is kept both ways.
+Candidate fixed_order_fits(const std::array<Sample, 2>& samples, double formal, bool above) {
   Candidate chosen;
+  std::vector<double> g;
   const auto consider = [&](const std::optional<Fit>& fit, const Sample& sample, ErrorFit kind,
                             std::size_t parameters) {
     if (!fit) return;
     const double sigma = standard_deviation(sample, *fit, parameters);
     if (sigma < chosen.sigma) chosen = Candidate{*fit, sigma, kind, sample.weighted};
   };
-  for (const Sample& sample : samples) consider(fit_observed(sample), sample, ErrorFit::observed, 3);
+  const bool second = formal >= 2.0;
+  for (const Sample& sample : samples) {
+    consider(fit_power(sample, 1.0, g).first, sample, ErrorFit::first, 2);
+    if (second) consider(fit_power(sample, 2.0, g).first, sample, ErrorFit::second, 2);
+    if (!(second && above)) consider(fit_first_and_second(sample), sample, ErrorFit::both, 3);
+  }
+  return chosen;
+}
 
-  if (!std::isfinite(chosen.sigma)) return {};  // values that are not numbers
+}  // namespace
+
+std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const double> values,
+                                 double formal) {
+  const std::size_t n = h.size();
+  if (n < kLsqMeshes || values.size() != n) return {};
+  const std::array<Sample, 2> samples = {make_sample(h, values, false),
+                                         make_sample(h, values, true)};
+  const auto [best, trusted] = observed_fits(samples, formal);
+  if (!std::isfinite(best.sigma)) return {};  // values that are not numbers
 
   LsqEstimate estimate;
-  estimate.order = chosen.fit.powers[0];
-  estimate.safety = 1.25;
-  if (!(*estimate.order >= 0.5 && *estimate.order < formal + 0.1)) {
-    // The observed order is not to be trusted: the expansions of fixed order instead.
-    // A first-order scheme's error has no reason to start at h^2, so alpha h^2 alone
-    // is left out for it.
-    estimate.safety = 3.0;
-    chosen = Candidate{};
-    std::vector<double> g;
-    for (const Sample& sample : samples) {
-      consider(fit_power(sample, 1.0, g).first, sample, ErrorFit::first, 2);
-      if (formal >= 2.0) consider(fit_power(sample, 2.0, g).first, sample, ErrorFit::second, 2);
-      consider(fit_first_and_second(sample), sample, ErrorFit::both, 3);
-    }
-  }
+  const bool in_range = std::isfinite(trusted.sigma);
+  estimate.order = (in_range ? trusted : best).fit.powers[0];
+  const Candidate chosen =
+      in_range ? trusted : fixed_order_fits(samples, formal, *estimate.order > formal);
 
   const std::size_t finest =
       static_cast<std::size_t>(std::min_element(h.begin(), h.end()) - h.begin());
@@ -291,7 +363,10 @@ std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const doub
   estimate.data_range = (*highest - *lowest) / static_cast<double>(n - 1);
   estimate.fit = chosen.kind;
   estimate.weighted = chosen.weighted;
-  if (estimate.sigma < estimate.data_range || estimate.sigma == 0.0) {
+  const bool scattered = !(estimate.sigma < estimate.data_range || estimate.sigma == 0.0);
+  const bool trusted_order = *estimate.order >= 0.5 && *estimate.order < formal + 0.1;
+  estimate.safety = trusted_order && !scattered ? 1.25 : 3.0;
+  if (!scattered) {
     estimate.uncertainty = estimate.safety * estimate.error + estimate.sigma + distance;
   } else {
     // Scatter as large as the data's own range: the fit says little, and the

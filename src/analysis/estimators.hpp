@@ -3,7 +3,7 @@
 // Uncertainty estimators of a value computed on a sequence of meshes: absolute
 // uncertainties U of the finest mesh's value, meant to bound its discretisation
 // error |exact - value|. Three published methods, side by side, so that a study
-// that knows the exact error can grade them (study/audit.hpp).
+// that knows the exact error can grade them (analysis/audit.hpp).
 
 #include <array>
 #include <cstddef>
@@ -31,7 +31,7 @@ inline constexpr std::array<EstimatorInfo, kEstimatorCount> kEstimators = {{
 }};
 
 /// The grid convergence index of the finest pair as an absolute uncertainty: gci()
-/// of study/orders.hpp times |fine|. Nothing when the fine value is zero.
+/// of analysis/orders.hpp times |fine|. Nothing when the fine value is zero.
 ///   u_gci(1.005, 1.00125, 2, 2, 1.25) -> 0.0015625
 std::optional<double> u_gci(double medium, double fine, double ratio, double order,
                             double safety);
@@ -74,20 +74,41 @@ struct LsqEstimate {
 /// The least number of meshes the least-squares procedure takes.
 inline constexpr std::size_t kLsqMeshes = 4;
 
+/// The least-squares fit of f(h) = f0 + C h^p to the values of three or more meshes,
+/// the basic fit of Eca and Hoekstra (2014), and the one home of that fit: u_lsq fits
+/// with it too. For each p, f0 and C by linear least squares; p the one, between 0.1
+/// and 16, whose sum of squared residuals is least: the best of a grid of orders, then
+/// the zero of the sum's slope between its neighbours. On three meshes it is the
+/// apparent order.
+///   h 0.4, 0.2, 0.1, 0.05 with f = 1 + 2 h^1.5 -> order 1.5, limit 1, coefficient 2
+struct PowerFit {
+  double order = 0.0;
+  double limit = 0.0;        ///< f0, the value at h = 0
+  double coefficient = 0.0;  ///< C
+};
+
+/// Nothing with fewer than three meshes, two equal h, or a least sum at either end
+/// of the range (no power law fits).
+std::optional<PowerFit> least_squares_fit(std::span<const double> h,
+                                          std::span<const double> values);
+
 /// The least-squares uncertainty of Eca and Hoekstra for the finest of the meshes `h`
 /// (any order, all distinct, at least kLsqMeshes) with values `values`, for a scheme of
-/// formal order 1 or 2:
-///   - fit phi = phi0 + alpha h^p, plain and weighted by w_i = (1/h_i) / sum(1/h_j),
-///     keep the one with the smaller standard deviation sigma;
-///   - p within [0.5, formal + 0.1) (so [0.5, 2.1) for formal order 2): that fit, safety 1.25;
-///   - else the fixed-order fits alpha h, alpha h^2 and alpha1 h + alpha2 h^2 (for formal
-///     order 1 only alpha h and alpha1 h + alpha2 h^2), each plain and weighted, the one
-///     with the smallest sigma; safety 3;
-///   - epsilon = |fit(h_fine) - phi0|, data range D = (max - min) / (n - 1);
-///   - U = safety * epsilon + sigma + |phi_fine - fit(h_fine)| when sigma < D,
+/// formal order 1 or 2 (Appendix A of the paper, with the formal order in place of 2):
+///   - fit phi = phi0 + alpha h^p (least_squares_fit's fit), plain and weighted by
+///     w_i = (1/h_i) / sum(1/h_j); the standard deviation of a fit with k unknowns is
+///     sigma = sqrt(n sum(w r^2) / (n - k)), w = 1/n for the plain fit;
+///   - a fit with 0.5 <= p <= formal (the one of smaller sigma if both are) gives the
+///     error: epsilon = |alpha h_fine^p|;
+///   - else the fits of fixed order, plain and weighted, the one of smallest sigma: for
+///     p above the formal order alpha h and alpha h^2, for p below 0.5 also
+///     alpha1 h + alpha2 h^2 (for formal order 1: alpha h and alpha1 h + alpha2 h^2
+///     both ways); p is then the observed order of the fit of smaller sigma;
+///   - data range D = (max - min) / (n - 1); safety Fs = 1.25 when
+///     0.5 <= p < formal + 0.1 and sigma < D, else 3;
+///   - U = Fs * epsilon + sigma + |phi_fine - fit(h_fine)| when sigma < D,
 ///     else 3 sigma / D * (epsilon + sigma + |phi_fine - fit(h_fine)|).
-/// The observed order is sought between 0.1 and 8. Nothing with fewer meshes, or for
-/// values that are not numbers.
+/// Nothing with fewer meshes, or for values that are not numbers.
 ///   f = 1 + h^2 on h = 1/10, 1/20, 1/40, 1/80: p = 2, sigma = 0, U = 1.25 * h_fine^2
 std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const double> values,
                                  double formal);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "analysis/orders.hpp"
@@ -15,6 +16,24 @@ std::vector<double> power_law(const std::vector<double>& h, double C, double p) 
   std::vector<double> f;
   for (const double step : h) f.push_back(1.0 + C * std::pow(step, p));
   return f;
+}
+
+TEST(LeastSquaresFit, FindsThePowerLawOfTheValues) {
+  // Uneven ratios 2, 1.6, 2.5; on three meshes the fit is the apparent order.
+  const std::vector<double> h = {0.4, 0.2, 0.125, 0.05};
+  std::vector<double> values;
+  for (const double size : h) values.push_back(1.0 + 2.0 * std::pow(size, 1.5));
+  const auto fit = least_squares_fit(h, values);
+  ASSERT_TRUE(fit);
+  EXPECT_NEAR(fit->order, 1.5, 1e-6);
+  EXPECT_NEAR(fit->limit, 1.0, 1e-8);
+  EXPECT_NEAR(fit->coefficient, 2.0, 1e-6);
+  const auto three = least_squares_fit(std::span(h).last(3), std::span(values).last(3));
+  EXPECT_NEAR(three->order, *apparent_order(h[1], h[2], h[3], values[1], values[2], values[3]),
+              1e-6);
+  // Values that grow as h falls fit no power law of positive order within range.
+  EXPECT_FALSE(least_squares_fit(h, std::vector<double>{1.0, 1.0, 1.0, 1.0}));
+  EXPECT_FALSE(least_squares_fit(std::span(h).first(2), std::span(values).first(2)));
 }
 
 TEST(FactorOfSafety, IsFsOfTheOrderRatioTimesTheRichardsonError) {
@@ -64,6 +83,25 @@ TEST(LeastSquares, AnOrderOutOfRangeTakesTheFixedOrderFits) {
   EXPECT_EQ(estimate->safety, 3.0);
   const double whole_error = 0.3 / (80.0 * 80.0);
   EXPECT_NEAR(estimate->uncertainty, 3.0 * whole_error, 1e-9 * whole_error);
+}
+
+TEST(LeastSquares, ScatterAsLargeAsTheDataRangeScalesTheUncertaintyUp) {
+  // Values 0, 2, 1, 2 on h = 1, 2, 4, 8: no order of 0.5 or more fits (the observed order
+  // is below 0.5), and of the fixed-order fits the plain alpha h has the least sigma:
+  // phi = 13/23 + (21/115) h, residuals -86, 123, -34, -3 (in 1/115), so
+  // sigma = sqrt(23690 / 115^2 / (4 - 2)) = 0.946..., above the data range D = 2/3.
+  // U = 3 sigma / D * (epsilon + sigma + |phi_fine - fit|), epsilon = 21/115 and
+  // |phi_fine - fit| = 86/115.
+  const std::vector<double> h = {1.0, 2.0, 4.0, 8.0};
+  const auto estimate = u_lsq(h, std::vector<double>{0.0, 2.0, 1.0, 2.0}, 2.0);
+  ASSERT_TRUE(estimate);
+  EXPECT_EQ(estimate->fit, ErrorFit::first);
+  EXPECT_FALSE(estimate->weighted);
+  const double sigma = std::sqrt(23690.0 / 2.0) / 115.0;
+  EXPECT_NEAR(estimate->sigma, sigma, 1e-12);
+  EXPECT_EQ(estimate->safety, 3.0);
+  const double expected = 3.0 * sigma / (2.0 / 3.0) * (107.0 / 115.0 + sigma);
+  EXPECT_NEAR(estimate->uncertainty, expected, 1e-12 * expected);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "analysis/orders.hpp"
 
 #include <cmath>
-#include <algorithm>
 #include <cstddef>
-#include <vector>
 
 namespace talvenor {
 namespace {
@@ -19,45 +17,6 @@ double log_difference_ratio(double p, double log_r21, double log_r32) {
 
 /// Orders beyond this are not sought: they mean the differences are noise.
 constexpr double kLargestOrder = 64.0;
-
-/// f0 and C fitted by linear least squares for the order p, and the sum of squared
-/// residuals; `log_h` holds log h of each mesh.
-struct LinearFit {
-  double limit = 0.0;
-  double coefficient = 0.0;
-  double residuals = 0.0;
-};
-
-LinearFit fit_for_order(double p, std::span<const double> log_h, std::span<const double> values) {
-  const auto count = static_cast<double>(values.size());
-  double mean_x = 0.0;
-  double mean_f = 0.0;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    mean_x += std::exp(p * log_h[i]);
-    mean_f += values[i];
-  }
-  mean_x /= count;
-  mean_f /= count;
-  double sxx = 0.0;
-  double sxf = 0.0;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const double dx = std::exp(p * log_h[i]) - mean_x;
-    sxx += dx * dx;
-    sxf += dx * (values[i] - mean_f);
-  }
-  LinearFit fit;
-  fit.coefficient = sxx > 0.0 ? sxf / sxx : 0.0;
-  fit.limit = mean_f - fit.coefficient * mean_x;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const double residual = values[i] - fit.limit - fit.coefficient * std::exp(p * log_h[i]);
-    fit.residuals += residual * residual;
-  }
-  return fit;
-}
-
-/// The range and the steps in which the order of a power fit is sought.
-constexpr double kFitStep = 1.0 / 16.0;
-constexpr double kFitLargest = 16.0;
 
 }  // namespace
 
@@ -134,41 +93,6 @@ std::optional<double> least_squares_order(std::span<const double> h,
   }
   if (sxx == 0.0) return {};
   return sxy / sxx;
-}
-
-std::optional<PowerFit> least_squares_fit(std::span<const double> h,
-                                          std::span<const double> values) {
-  if (h.size() < 3 || values.size() != h.size()) return {};
-  std::vector<double> log_h;
-  for (const double size : h) log_h.push_back(std::log(size));
-  if (std::adjacent_find(log_h.begin(), log_h.end()) != log_h.end()) return {};
-  const auto residuals = [&](double p) { return fit_for_order(p, log_h, values).residuals; };
-  // The least sum on the grid, then golden sections on the steps either side of it.
-  double best = kFitStep;
-  double least = residuals(best);
-  for (double p = 2.0 * kFitStep; p <= kFitLargest; p += kFitStep) {
-    const double sum = residuals(p);
-    if (sum < least) {
-      best = p;
-      least = sum;
-    }
-  }
-  if (best == kFitStep || best == kFitLargest) return {};
-  const double golden = 0.5 * (std::sqrt(5.0) - 1.0);
-  double low = best - kFitStep;
-  double high = best + kFitStep;
-  for (int k = 0; k < 100 && high - low > 1e-13 * best; ++k) {
-    const double left = high - golden * (high - low);
-    const double right = low + golden * (high - low);
-    if (residuals(left) < residuals(right)) {
-      high = right;
-    } else {
-      low = left;
-    }
-  }
-  const double order = 0.5 * (low + high);
-  const LinearFit fit = fit_for_order(order, log_h, values);
-  return PowerFit{order, fit.limit, fit.coefficient};
 }
 
 }  // namespace talvenor

@@ -49,21 +49,4 @@ std::optional<double> gci(double medium, double fine, double ratio, double order
 std::optional<double> least_squares_order(std::span<const double> h,
                                           std::span<const double> errors);
 
-/// The least-squares fit of f(h) = f0 + C h^p to the values of three or more meshes,
-/// the basic fit of Eca and Hoekstra (2014): for each p, f0 and C by linear least
-/// squares; p the one, between 0 and 16, whose sum of squared residuals is least
-/// (scanned in steps of 1/16, then narrowed by golden sections). On three meshes it
-/// is the apparent order.
-///   h 0.4, 0.2, 0.1, 0.05 with f = 1 + 2 h^1.5 -> order 1.5, limit 1, coefficient 2
-struct PowerFit {
-  double order = 0.0;
-  double limit = 0.0;        ///< f0, the value at h = 0
-  double coefficient = 0.0;  ///< C
-};
-
-/// Nothing with fewer than three meshes, two equal h, or a least sum at either end
-/// of the range (no power law fits).
-std::optional<PowerFit> least_squares_fit(std::span<const double> h,
-                                          std::span<const double> values);
-
 }  // namespace talvenor

@@ -99,23 +99,5 @@ TEST(LeastSquaresOrder, NeedsTwoMeshesDistinctStepsAndNoZeroError) {
   EXPECT_FALSE(least_squares_order(h, zero));
 }
 
-TEST(LeastSquaresFit, FindsThePowerLawOfTheValues) {
-  // Uneven ratios 2, 1.6, 2.5; on three meshes the fit is the apparent order.
-  const std::vector<double> h = {0.4, 0.2, 0.125, 0.05};
-  std::vector<double> values;
-  for (const double size : h) values.push_back(1.0 + 2.0 * std::pow(size, 1.5));
-  const auto fit = least_squares_fit(h, values);
-  ASSERT_TRUE(fit);
-  EXPECT_NEAR(fit->order, 1.5, 1e-6);
-  EXPECT_NEAR(fit->limit, 1.0, 1e-8);
-  EXPECT_NEAR(fit->coefficient, 2.0, 1e-6);
-  const auto three = least_squares_fit(std::span(h).last(3), std::span(values).last(3));
-  EXPECT_NEAR(three->order, *apparent_order(h[1], h[2], h[3], values[1], values[2], values[3]),
-              1e-6);
-  // Values that grow as h falls fit no power law of positive order within range.
-  EXPECT_FALSE(least_squares_fit(h, std::vector<double>{1.0, 1.0, 1.0, 1.0}));
-  EXPECT_FALSE(least_squares_fit(std::span(h).first(2), std::span(values).first(2)));
-}
-
 }  // namespace
 }  // namespace talvenor

@@ -179,7 +179,7 @@ std::string method_name(Method method) {
 std::string value_fit_line(const VariableStudy& study) {
   if (!study.value_fit) {
     return "least-squares fit of the values: none (fewer than three meshes with a value, or"
-           " no power law of order 0 to 16 fits)";
+           " no power law of order 0.1 to 16 fits)";
   }
   const PowerFit& fit = *study.value_fit;
   return "least-squares fit of the values: f0 + C h^p with p = " + fixed_text(fit.order, 4) +
