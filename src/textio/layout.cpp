@@ -212,11 +212,6 @@ class RecordWriter {
   static void formatted(TextFile& file, const Layout& layout, std::initializer_list<Item> items,
                         int width);
   static void free_form(TextFile& file, std::initializer_list<std::string_view> items);
-
- private:
-  /// The most bytes a formatted write of `items` through `layout` can take; throws
-  /// std::logic_error for more items than data elements or a negative A^ width.
-  static std::size_t bound(const Layout& layout, std::initializer_list<Item> items, int width);
 };
 
 namespace {
@@ -301,22 +296,17 @@ void place_element(Cursor& at, const Element& element, const Item*& item, int wi
 
 }  // namespace
 
-std::size_t RecordWriter::bound(const Layout& layout, std::initializer_list<Item> items,
-                                int width) {
+void RecordWriter::formatted(TextFile& file, const Layout& layout,
+                             std::initializer_list<Item> items, int width) {
   if (items.size() > layout.data_elements_) {
     throw std::logic_error("more items than the layout has data elements");
   }
   if (width < 0) throw std::logic_error("a negative width for A^");
-  std::size_t bytes = layout.most_bytes_ + layout.runtime_widths_ * static_cast<std::size_t>(width);
+  std::size_t bound = layout.most_bytes_ + layout.runtime_widths_ * static_cast<std::size_t>(width);
   for (const Item& item : items) {
-    if (const auto* text = std::get_if<std::string_view>(&item)) bytes += text->size();
+    if (const auto* text = std::get_if<std::string_view>(&item)) bound += text->size();
   }
-  return bytes;
-}
-
-void RecordWriter::formatted(TextFile& file, const Layout& layout,
-                             std::initializer_list<Item> items, int width) {
-  char* const start = file.reserve(bound(layout, items, width));
+  char* const start = file.reserve(bound);
   Cursor at{start, start};
   const Item* item = items.begin();
   for (const Element& element : layout.elements_) {
