@@ -66,8 +66,9 @@ struct IncompleteRun {
   bool no_iteration;  ///< no iteration runs; otherwise there is no exact solution
 };
 
-/// The values out of range, in the case file's order: an esquema outside 0 to 2, a
-/// fonte outside 0 to 4, an itmax below 1. Empty for a case that computes everything.
+/// The values out of range, in the case file's order: an esquema with no entry in
+/// kSchemes, a fonte with none in kExactSolutions, an itmax below 1. Empty for a case
+/// that computes everything.
 std::vector<IncompleteRun> incomplete_run(const CaseData& data);
 
 /// One line for each part of the run that the case leaves out although the listing

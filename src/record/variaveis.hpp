@@ -28,11 +28,11 @@ struct FieldArrays {
 struct CaseData : FieldArrays {
   // The twelve values of the case file, in its order.
   FixedText<50> caso;           ///< case name: the listing is named by it, the log by it + ".itn"
-  std::int32_t esquema = 0;     ///< 0 upwind with deferred correction, 1 upwind, 2 central
-  std::int32_t fonte = 0;       ///< exact solution: 0 (e^x-1)/(e-1), 1 x, 2 x^2, 3 x^3, 4 x^4
+  std::int32_t esquema = 0;     ///< the scheme: an index of kSchemes (record/schemes.hpp)
+  std::int32_t fonte = 0;       ///< the exact solution: an index of kExactSolutions
   std::int32_t N = 0;           ///< number of mesh elements; nodes 0 to N
   double Re = 0.0;              ///< Reynolds number
-  double beta = 0.0;            ///< weight of the deferred correction (esquema 0)
+  double beta = 0.0;            ///< weight of the deferred correction (beta_matters)
   std::int32_t itmax = 0;       ///< number of iterations
   std::int32_t graficos = 0;    ///< 1: data file, plot scripts and plots
   std::int32_t lista_coef = 0;  ///< 1: coefficient table in the listing

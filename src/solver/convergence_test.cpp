@@ -32,5 +32,19 @@ TEST(IterationError, SuccessiveSubstitutionAddsTheStepsToCome) {
             IterationTrend::not_contracting);
 }
 
+TEST(NewtonRule, StopsAndJudgesByTheChangeThatStoppedShrinking) {
+  // The updates of N = 320, Re = 20, esquema 2: the fifth is no smaller than the fourth.
+  EXPECT_EQ(newton_stop(2.0e-13, 5.8e-7, 1.0), std::nullopt);
+  EXPECT_EQ(newton_stop(2.0e-14, 1.4e-14, 1.0), NewtonStop::stopped_shrinking);
+  EXPECT_EQ(newton_stop(1e-17, 1e-13, 1.0), NewtonStop::round_off);
+  // The study judges a variable by the same rule: a change equal to the one before has
+  // stopped shrinking for Newton, while successive substitution allows 1 % either way.
+  LastIterates iterates;
+  for (const double value : {1.0, 1.1, 1.2 - 5e-4}) iterates.push({value, 0.4, 1.0});
+  EXPECT_EQ(iteration_error(Method::newton, iterates, 0, 20).trend, IterationTrend::contracting);
+  EXPECT_EQ(iteration_error(Method::successive_substitution, iterates, 0, 20).trend,
+            IterationTrend::not_contracting);
+}
+
 }  // namespace
 }  // namespace talvenor

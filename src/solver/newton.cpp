@@ -1,9 +1,9 @@
 #include "solver/newton.hpp"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "solver/coeficientes.hpp"
 #include "solver/scheme_rows.hpp"
@@ -129,7 +129,6 @@ NewtonResult solve_newton(CaseData& data, const IterationObserver& observe) {
   NewtonResult result;
   if (data.itmax < 1) return result;
   TdmaWorkspace work(static_cast<std::size_t>(data.N) + 1);
-  const double floor = kNewtonRoundOffUlps * DBL_EPSILON;
   double previous = std::numeric_limits<double>::infinity();
   for (int k = 1; k <= data.itmax; ++k) {
     data.it = k;
@@ -143,12 +142,8 @@ NewtonResult solve_newton(CaseData& data, const IterationObserver& observe) {
     if (observe) observe(data);
     result.iterations = k;
     result.last_update = norms.update;
-    if (norms.update <= floor * norms.field) {
-      result.stop = NewtonStop::round_off;
-      break;
-    }
-    if (norms.update >= previous) {
-      result.stop = NewtonStop::stopped_shrinking;
+    if (const std::optional<NewtonStop> stop = newton_stop(norms.update, previous, norms.field)) {
+      result.stop = *stop;
       break;
     }
     previous = norms.update;

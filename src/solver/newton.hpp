@@ -2,6 +2,7 @@
 
 #include "record/variaveis.hpp"
 #include "solver/calculos.hpp"
+#include "solver/convergence.hpp"
 
 namespace talvenor {
 
@@ -25,28 +26,6 @@ void newton_rows_upwind_deferred(CaseData& data);
 void newton_rows_upwind(CaseData& data);
 void newton_rows_central(CaseData& data);
 
-/// How solve_newton stopped.
-enum class NewtonStop {
-  /// The last update was at most kNewtonRoundOffUlps ulps of max|u|: nothing is
-  /// left to correct.
-  round_off,
-  /// The last update was no smaller than the one before. Newton's method shrinks the
-  /// update quadratically until the residual is computed to round-off; from then on
-  /// each update is the round-off of F carried through the solve, which does not
-  /// shrink, and further iterations only move u within it. That floor grows with
-  /// the mesh (the condition of the rows grows like N^2: about 2e-14 at N = 320 and
-  /// 6e-9 at N = 10^6, with max|u| = 1), so no fixed tolerance could tell it. A last
-  /// update far above round-off stopped here means Newton's method is not
-  /// converging from this start.
-  stopped_shrinking,
-  /// itmax iterations ran without either; also when none could run (itmax below 1,
-  /// or an esquema with no scheme).
-  iteration_cap,
-};
-
-/// The round-off floor of the update, in units of DBL_EPSILON times max|u|.
-inline constexpr double kNewtonRoundOffUlps = 4.0;
-
 /// What solve_newton did.
 struct NewtonResult {
   NewtonStop stop = NewtonStop::iteration_cap;
@@ -58,8 +37,8 @@ struct NewtonResult {
 /// u = ua, the source S, then up to itmax iterations, each the Jacobian rows and the
 /// residual F at the current u into aw, ap, ae, bp, tdma for the update (into bp),
 /// u += update, and the variables of interest (compute_variables), observed after
-/// each with data.it the iteration's number. It stops at the first iteration whose
-/// update is at round-off (NewtonStop), so that iteration's u is the final iterate;
+/// each with data.it the iteration's number. It stops at the first iteration that
+/// newton_stop stops (NewtonStop), so that iteration's u is the final iterate;
 /// the difference of the last two observed iterates is the last update's effect on
 /// the variables, an estimate of their iteration error.
 ///   N = 320, Re = 20, fonte 0, esquema 2: max|update| 5.8e-7, 2.0e-13, 1.6e-14,

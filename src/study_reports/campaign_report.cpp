@@ -4,6 +4,7 @@
 #include "study_reports/report.hpp"
 #include "textio/number_format.hpp"
 #include "textio/shortest_text.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
@@ -51,8 +52,8 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
     heading += "  " + left(variable.name, kWidthOrder + kWidthVerdict);
     columns += right("order", kWidthOrder) + "  " + left("verdict", kWidthVerdict);
   }
-  const auto trimmed = [](std::string line) { return line.erase(line.find_last_not_of(' ') + 1); };
-  text += trimmed(heading) + "\n" + trimmed(columns) + "\n";
+  text.append(trim_trailing_blanks(heading)).append("\n");
+  text.append(trim_trailing_blanks(columns)).append("\n");
   std::string reasons;
   for (const Combination& combination : combinations) {
     const CaseData& data = combination.data;
@@ -70,7 +71,7 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
                    std::string(verdict_name(verdict.kind)) + ": " + verdict.reason + "\n";
       }
     }
-    text += trimmed(row) + "\n";
+    text.append(trim_trailing_blanks(row)).append("\n");
   }
   if (!reasons.empty()) text += "\n" + reasons;
   return text + "\n" + tally_line(tally(combinations)) + "\n";

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "textio/code_page.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
@@ -17,40 +17,6 @@ std::string attribute_list(std::initializer_list<Attribute> attributes) {
 }
 
 }  // namespace
-
-std::string html_escape(std::string_view text) {
-  std::string escaped;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      case '\'':
-        escaped += "&#39;";
-        break;
-      default:
-        if (byte >= 0x80) {
-          escaped +=
-              "&#" + std::to_string(static_cast<unsigned>(windows_1252_code_point(byte))) + ";";
-        } else if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-          escaped += "&#65533;";  // no control character is text in XML
-        } else {
-          escaped += c;
-        }
-    }
-  }
-  return escaped;
-}
 
 std::string open_tag(std::string_view tag, std::initializer_list<Attribute> attributes) {
   std::string element(1, '<');

@@ -7,12 +7,9 @@
 #include <string_view>
 #include <utility>
 
-namespace talvenor {
+#include "textio/text_helpers.hpp"  // html_escape
 
-/// `text` with the characters that mean something in HTML and XML written as
-/// references, and every byte outside ASCII as the Windows-1252 character it is:
-///   html_escape("a < b & 'c'") -> "a &lt; b &amp; &#39;c&#39;";  "\xE9" -> "&#233;"
-std::string html_escape(std::string_view text);
+namespace talvenor {
 
 /// An attribute of an element: its name and its value, escaped by the writer.
 using Attribute = std::pair<std::string_view, std::string>;

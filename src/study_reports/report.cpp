@@ -9,6 +9,7 @@
 #include "textio/number_format.hpp"
 #include "textio/shortest_text.hpp"
 #include "textio/text_file.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
@@ -77,7 +78,7 @@ std::string table_row(const MeshRow& row) {
   }
   const std::string tags = notes(row);
   if (!tags.empty()) line += "  " + tags;
-  return line.erase(line.find_last_not_of(' ') + 1);
+  return std::string(trim_trailing_blanks(line));
 }
 
 std::string table_header() {
@@ -330,13 +331,6 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies) {
     if (flagged) ++troubled;
   }
   return troubled;
-}
-
-std::string csv_field(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string quoted = "\"";
-  for (const char c : text) quoted.append(c == '"' ? 2 : 1, c);
-  return quoted + "\"";
 }
 
 std::string csv_header() {

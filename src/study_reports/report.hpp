@@ -13,6 +13,7 @@
 #include "record/solver_method.hpp"
 #include "record/variaveis.hpp"
 #include "study_reports/plot_script.hpp"
+#include "textio/text_helpers.hpp"  // csv_field
 
 namespace talvenor {
 
@@ -51,10 +52,6 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies);
 
 /// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
 std::string right(std::string_view text, std::size_t width);
-
-/// `text` as a CSV field: as it is, or quoted when it holds a comma, a quote or a
-/// line end (RFC 4180): csv_field("a,b") -> "\"a,b\"", csv_field("x") -> "x".
-std::string csv_field(std::string_view text);
 
 /// The head of the study's CSV file:
 /// "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes".

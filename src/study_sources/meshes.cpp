@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -38,6 +39,7 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
   // The flags are the calling thread's own: a fault of another mesh never shows here.
   clear_fp_faults();
   LastIterates iterates;
+  std::optional<NewtonResult> newton;
   try {
     compute_exact(data);
     run.exact = exact_variables(data);
@@ -50,7 +52,7 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
       iterates.push(numerical_variables(iterated));
     };
     if (method == Method::newton) {
-      solve_newton(data, observe);
+      newton = solve_newton(data, observe);
     } else {
       run_iterations(data, observe);
     }
@@ -64,7 +66,9 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
     if (error.kind() != Error::Kind::arithmetic) throw;
     run.fault = error.what();
   }
-  run.iterations = std::max(iterates.count - 1, 0);
+  // Newton's own count; a fault stops either method before it returns, and the
+  // iterates observed before the fault tell how many ran.
+  run.iterations = newton ? newton->iterations : std::max(iterates.count - 1, 0);
   return run;
 }
 

@@ -40,8 +40,8 @@ struct MeshRun {
 /// fault makes the mesh diverged; any other failure throws.
 MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method);
 
-/// Throws Error (case_file) for a case that a study cannot use: an esquema outside
-/// 0 to 2, a fonte outside 0 to 4 (no exact solution) or an itmax below 1.
+/// Throws Error (case_file) for a case that a study cannot use: an esquema with no
+/// entry in kSchemes, a fonte with none in kExactSolutions or an itmax below 1.
 void check_study_case(const CaseData& base);
 
 /// The order a scheme reaches on a smooth solution: upwind 1, central 2, deferred

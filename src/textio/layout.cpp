@@ -226,6 +226,74 @@ char* place_text(char* out, std::string_view text) {
   return std::copy(text.begin(), text.end(), out);
 }
 
+/// Where the next character of a formatted write goes: out, in the record that
+/// starts at `record` (its column 1), after `pending` blanks owed to column moves.
+struct Cursor {
+  char* out;
+  char* record;
+  int pending = 0;
+
+  /// Writes the blanks owed before the next character.
+  void settle() {
+    std::memset(out, ' ', static_cast<std::size_t>(pending));
+    out += pending;
+    pending = 0;
+  }
+};
+
+/// Writes one element of a layout at `at`, taking its item from `item` (and moving
+/// `item` past it) when the element is a data element; `width` is the A^ width.
+void place_element(Cursor& at, const Element& element, const Item*& item, int width) {
+  switch (element.kind) {
+    case Kind::integer:
+      at.settle();
+      format_integer(at.out, item_as<std::int32_t>(*item++, "I"), element.width);
+      at.out += element.width;
+      break;
+    case Kind::scientific:
+      at.settle();
+      format_scientific(at.out, item_as<double>(*item++, "E"), element.width, element.digits);
+      at.out += element.width;
+      break;
+    case Kind::fixed:
+      at.settle();
+      format_fixed(at.out, item_as<double>(*item++, "F"), element.width, element.digits);
+      at.out += element.width;
+      break;
+    case Kind::text:
+    case Kind::text_runtime: {
+      const std::string_view text = item_as<std::string_view>(*item++, "A");
+      const auto field =
+          static_cast<std::size_t>(element.kind == Kind::text ? element.width : width);
+      const std::string_view shown = field == 0 ? text : text.substr(0, field);
+      const std::size_t blanks = field > shown.size() ? field - shown.size() : 0;
+      if (blanks + shown.size() == 0) break;  // an empty A^: no character, no column
+      at.settle();
+      std::memset(at.out, ' ', blanks);
+      at.out = place_text(at.out + blanks, shown);
+      break;
+    }
+    case Kind::skip:
+      at.pending += element.width;
+      break;
+    case Kind::tab:
+      at.pending = element.width - 1 - static_cast<int>(at.out - at.record);
+      if (at.pending < 0) throw std::logic_error("a tab left of a character already placed");
+      break;
+    case Kind::new_record:
+      *at.out++ = '\r';
+      *at.out++ = '\n';
+      at.record = at.out;
+      at.pending = 0;
+      break;
+    case Kind::literal:
+      if (element.literal.empty()) break;
+      at.settle();
+      at.out = place_text(at.out, element.literal);
+      break;
+  }
+}
+
 }  // namespace
 
 void RecordWriter::formatted(TextFile& file, const Layout& layout,
@@ -239,70 +307,15 @@ void RecordWriter::formatted(TextFile& file, const Layout& layout,
     if (const auto* text = std::get_if<std::string_view>(&item)) bound += text->size();
   }
   char* const start = file.reserve(bound);
-  char* out = start;
-  char* record = start;  // the record's column 1
-  int pending = 0;       // blanks owed to column moves
-  // Writes the blanks owed before the next character.
-  auto settle = [&] {
-    std::memset(out, ' ', static_cast<std::size_t>(pending));
-    out += pending;
-    pending = 0;
-  };
+  Cursor at{start, start};
   const Item* item = items.begin();
   for (const Element& element : layout.elements_) {
     if (is_data(element.kind) && item == items.end()) break;
-    switch (element.kind) {
-      case Kind::integer:
-        settle();
-        format_integer(out, item_as<std::int32_t>(*item++, "I"), element.width);
-        out += element.width;
-        break;
-      case Kind::scientific:
-        settle();
-        format_scientific(out, item_as<double>(*item++, "E"), element.width, element.digits);
-        out += element.width;
-        break;
-      case Kind::fixed:
-        settle();
-        format_fixed(out, item_as<double>(*item++, "F"), element.width, element.digits);
-        out += element.width;
-        break;
-      case Kind::text:
-      case Kind::text_runtime: {
-        const std::string_view text = item_as<std::string_view>(*item++, "A");
-        const auto field =
-            static_cast<std::size_t>(element.kind == Kind::text ? element.width : width);
-        const std::string_view shown = field == 0 ? text : text.substr(0, field);
-        const std::size_t blanks = field > shown.size() ? field - shown.size() : 0;
-        if (blanks + shown.size() == 0) break;  // an empty A^: no character, no column
-        settle();
-        std::memset(out, ' ', blanks);
-        out = place_text(out + blanks, shown);
-        break;
-      }
-      case Kind::skip:
-        pending += element.width;
-        break;
-      case Kind::tab:
-        pending = element.width - 1 - static_cast<int>(out - record);
-        if (pending < 0) throw std::logic_error("a tab left of a character already placed");
-        break;
-      case Kind::new_record:
-        *out++ = '\r';
-        *out++ = '\n';
-        record = out;
-        pending = 0;
-        break;
-      case Kind::literal:
-        if (element.literal.empty()) break;
-        settle();
-        out = place_text(out, element.literal);
-        break;
-    }
+    place_element(at, element, item, width);
   }
-  *out++ = '\r';
-  *out++ = '\n';
-  file.commit(out);
+  *at.out++ = '\r';
+  *at.out++ = '\n';
+  file.commit(at.out);
 }
 
 void RecordWriter::free_form(TextFile& file, std::initializer_list<std::string_view> items) {

@@ -1,5 +1,7 @@
 #include "textio/text_helpers.hpp"
 
+#include "textio/code_page.hpp"
+
 namespace talvenor {
 
 std::string join(const std::vector<std::string>& parts, std::string_view separator,
@@ -10,6 +12,47 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
     text += parts[k];
   }
   return text;
+}
+
+std::string html_escape(std::string_view text) {
+  std::string escaped;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&#39;";
+        break;
+      default:
+        if (byte >= 0x80) {
+          escaped +=
+              "&#" + std::to_string(static_cast<unsigned>(windows_1252_code_point(byte))) + ";";
+        } else if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+          escaped += "&#65533;";  // no control character is text in XML
+        } else {
+          escaped += c;
+        }
+    }
+  }
+  return escaped;
+}
+
+std::string csv_field(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) quoted.append(c == '"' ? 2 : 1, c);
+  return quoted + "\"";
 }
 
 }  // namespace talvenor

@@ -19,4 +19,13 @@ inline std::string_view trim_trailing_blanks(std::string_view text) {
 std::string join(const std::vector<std::string>& parts, std::string_view separator = ", ",
                  std::string_view last_separator = ", ");
 
+/// `text` with the characters that mean something in HTML and XML written as
+/// references, and every byte outside ASCII as the Windows-1252 character it is:
+///   html_escape("a < b & 'c'") -> "a &lt; b &amp; &#39;c&#39;";  "\xE9" -> "&#233;"
+std::string html_escape(std::string_view text);
+
+/// `text` as a CSV field: as it is, or quoted when it holds a comma, a quote or a
+/// line end (RFC 4180): csv_field("a,b") -> "\"a,b\"", csv_field("x") -> "x".
+std::string csv_field(std::string_view text);
+
 }  // namespace talvenor
