@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "textio/number_format.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
@@ -63,7 +64,7 @@ std::string audit_text(const Audit& audit, std::string_view report_name) {
   const auto line = [&](const std::vector<std::string>& row) {
     std::string out;
     for (std::size_t c = 0; c < row.size(); ++c) out += padded(row[c], kWidths[c], c < 2);
-    return out.erase(out.find_last_not_of(' ') + 1) + "\n";
+    return std::string(trim_trailing_blanks(out)) + "\n";
   };
   text += line(kColumns);
   for (const Coverage& coverage : audit.groups) text += line(cells(coverage));
