@@ -365,14 +365,14 @@ std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const doub
   estimate.weighted = chosen.weighted;
   const bool scattered = !(estimate.sigma < estimate.data_range || estimate.sigma == 0.0);
   const bool trusted_order = *estimate.order >= 0.5 && *estimate.order < formal + 0.1;
-  estimate.safety = trusted_order && !scattered ? 1.25 : 3.0;
+  estimate.safety = trusted_order && !scattered ? kSafetyThreeMeshes : kSafetyTwoMeshes;
   if (!scattered) {
     estimate.uncertainty = estimate.safety * estimate.error + estimate.sigma + distance;
   } else {
     // Scatter as large as the data's own range: the fit says little, and the
     // uncertainty grows with the scatter.
     estimate.uncertainty =
-        3.0 * estimate.sigma / estimate.data_range * (estimate.error + estimate.sigma + distance);
+        kSafetyTwoMeshes * estimate.sigma / estimate.data_range * (estimate.error + estimate.sigma + distance);
   }
   return estimate;
 }

@@ -11,6 +11,8 @@
 #include <span>
 #include <string_view>
 
+#include "analysis/orders.hpp"
+
 namespace talvenor {
 
 /// The estimators, in the order of their columns.
@@ -18,16 +20,34 @@ enum class Estimator { gci, fs, lsq };
 
 inline constexpr std::size_t kEstimatorCount = 3;
 
-/// One estimator's descriptor: its column name and what it is, in a few words.
+/// One estimator's descriptor: its column name, what it is in a few words, its formula
+/// in one line, and its two safety factors (none for u_fs, whose factor is a function
+/// of the order): the first where the order is trusted, the second where it is not.
+/// The help prints them; the estimators compute with the same constants.
 struct EstimatorInfo {
   std::string_view name;
   std::string_view description;
+  std::string_view formula;
+  std::array<double, 2> safety;
 };
 
 inline constexpr std::array<EstimatorInfo, kEstimatorCount> kEstimators = {{
-    {"u_gci", "grid convergence index (Roache; Celik et al. 2008)"},
-    {"u_fs", "factor of safety (Xing and Stern 2010)"},
-    {"u_lsq", "least-squares fits (Eca and Hoekstra 2014)"},
+    {"u_gci",
+     "grid convergence index (Roache; Celik et al. 2008)",
+     "Fs |f_fine - f_coarse| / (r^p - 1), p = p_U of three meshes (first factor), else the"
+     " formal order on two (second factor)",
+     {kSafetyThreeMeshes, kSafetyTwoMeshes}},
+    {"u_fs",
+     "factor of safety (Xing and Stern 2010)",
+     "FS(P) |f_fine - f_medium| / (r^p - 1), P = p_U / formal order, FS = 2.45 - 0.85 P up to"
+     " P = 1, 16.4 P - 14.8 above",
+     {0.0, 0.0}},
+    {"u_lsq",
+     "least-squares fits (Eca and Hoekstra 2014)",
+     "Fs epsilon + sigma + |f_fine - fit(h_fine)| of the best fit of f0 + C h^p (or of fixed"
+     " orders) to four or more meshes: the first factor for a trusted order and small"
+     " scatter, else the second",
+     {kSafetyThreeMeshes, kSafetyTwoMeshes}},
 }};
 
 /// The grid convergence index of the finest pair as an absolute uncertainty: gci()

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,19 +37,25 @@ struct VerdictNames {
   std::string_view background;  ///< a colour that tells the verdicts apart in grey too
   bool counted;
   VerdictOutcome outcome;
+  std::string_view meaning;  ///< what it says, for the help
 };
 
 /// The verdicts, in the order tables and tallies list them.
 inline constexpr std::array<VerdictNames, 7> kVerdicts = {{
-    {VerdictKind::verified, "verified", "verified", "#b9e4b0", true, VerdictOutcome::pass},
-    {VerdictKind::exact, "exact", "exact", "#bcd7f5", true, VerdictOutcome::pass},
-    {VerdictKind::refine, "refine", "refine", "#ffe38f", true, VerdictOutcome::open},
-    {VerdictKind::failed, "FAILED", "failed", "#e8796f", true, VerdictOutcome::fail},
+    {VerdictKind::verified, "verified", "verified", "#b9e4b0", true, VerdictOutcome::pass,
+     "the observed order is within the tolerance of the formal order"},
+    {VerdictKind::exact, "exact", "exact", "#bcd7f5", true, VerdictOutcome::pass,
+     "every error at round-off: the scheme reproduces the solution"},
+    {VerdictKind::refine, "refine", "refine", "#ffe38f", true, VerdictOutcome::open,
+     "the effective orders approach the formal one: the meshes to add are named"},
+    {VerdictKind::failed, "FAILED", "failed", "#e8796f", true, VerdictOutcome::fail,
+     "an order that is wrong or moves away from the formal one"},
     {VerdictKind::not_converged, "not converged", "not-converged", "#d6d6d6", false,
-     VerdictOutcome::open},
-    {VerdictKind::diverged, "diverged", "diverged", "#b58fcf", false, VerdictOutcome::open},
-    {VerdictKind::oscillatory, "oscillatory", "oscillatory", "#f4c39b", false,
-     VerdictOutcome::open},
+     VerdictOutcome::open, "a mesh's iterations have not converged (the mesh and note named)"},
+    {VerdictKind::diverged, "diverged", "diverged", "#b58fcf", false, VerdictOutcome::open,
+     "a mesh diverged (named)"},
+    {VerdictKind::oscillatory, "oscillatory", "oscillatory", "#f4c39b", false, VerdictOutcome::open,
+     "the differences change sign: no order to judge (the mesh named)"},
 }};
 
 inline constexpr std::size_t kVerdictKinds = kVerdicts.size();

@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const talvenor::StudyOptions options = talvenor::parse_options(arguments);
     if (options.help) {
-      std::fputs(talvenor::help_text().data(), stdout);
+      std::fwrite(talvenor::help_text().data(), 1, talvenor::help_text().size(), stdout);
       return;
     }
     // Interruptions are deferred first: once the folder is seen held, a signal stops the

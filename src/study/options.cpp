@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 #include "input/dados.hpp"
 #include "input/value_reader.hpp"
@@ -14,110 +16,6 @@
 
 namespace talvenor {
 namespace {
-
-constexpr std::string_view kHelp =
-    R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
-                      [--output PREFIX] [--sweep NAME=V1,V2,... ...] [--junit FILE]
-       talvenor-study --data FILE [--dimension D] [--formal-order P] [--junit FILE]
-                      [--output PREFIX]
-
-Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
-itmax as the file gives them; the editor is not started) on a sequence of meshes,
-N replaced, and reports how each variable of interest converges: u(1/2) at node
-N/2, the mean u_media and the slope inclinacao(1) at x = 1.
-
-Options:
-  --meshes N1,N2,...  the meshes, coarse to fine, each N even and at least 2
-                      (default: the case's N and three successive doublings)
-  --solver S          how each mesh's discrete equations are solved, starting
-                      from the exact solution: newton (default), Newton's method
-                      until its update is at round-off, itmax iterations at
-                      most; picard, successive substitution for exactly itmax
-                      iterations, as talvenor runs it (the same numbers)
-  --jobs J            meshes run at once on J threads (default: one per core);
-                      the numbers do not depend on J
-  --output PREFIX     names the files PREFIX.csv, PREFIX.gnu and PREFIX.png
-                      (default: caso without trailing blanks, then "-study";
-                      "study" for a blank caso)
-  --sweep NAME=V1,... a verification campaign: NAME is esquema, fonte, Re or
-                      beta; repeat the option for more names. Each combination
-                      of the listed values (the others from Talvenor.in) is a
-                      study on the meshes; beta only multiplies esquema 0
-  --data FILE         a study of your own solver's numbers, no Talvenor.in
-                      needed: a CSV file whose first line names the columns
-                      (any order, any case): h, or cells with --dimension;
-                      value (or numerical); optionally exact and variable (the
-                      rows of one variable form one study; default "value")
-  --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D)
-  --formal-order P    with --data: the scheme's order, for u_fs and the second
-                      mesh's GCI; with an exact column also a verdict per
-                      variable against P, as a campaign gives it
-  --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
-                      a test case per cell, for a CI server
-  --help              shows this text
-  --version           shows the version (alone on the command line)
-
-For each variable and mesh the table gives N, h, the numerical and exact values,
-the error E = exact - numerical, and:
-  p_E         effective order against the previous mesh,
-              log(|E(h1)| / |E(h2)|) / log(h1 / h2)
-  p_U         apparent order from the three latest meshes, the p for which
-              f0 + C h^p passes through their three values (any refinement ratio)
-  Richardson  the value extrapolated to h = 0 from the finest pair with p_U
-  GCI         grid convergence index of the finest pair, a fraction of its fine
-              value: Fs |(f_fine - f_coarse) / f_fine| / (r^p - 1), Fs = 1.25 with
-              p_U from three meshes; with two meshes Fs = 3 and p is the formal
-              order of the scheme (upwind 1, central 2, deferred correction 2 with
-              beta = 1, else 1)
-and the least-squares order of |E| against h over all meshes and over the
-finest three.
-
-Notes flag what the numbers cannot say. The first three leave the value with no
-order, Richardson value or GCI: "iteration not converging" (the iteration's last
-change is no smaller than the one before: the value solves no discrete
-equations; with picard, --solver newton solves the same equations), "iteration
-error N % of |E|" (the iteration error left, estimated from the last changes, is
-1 % of the error or more: raise itmax), "round-off" (|E| below 100 N machine
-epsilons of the exact value, the rounding noise of a mesh of N elements);
-"oscillatory" (the successive differences change sign: no p_U, Richardson value
-or GCI), "not converging" (p_U <= 0: the differences grow under refinement, no
-Richardson value or GCI), "diverged" (a floating-point fault stopped that mesh;
-the others still run).
-
-Files: PREFIX.csv holds the table with full 17-digit numbers and the notes;
-PREFIX.gnu is a gnuplot script that draws |E| against h on log-log axes, with
-reference slopes of order 1 and 2 and flagged points hollow, into PREFIX.png,
-which is drawn when gnuplot can be run.
-
-A campaign (--sweep) prints a row per combination with the formal order and,
-for each variable, the observed order (least squares over the finest three
-clean meshes: no divergence, iteration or round-off note) and a verdict:
-"verified" (within 0.1 of the formal order), "exact" (every error at round-off:
-the scheme reproduces the solution), "refine" (the effective orders approach the
-formal one: the meshes to add are named), "FAILED" (an order that is wrong or
-moves away), or "not converged", "diverged", "oscillatory" with the mesh and
-the note; then the tally of the cells (combination and variable). It writes
-PREFIX.csv, every row of every study with the combination first and the verdict
-last, and PREFIX.html, the verdict matrix and a log-log plot of |E| against h
-per combination, for any browser, without network.
-
-A data study (--data) reads the file whole before it writes anything; a bad
-file stops it with one line naming the file, the line and the column. Rows may
-come in any order and any refinement ratios; each variable needs two meshes
-(three for p_U). Without exact values the table has no error, p_E or verdict,
-and says so. PREFIX defaults to the data file's name without extension, then
-"-study"; PREFIX.csv has the study's columns, N holding the cells where the
-file gives cells.
-
-Exit status: 0 after a study (diverged meshes included) or a campaign with no
-FAILED cell, 1 for a case file or data file that cannot be read or used, 2 for
-a bad option, 3 for a file that cannot be written, 4 for a mesh that does not
-fit in memory, 6 for a failure not foreseen, 7 when another run (a study or
-talvenor) is working in the folder, 8 when interrupted (SIGINT, SIGTERM: no
-further mesh starts, and each file is complete or as it was), 9 for a campaign
-or data study with a FAILED cell (after writing its files). The plotter's
-status changes none of these: a plotter that fails gets a warning line.
-)";
 
 /// The Error of a bad command line: one line whatever the arguments held (printable).
 [[noreturn]] void refuse(const std::string& message) {
@@ -250,87 +148,142 @@ std::string file_name(std::string_view option, std::string_view value, std::stri
   return std::string(value);
 }
 
-/// An option of the command line and what its value does to the options.
-struct OptionEntry {
-  std::string_view name;
-  void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
-};
+void set_dimension(std::string_view option, std::string_view value, StudyOptions& options) {
+  const auto dimension = whole_number(value);
+  if (!dimension || *dimension < 1 || *dimension > 3) {
+    bad(option, "expected 1, 2 or 3, found '" + std::string(value) + "'");
+  }
+  options.dimension = static_cast<int>(*dimension);
+}
 
-constexpr std::array<OptionEntry, 9> kOptions = {{
-    {"--meshes", [](auto option, auto value, StudyOptions& options) {
+constexpr unsigned kTalvenorCase = kCaseStudy | kCampaign;
+constexpr unsigned kWithVerdicts = kCampaign | kDataStudy;
+
+constexpr auto kOptions = std::to_array<OptionInfo>({
+    {"--meshes", "N1,N2,...",
+     "the meshes, coarse to fine, each N even and at least 2 (default: the case's N and three"
+     " successive doublings)",
+     kTalvenorCase,
+     [](auto option, auto value, StudyOptions& options) {
        options.meshes = parse_meshes(option, value);
      }},
-    {"--sweep", [](auto option, auto value, StudyOptions& options) {
-       parse_sweep(option, value, options.sweep);
-     }},
-    {"--jobs", [](auto option, auto value, StudyOptions& options) {
-       options.jobs = parse_jobs(option, value);
-     }},
-    {"--solver", [](auto option, auto value, StudyOptions& options) {
+    {"--solver", "S",
+     "how each mesh's discrete equations are solved, starting from the exact solution:"
+     " newton (default), Newton's method until its update is at round-off, itmax iterations"
+     " at most; picard, successive substitution for exactly itmax iterations, as talvenor"
+     " runs it (the same numbers)",
+     kTalvenorCase,
+     [](auto option, auto value, StudyOptions& options) {
        options.solver = parse_solver(option, value);
      }},
-    {"--output", [](auto option, auto value, StudyOptions& options) {
+    {"--jobs", "J",
+     "meshes run at once on J threads (default: one per core); the numbers do not depend on J",
+     kEveryStudy,
+     [](auto option, auto value, StudyOptions& options) {
+       options.jobs = parse_jobs(option, value);
+     }},
+    {"--output", "PREFIX",
+     "the files' prefix (Files below; default: caso without trailing blanks, then \"-study\","
+     " \"study\" for a blank caso; with --data the data file's name without extension, then"
+     " \"-study\")",
+     kEveryStudy,
+     [](auto option, auto value, StudyOptions& options) {
        options.output = file_name(option, value, "prefix");
      }},
-    {"--data", [](auto option, auto value, StudyOptions& options) {
+    {"--sweep", "NAME=V1,...",
+     "a verification campaign: NAME is esquema, fonte, Re or beta; repeat the option for more"
+     " names. Each combination of the listed values (the others from Talvenor.in) is a study"
+     " on the meshes; beta only multiplies esquema 0",
+     kCampaign,
+     [](auto option, auto value, StudyOptions& options) {
+       parse_sweep(option, value, options.sweep);
+     }},
+    {"--data", "FILE",
+     "a study of your own solver's numbers, no Talvenor.in needed: a CSV file whose first"
+     " line names the columns (any order, any case): h, or cells with --dimension; value (or"
+     " numerical); optionally exact and variable (the rows of one variable form one study;"
+     " default \"value\")",
+     kDataStudy,
+     [](auto option, auto value, StudyOptions& options) {
        options.data = file_name(option, value, "file name");
      }},
-    {"--dimension", [](auto option, auto value, StudyOptions& options) {
-       const auto dimension = whole_number(value);
-       if (!dimension || *dimension < 1 || *dimension > 3) {
-         bad(option, "expected 1, 2 or 3, found '" + std::string(value) + "'");
-       }
-       options.dimension = static_cast<int>(*dimension);
-     }},
-    {"--formal-order", [](auto option, auto value, StudyOptions& options) {
+    {"--dimension", "D", "1, 2 or 3: a data file's cells give h = cells^(-1/D)", kDataStudy,
+     set_dimension},
+    {"--formal-order", "P",
+     "the scheme's order, for u_fs and the second mesh's GCI; with an exact column also a"
+     " verdict per variable against P, as a campaign gives it",
+     kDataStudy,
+     [](auto option, auto value, StudyOptions& options) {
        options.formal_order = parse_order(option, value);
      }},
-    {"--junit", [](auto option, auto value, StudyOptions& options) {
+    {"--junit", "FILE", "the verdicts as a JUnit XML file, a test case per cell, for a CI server",
+     kWithVerdicts,
+     [](auto option, auto value, StudyOptions& options) {
        options.junit = file_name(option, value, "file name");
      }},
-}};
+    {"--help", "", "shows this text", kEveryStudy,
+     [](auto, auto, StudyOptions& options) { options.help = true; }},
+    {"--version", "", "shows the version (alone on the command line)", kEveryStudy,
+     [](auto option, auto, StudyOptions&) { bad(option, "alone on the command line"); }},
+});
 
-/// The options that go together: --data takes no meshes, sweep or solver (the file
-/// has its own numbers); --dimension and --formal-order go with --data alone, and
-/// --junit with a campaign or --data, the studies that have verdicts.
-void check_together(const StudyOptions& options, const std::vector<std::string_view>& given) {
-  const auto has = [&](std::string_view name) {
-    return std::find(given.begin(), given.end(), name) != given.end();
-  };
-  for (const std::string_view name : {"--meshes", "--sweep", "--solver"}) {
-    if (options.data && has(name)) {
-      bad(name, "not with --data: the data file holds its own meshes and values");
+/// Why an option that accepts the studies `accepted` is refused in a study of `mode`.
+std::string refusal(unsigned accepted, StudyMode mode) {
+  if (mode == kDataStudy) return "not with --data: the data file holds its own meshes and values";
+  if (accepted == kDataStudy) return "only with --data FILE";
+  if (accepted == kWithVerdicts) {
+    return "only with --sweep or --data: the studies that end with verdicts";
+  }
+  return "not with --sweep";
+}
+
+/// The number of single-character edits that turn `a` into `b` (Levenshtein).
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
     }
   }
-  for (const std::string_view name : {"--dimension", "--formal-order"}) {
-    if (!options.data && has(name)) bad(name, "only with --data FILE");
+  return row[b.size()];
+}
+
+/// "unknown option '--mesh'; did you mean --meshes?": the nearest option within two
+/// edits, when there is one.
+[[noreturn]] void refuse_unknown(std::string_view argument) {
+  if (!argument.starts_with("-")) refuse("unexpected argument '" + std::string(argument) + "'");
+  constexpr std::size_t kNear = 2;
+  const OptionInfo* nearest = nullptr;
+  std::size_t distance = kNear + 1;
+  for (const OptionInfo& option : kOptions) {
+    const std::size_t d = edit_distance(argument.substr(0, argument.find('=')), option.name);
+    if (d < distance) std::tie(nearest, distance) = std::pair(&option, d);
   }
-  if (options.junit && !options.data && options.sweep.empty()) {
-    bad("--junit", "only with --sweep or --data: the studies that end with verdicts");
-  }
+  refuse("unknown option '" + std::string(argument) + "'" +
+         (nearest ? "; did you mean " + std::string(nearest->name) + "?" : ""));
 }
 
 }  // namespace
 
 StudyOptions parse_options(std::span<const std::string_view> arguments) {
   StudyOptions options;
-  std::vector<std::string_view> given;
+  std::vector<const OptionInfo*> given;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string_view argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
-      options.help = true;
-      continue;
-    }
+    const std::string_view argument = arguments[i] == "-h" ? "--help" : arguments[i];
     const std::size_t equals = argument.find('=');
     const std::string_view option = argument.substr(0, equals);
     const auto* entry = std::find_if(kOptions.begin(), kOptions.end(),
-                                     [&](const OptionEntry& known) { return known.name == option; });
-    if (entry == kOptions.end()) {
-      refuse((argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
-             std::string(argument) + "'");
-    }
+                                     [&](const OptionInfo& known) { return known.name == option; });
+    if (entry == kOptions.end()) refuse_unknown(argument);
     std::string_view value;
-    if (equals != std::string_view::npos) {
+    if (entry->argument.empty()) {
+      if (equals != std::string_view::npos) bad(option, "takes no value");
+    } else if (equals != std::string_view::npos) {
       value = argument.substr(equals + 1);
     } else if (i + 1 < arguments.size()) {
       value = arguments[++i];
@@ -338,14 +291,22 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
       bad(option, "a value must follow");
     }
     entry->apply(option, value, options);
-    given.push_back(entry->name);
+    given.push_back(entry);
   }
-  check_together(options, given);
+  const StudyMode mode = study_mode(options);
+  for (const OptionInfo* entry : given) {
+    if ((entry->modes & mode) == 0) bad(entry->name, refusal(entry->modes, mode));
+  }
   return options;
 }
 
-std::string_view help_text() {
-  return kHelp;
+std::span<const OptionInfo> option_table() {
+  return kOptions;
+}
+
+StudyMode study_mode(const StudyOptions& options) {
+  if (options.data) return kDataStudy;
+  return options.sweep.empty() ? kCaseStudy : kCampaign;
 }
 
 std::vector<std::int32_t> default_meshes(std::int32_t N) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "record/solver_method.hpp"
+#include "study/study_files.hpp"
 #include "study_sources/campaign.hpp"
 
 namespace talvenor {
@@ -26,6 +27,26 @@ struct StudyOptions {
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
 };
 
+/// One option of talvenor-study, the one home of its name, the name of its argument
+/// (empty: it takes none), what it does (one paragraph, wrapped by the help) and the
+/// studies that accept it. The parser, the help and the suggestion for a mistyped name
+/// all read the table of them (option_table): a new option is an entry there and the
+/// action that stores its value.
+struct OptionInfo {
+  std::string_view name;
+  std::string_view argument;
+  std::string_view description;
+  unsigned modes;  ///< StudyMode bits
+  void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
+};
+
+/// Every option, in the order the help lists them.
+std::span<const OptionInfo> option_table();
+
+/// The kind of study a command line asks for: --data a data study, --sweep a campaign,
+/// else a study of talvenor's case.
+StudyMode study_mode(const StudyOptions& options);
+
 /// Reads the arguments after the program name. Each option takes its value as the
 /// next argument or after "=": --meshes 20,40,80 or --meshes=20,40,80. A bad option
 /// or value throws Error (usage) with one line naming it:
@@ -36,7 +57,9 @@ struct StudyOptions {
 ///   {"--sweep", "fonte=1,7"} -> "--sweep fonte: expected 0 to 4, found '7'"
 StudyOptions parse_options(std::span<const std::string_view> arguments);
 
-/// What --help prints.
+/// What --help prints, written from the tables: the options, the columns of the CSV
+/// files, the estimators, the formal orders, the verdicts, the files and the exit
+/// statuses.
 std::string_view help_text();
 
 /// The default meshes of a case whose N is `N`: N, 2N, 4N, 8N. An odd N, or one

@@ -77,15 +77,20 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
   return text + "\n" + tally_line(tally(combinations)) + "\n";
 }
 
+std::string campaign_csv_header() {
+  std::string line;
+  for (const ColumnInfo& column : kCombinationColumns) line.append(column.name).append(",");
+  return line + csv_header() + "," + std::string(kVerdictColumn.name);
+}
+
 std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations) {
-  std::vector<std::string> records = {"esquema,fonte,Re,beta,formal_order," +
-                                      csv_header() + ",verdict"};
+  std::vector<std::string> records = {campaign_csv_header()};
   for (const Combination& combination : combinations) {
     const CaseData& data = combination.data;
     const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +
                                "," + shortest(data.Re) + "," +
-                               (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) + "," +
-                               shortest(combination.formal) + ",";
+                               (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) +
+                               "," + shortest(combination.formal) + ",";
     for (std::size_t v = 0; v < combination.studies.size(); ++v) {
       const VariableStudy& study = combination.studies[v];
       const std::string verdict(verdict_name(combination.verdicts[v].kind));

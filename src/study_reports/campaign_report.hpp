@@ -2,6 +2,7 @@
 
 // What a verification campaign writes: its table for the terminal and its CSV file.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -12,6 +13,7 @@
 #include "analysis/audit.hpp"
 #include "analysis/combination.hpp"
 #include "record/solver_method.hpp"
+#include "study_reports/report.hpp"
 
 namespace talvenor {
 
@@ -28,6 +30,19 @@ std::string combination_label(const CaseData& data);
 /// verified nor exact, and the tally line.
 std::string campaign_table(const CaseData& base, std::span<const std::int32_t> meshes,
                            Method method, std::span<const Combination> combinations);
+
+/// The columns a campaign's CSV file puts before the study's, and the one after them.
+inline constexpr std::array<ColumnInfo, 5> kCombinationColumns = {{
+    {"esquema", "the combination's scheme"},
+    {"fonte", "its manufactured solution"},
+    {"Re", "its Reynolds number"},
+    {"beta", "its blend of deferred correction (empty where the scheme does not use it)"},
+    {"formal_order", "the scheme's formal order"},
+}};
+inline constexpr ColumnInfo kVerdictColumn = {"verdict", "the variable's verdict"};
+
+/// The head of a campaign's CSV file: kCombinationColumns, csv_header(), kVerdictColumn.
+std::string campaign_csv_header();
 
 /// The CSV records: "esquema,fonte,Re,beta,formal_order," + the study's columns +
 /// ",verdict", then a record per combination, variable and mesh; beta is empty where

@@ -29,6 +29,7 @@ void add_to_list(std::string& list, std::string_view item) {
 struct MeshColumn {
   std::string_view csv;
   std::string_view table;
+  std::string_view description;  ///< what it holds, for the help
   std::size_t width;
   std::string (*form)(double, int);
   int digits;
@@ -42,19 +43,31 @@ std::optional<double> uncertainty_of(const MeshRow& row) {
 
 // numerical, exact and Richardson show 15 digits; the orders 4 decimals.
 const std::array<MeshColumn, 11> kMeshColumns = {{
-    {"h", "h", 12, scientific_text, 4, [](const MeshRow& row) { return std::optional(row.h); }},
-    {"numerical", "numerical", 23, scientific_text, 14,
+    {"h", "h", "the mesh size", 12, scientific_text, 4,
+     [](const MeshRow& row) { return std::optional(row.h); }},
+    {"numerical", "numerical", "the value of the mesh (empty: diverged)", 23, scientific_text, 14,
      [](const MeshRow& row) { return row.numerical; }},
-    {"exact", "exact", 23, scientific_text, 14, [](const MeshRow& row) { return row.exact; }},
-    {"error", "error", 14, scientific_text, 5, [](const MeshRow& row) { return row.error; }},
-    {"p_effective", "p_E", 9, fixed_text, 4, [](const MeshRow& row) { return row.p_effective; }},
-    {"p_apparent", "p_U", 9, fixed_text, 4, [](const MeshRow& row) { return row.p_apparent; }},
-    {"richardson", "Richardson", 23, scientific_text, 14,
-     [](const MeshRow& row) { return row.richardson; }},
-    {"gci", "GCI", 11, scientific_text, 3, [](const MeshRow& row) { return row.gci; }},
-    {kEstimators[0].name, kEstimators[0].name, 11, scientific_text, 3, uncertainty_of<Estimator::gci>},
-    {kEstimators[1].name, kEstimators[1].name, 11, scientific_text, 3, uncertainty_of<Estimator::fs>},
-    {kEstimators[2].name, kEstimators[2].name, 11, scientific_text, 3, uncertainty_of<Estimator::lsq>},
+    {"exact", "exact", "the exact value, where the source knows it", 23, scientific_text, 14,
+     [](const MeshRow& row) { return row.exact; }},
+    {"error", "error", "E = exact - numerical, or the norm of the error", 14, scientific_text, 5,
+     [](const MeshRow& row) { return row.error; }},
+    {"p_effective", "p_E",
+     "effective order against the previous mesh, log(|E(h1)| / |E(h2)|) / log(h1 / h2)", 9,
+     fixed_text, 4, [](const MeshRow& row) { return row.p_effective; }},
+    {"p_apparent", "p_U",
+     "apparent order from the three latest meshes: the p for which f0 + C h^p passes through their "
+     "values (any refinement ratio)",
+     9, fixed_text, 4, [](const MeshRow& row) { return row.p_apparent; }},
+    {"richardson", "Richardson", "the value extrapolated to h = 0 from the finest pair with p_U",
+     23, scientific_text, 14, [](const MeshRow& row) { return row.richardson; }},
+    {"gci", "GCI", "grid convergence index of the finest pair, a fraction of its fine value", 11,
+     scientific_text, 3, [](const MeshRow& row) { return row.gci; }},
+    {kEstimators[0].name, kEstimators[0].name, kEstimators[0].description, 11, scientific_text, 3,
+     uncertainty_of<Estimator::gci>},
+    {kEstimators[1].name, kEstimators[1].name, kEstimators[1].description, 11, scientific_text, 3,
+     uncertainty_of<Estimator::fs>},
+    {kEstimators[2].name, kEstimators[2].name, kEstimators[2].description, 11, scientific_text, 3,
+     uncertainty_of<Estimator::lsq>},
 }};
 
 constexpr std::size_t kWidthN = 8;
@@ -184,8 +197,9 @@ std::string value_fit_line(const VariableStudy& study) {
   }
   const PowerFit& fit = *study.value_fit;
   return "least-squares fit of the values: f0 + C h^p with p = " + fixed_text(fit.order, 4) +
-         ", f0 = " + scientific_text(fit.limit, 14) + ", C = " + scientific_text(fit.coefficient, 5) +
-         " over " + std::to_string(study.value_fit_meshes) + " meshes";
+         ", f0 = " + scientific_text(fit.limit, 14) +
+         ", C = " + scientific_text(fit.coefficient, 5) + " over " +
+         std::to_string(study.value_fit_meshes) + " meshes";
 }
 
 /// Whether any row of `study` has an error: an exact value, or a norm of the error.
@@ -239,14 +253,16 @@ std::string data_table(const std::string& head, std::span<const VariableStudy> s
                        std::span<const Verdict> verdicts, bool formal_known) {
   std::string text = head + "\n" + variable_blocks(studies);
   if (!std::any_of(studies.begin(), studies.end(), has_errors)) {
-    text += "\nNo exact values: no error, effective order, least-squares order or verdict;"
-            " p_U, Richardson, GCI, the uncertainties and the least-squares fit come from the"
-            " values alone.\n";
+    text +=
+        "\nNo exact values: no error, effective order, least-squares order or verdict;"
+        " p_U, Richardson, GCI, the uncertainties and the least-squares fit come from the"
+        " values alone.\n";
   }
   if (!formal_known) {
-    text += "\nu_fs is empty: the factor of safety of Xing and Stern weighs the observed order"
-            " against the formal one; give it with --formal-order P (it also gives the second"
-            " mesh its GCI).\n";
+    text +=
+        "\nu_fs is empty: the factor of safety of Xing and Stern weighs the observed order"
+        " against the formal one; give it with --formal-order P (it also gives the second"
+        " mesh its GCI).\n";
   }
   if (verdicts.empty()) return text;
   text += "\n";
@@ -333,10 +349,21 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies) {
   return troubled;
 }
 
+std::vector<ColumnInfo> csv_columns() {
+  std::vector<ColumnInfo> columns = {
+      {"variable", "the variable of interest, or the norm of the error"},
+      {"N", "the mesh's elements (cells for a data file's cells; empty for h alone)"}};
+  for (const MeshColumn& column : kMeshColumns) columns.push_back({column.csv, column.description});
+  columns.push_back({"notes", "what the numbers cannot say, separated by ';'"});
+  return columns;
+}
+
 std::string csv_header() {
-  std::string line = "variable,N";
-  for (const MeshColumn& column : kMeshColumns) line.append(",").append(column.csv);
-  return line + ",notes";
+  std::string line;
+  for (const ColumnInfo& column : csv_columns()) {
+    line.append(line.empty() ? "" : ",").append(column.name);
+  }
+  return line;
 }
 
 std::string csv_record(std::string_view name, const MeshRow& row) {

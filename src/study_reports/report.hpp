@@ -53,6 +53,16 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies);
 /// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
 std::string right(std::string_view text, std::size_t width);
 
+/// A column of a CSV file the study writes: its name and what it holds.
+struct ColumnInfo {
+  std::string_view name;
+  std::string_view description;
+};
+
+/// The columns of the study's CSV file in their order, as csv_header names them:
+/// variable, N, the number columns, notes.
+std::vector<ColumnInfo> csv_columns();
+
 /// The head of the study's CSV file:
 /// "variable,N,h,numerical,exact,error,p_effective,p_apparent,richardson,gci,notes".
 std::string csv_header();
