@@ -50,7 +50,7 @@ void BM_Campaign(benchmark::State& state) {
   const std::vector<std::int32_t> meshes = {40, 80, 160, 320, 640};
   const int jobs = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    benchmark::DoNotOptimize(talvenor::run_campaign(cases, meshes, talvenor::Method::newton, jobs));
+    benchmark::DoNotOptimize(talvenor::run_combinations(cases, meshes, talvenor::Method::newton, jobs));
   }
   state.counters["combinations"] = static_cast<double>(cases.size());
   state.counters["combinations_per_s"] = benchmark::Counter(

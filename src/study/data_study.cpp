@@ -1,19 +1,14 @@
 #include "study/data_study.hpp"
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "input/value_reader.hpp"
-#include "study/study_files.hpp"
-#include "study_reports/audit_report.hpp"
-#include "study_reports/junit.hpp"
-#include "study_reports/plot_script.hpp"
-#include "study_reports/report.hpp"
+#include "study/analyse.hpp"
+#include "study/reports.hpp"
 #include "study_sources/data_file.hpp"
-#include "system/error.hpp"
-#include "system/platform.hpp"
 #include "textio/shortest_text.hpp"
 
 namespace talvenor {
@@ -34,90 +29,31 @@ std::string data_head(const std::string& path, const std::vector<VariableStudy>&
          (options.formal_order ? "; formal order " + shortest(*options.formal_order) : "");
 }
 
-/// The files of the study, checked before it computes anything: none may be the
-/// data file itself.
-StudyFiles data_files(const std::string& path, const StudyOptions& options) {
-  const std::string prefix =
-      options.output.value_or(std::filesystem::path(path).stem().string() + "-study");
-  const StudyFiles files = study_files(prefix);
-  std::vector<std::string> written = {files.csv, files.estimators, files.script, files.png};
-  if (options.junit) {
-    check_study_file(*options.junit, kJunitRole, true);
-    written.push_back(*options.junit);
-  }
-  for (const std::string& name : written) {
-    if (same_file(name, path)) {
-      throw Error(Error::Kind::usage, "the study file '" + printable(name) +
-                                          "' is the data file; choose another --output prefix");
-    }
-  }
-  return files;
-}
-
-/// The JUnit cells: one per variable, with its verdict when there is one.
-std::vector<JunitCell> junit_cells(const std::vector<VariableStudy>& studies,
-                                   const std::vector<Verdict>& verdicts, bool has_errors,
-                                   double formal) {
-  const std::string none = has_errors ? "no verdict: --formal-order gives the order to judge against"
-                                     : "no exact values: no error to judge";
-  std::vector<JunitCell> cells;
-  for (std::size_t v = 0; v < studies.size(); ++v) {
-    cells.push_back({studies[v].name,
-                     verdicts.empty() ? std::nullopt : std::optional<Verdict>(verdicts[v]), formal,
-                     none});
-  }
-  return cells;
-}
-
 }  // namespace
 
 void run_data_study(const StudyOptions& options) {
   const std::string& path = *options.data;
   DataFile file = read_data_file(path, options.dimension);
-  const StudyFiles files = data_files(path, options);
-  std::vector<VariableStudy> studies;
-  std::vector<Verdict> verdicts;
-  for (DataSeries& series : file.series) {
-    studies.push_back(
-        analyse_variable(series.variable, data_rows(series), options.formal_order, file.count));
-    std::vector<DataPoint>().swap(series.points);  // the study holds them now
-    // Without exact values the formal order still serves u_fs and the two-mesh GCI.
-    if (options.formal_order && file.has_errors) {
-      verdicts.push_back(judge(studies.back(), *options.formal_order));
-    }
-  }
-  const std::string head = data_head(path, studies, file.count, options);
-  // Where exact values exist, the estimators are graded against them.
-  const Audit audit = talvenor::audit(audit_rows(studies, "", std::nullopt, ""));
-  std::fputs((data_table(head, studies, verdicts, options.formal_order.has_value()) +
-              (file.has_errors ? audit_text(audit, "") : ""))
-                 .c_str(),
-             stdout);
-  write_records(files.csv, kTableRole, csv_records(studies));
-  if (file.has_errors) write_records(files.estimators, kEstimatorsTable, audit_csv_records(audit));
-  const PlotTitles titles{printable(path), printable(path), false};
-  write_records(files.script, kScriptRole, plot_script_records(titles, studies, files.png));
-  if (options.junit) {
-    write_records(*options.junit, kJunitRole,
-                  junit_records("Mesh-refinement study of " + printable(path),
-                                junit_cells(studies, verdicts, file.has_errors,
-                                            options.formal_order.value_or(0.0))));
-  }
-  std::fflush(stdout);
-  const bool drawn = draw_plot(files.script, files.png);
-  std::printf("\nwritten: %s, %s%s%s%s%s%s%s\n", files.csv.c_str(),
-              file.has_errors ? files.estimators.c_str() : "", file.has_errors ? ", " : "",
-              files.script.c_str(),
-              drawn ? ", " : "", drawn ? files.png.c_str() : "", options.junit ? ", " : "",
-              options.junit ? options.junit->c_str() : "");
-  VerdictCounts counts{};
-  count_verdicts(verdicts, counts);
-  if (const std::size_t failed = count_of(counts, VerdictKind::failed); failed > 0) {
-    throw Error(Error::Kind::verification,
-                std::to_string(failed) + " of the " + std::to_string(verdicts.size()) +
-                    " variables FAILED: their orders do not approach the formal order " +
-                    shortest(*options.formal_order) + "; the table gives each reason");
-  }
+  StudyOutcome outcome;
+  outcome.mode = kDataStudy;
+  outcome.prefix = options.output.value_or(std::filesystem::path(path).stem().string() + "-study");
+  outcome.subject = printable(path);
+  outcome.title = "Mesh-refinement study of " + outcome.subject;
+  outcome.has_errors = file.has_errors;
+  outcome.formal_known = options.formal_order.has_value();
+  // Without exact values the formal order still serves u_fs and the two-mesh GCI.
+  outcome.judged = outcome.formal_known && file.has_errors;
+  outcome.junit = options.junit;
+  outcome.table = options.table;
+  check_reports(outcome, path);
+  const MeshCount count = file.count;
+  Combination group;
+  group.formal = options.formal_order.value_or(0.0);
+  group.studies = data_studies(std::move(file), options.formal_order);
+  outcome.data_head = data_head(path, group.studies, count, options);
+  outcome.groups.push_back(std::move(group));
+  judge_and_audit(outcome);
+  deliver(outcome);
 }
 
 }  // namespace talvenor

@@ -11,6 +11,7 @@
 #include "analysis/verdict.hpp"
 #include "record/schemes.hpp"
 #include "study/options.hpp"
+#include "study/reports.hpp"
 #include "study/study_files.hpp"
 #include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
@@ -98,7 +99,7 @@ std::string columns_section() {
     audit.replace(comma, 1, ", ");
   }
   return text + wrapped("",
-                        "PREFIX" + std::string(kEstimatorsSuffix) + " has the columns " + audit +
+                        "PREFIX-estimators.csv has the columns " + audit +
                             ": for each estimator and group of values, how many U " +
                             "cover |E| and the effectivity U / |E|.",
                         0);
@@ -163,11 +164,11 @@ std::string studies_named(unsigned modes) {
 
 std::string files_section() {
   std::string text = "Files, each written whole or not at all:\n";
-  for (const OutputFile& file : kOutputFiles) {
-    text += term("PREFIX" + std::string(file.suffix),
-                 studies_named(file.modes) + std::string(file.description));
+  for (const Report& report : reports()) {
+    text += term(report.suffix.empty() ? "FILE" : "PREFIX" + std::string(report.suffix),
+                 studies_named(report.modes) + std::string(report.description));
   }
-  return text + term("FILE of --junit", "(a campaign, a data study) a test case per cell");
+  return text;
 }
 
 std::string statuses_section() {

@@ -16,16 +16,11 @@
 
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
-#include "input/value_reader.hpp"
+#include "study/analyse.hpp"
 #include "study/data_study.hpp"
 #include "study/options.hpp"
+#include "study/reports.hpp"
 #include "study/study_files.hpp"
-#include "study_reports/audit_report.hpp"
-#include "study_reports/campaign_report.hpp"
-#include "study_reports/html_report.hpp"
-#include "study_reports/junit.hpp"
-#include "study_reports/plot_script.hpp"
-#include "study_reports/report.hpp"
 #include "study_sources/campaign.hpp"
 #include "study_sources/meshes.hpp"
 #include "study_sources/tasks.hpp"
@@ -34,6 +29,7 @@
 #include "system/error.hpp"
 #include "system/platform.hpp"
 #include "system/program.hpp"
+#include "textio/code_page.hpp"
 
 namespace talvenor {
 namespace {
@@ -45,115 +41,59 @@ std::string study_prefix(const StudyOptions& options, const CaseData& base) {
   return options.output.value_or(caso.empty() ? "study" : std::string(caso) + "-study");
 }
 
-/// The JUnit cells of a campaign: each combination's variables.
-std::vector<JunitCell> campaign_cells(const std::vector<Combination>& combinations) {
-  std::vector<JunitCell> cells;
-  for (const Combination& combination : combinations) {
-    for (std::size_t v = 0; v < combination.studies.size(); ++v) {
-      cells.push_back({combination_label(combination.data) + ": " + combination.studies[v].name,
-                       combination.verdicts[v], combination.formal, {}});
-    }
-  }
-  return cells;
+/// The combinations of --sweep, each a study of `outcome.meshes`, on the pool's threads.
+std::vector<Combination> sweep_groups(const StudyOptions& options, const StudyOutcome& outcome) {
+  const std::vector<CaseData> cases = sweep_cases(outcome.base, options.sweep);
+  // Meshes are the steps: the first is done long before the first combination.
+  ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
+  const auto total = static_cast<long>(cases.size() * outcome.meshes.size());
+  const std::string case_total = " of " + std::to_string(cases.size());
+  return run_combinations(cases, outcome.meshes, options.solver,
+                          options.jobs.value_or(default_jobs()),
+                          [&](std::size_t meshes_done, std::size_t cases_done) {
+                            progress.update(static_cast<long>(meshes_done), total,
+                                            ", combinations " + std::to_string(cases_done) +
+                                                case_total);
+                          });
 }
 
-/// The campaign of --sweep: a table and a tally on the standard output, PREFIX.csv and
-/// PREFIX.html and the --junit file (all checked before any mesh runs); Error
-/// (verification) after writing them when a cell is FAILED.
-void run_campaign(const StudyOptions& options, const CaseData& base,
-                  const std::vector<std::int32_t>& meshes, const std::string& prefix) {
-  const std::string csv = prefix + ".csv";
-  const std::string html = prefix + ".html";
-  const std::string estimators = prefix + std::string(kEstimatorsSuffix);
-  constexpr std::string_view kCampaignTable = "campaign table";
-  constexpr std::string_view kCampaignReport = "campaign report";
-  check_study_file(csv, kCampaignTable, true);
-  check_study_file(estimators, kEstimatorsTable, true);
-  check_study_file(html, kCampaignReport, true);
-  if (options.junit) check_study_file(*options.junit, kJunitRole, true);
-  const std::vector<CaseData> cases = sweep_cases(base, options.sweep);
-  std::vector<Combination> combinations;
-  {
-    // Meshes are the steps: the first is done long before the first combination.
-    ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
-    const auto total = static_cast<long>(cases.size() * meshes.size());
-    const std::string case_total = " of " + std::to_string(cases.size());
-    combinations = talvenor::run_campaign(
-        cases, meshes, options.solver, options.jobs.value_or(default_jobs()),
-        [&](std::size_t meshes_done, std::size_t cases_done) {
-          progress.update(static_cast<long>(meshes_done), total,
-                          ", combinations " + std::to_string(cases_done) + case_total);
-        });
-  }
-  const Audit audit = campaign_audit(combinations);
-  std::fputs((campaign_table(base, meshes, options.solver, combinations) + audit_text(audit, html))
-                 .c_str(),
-             stdout);
-  write_records(csv, kCampaignTable, campaign_csv_records(combinations));
-  write_records(estimators, kEstimatorsTable, audit_csv_records(audit));
-  write_records(html, kCampaignReport,
-                html_report_records(base, meshes, options.solver, combinations));
-  if (options.junit) {
-    write_records(*options.junit, kJunitRole,
-                  junit_records("Verification campaign of " + std::string(base.caso.trimmed()),
-                                campaign_cells(combinations)));
-  }
-  std::printf("\nwritten: %s, %s, %s%s%s\n", csv.c_str(), estimators.c_str(), html.c_str(),
-              options.junit ? ", " : "", options.junit ? options.junit->c_str() : "");
-  std::fflush(stdout);
-  const VerdictCounts counts = tally(combinations);
-  const std::size_t failed = count_of(counts, VerdictKind::failed);
-  if (failed > 0) {
-    std::size_t cells = 0;
-    for (const std::size_t count : counts) cells += count;
-    throw Error(Error::Kind::verification,
-                std::to_string(failed) + " of the " + std::to_string(cells) +
-                    " cells FAILED: their orders do not approach the formal order; the"
-                    " table gives each reason, " +
-                    html + " the plots");
-  }
-}
-
-void run_study(const StudyOptions& options) {
-  CaseData base;
-  load_case(base, std::string(kCaseFile));
-  // A campaign checks each of its cases: the swept values replace the case's.
-  if (options.sweep.empty()) check_study_case(base);
-  const std::vector<std::int32_t> meshes =
-      options.meshes.empty() ? default_meshes(base.N) : options.meshes;
-  const std::string prefix = study_prefix(options, base);
-  if (!options.sweep.empty()) {
-    run_campaign(options, base, meshes, prefix);
-    return;
-  }
-  const StudyFiles files = study_files(prefix);
-
+/// The one group of a study of talvenor's case: its meshes run on the pool's threads.
+std::vector<Combination> case_group(const StudyOptions& options, const StudyOutcome& outcome) {
   std::vector<MeshRun> runs;
   {
     ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
-    const auto total = static_cast<long>(meshes.size());
+    const auto total = static_cast<long>(outcome.meshes.size());
     runs = run_meshes(
-        base, meshes, options.solver, options.jobs.value_or(default_jobs()),
+        outcome.base, outcome.meshes, options.solver, options.jobs.value_or(default_jobs()),
         [&](std::size_t done, std::size_t) { progress.update(static_cast<long>(done), total); });
   }
-  const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
-  const Audit audit = talvenor::audit(audit_rows(base, "", studies));
-  std::fputs((study_table(base, options.solver, studies) + audit_text(audit, "")).c_str(),
-             stdout);
-  const std::size_t troubled = troubled_meshes(studies);
-  if (troubled > 0) {
-    warn(std::to_string(troubled) + " of the " + std::to_string(meshes.size()) +
-         " meshes diverged or are not iteratively converged; the table ends with the details");
-  }
+  Combination group{outcome.base, formal_order(outcome.base), {}, {}};
+  group.studies = analyse(runs, group.formal);
+  return {std::move(group)};
+}
 
-  write_records(files.csv, kTableRole, csv_records(studies));
-  write_records(files.estimators, kEstimatorsTable, audit_csv_records(audit));
-  write_records(files.script, kScriptRole,
-                plot_script_records(case_plot_titles(base, options.solver), studies, files.png));
-  std::fflush(stdout);
-  const bool drawn = draw_plot(files.script, files.png);
-  std::printf("\nwritten: %s, %s, %s%s%s\n", files.csv.c_str(), files.estimators.c_str(),
-              files.script.c_str(), drawn ? ", " : "", drawn ? files.png.c_str() : "");
+/// A study of Talvenor.in, or a campaign of it with --sweep: its files checked, its
+/// meshes run and analysed, then its reports.
+void run_study(const StudyOptions& options) {
+  StudyOutcome outcome;
+  load_case(outcome.base, std::string(kCaseFile));
+  outcome.mode = study_mode(options);
+  // A campaign checks each of its cases: the swept values replace the case's.
+  if (outcome.mode == kCaseStudy) check_study_case(outcome.base);
+  outcome.meshes = options.meshes.empty() ? default_meshes(outcome.base.N) : options.meshes;
+  outcome.prefix = study_prefix(options, outcome.base);
+  // The reports in UTF-8 name the case so; the case's own bytes are Windows-1252.
+  outcome.subject = utf8_from_windows_1252(outcome.base.caso.trimmed());
+  outcome.title = "Verification campaign of " + outcome.subject;
+  outcome.method = options.solver;
+  outcome.judged = outcome.mode == kCampaign;
+  outcome.junit = options.junit;
+  outcome.table = options.table;
+  check_reports(outcome);
+  outcome.groups =
+      outcome.mode == kCampaign ? sweep_groups(options, outcome) : case_group(options, outcome);
+  judge_and_audit(outcome);
+  deliver(outcome);
 }
 
 }  // namespace

@@ -159,7 +159,7 @@ void set_dimension(std::string_view option, std::string_view value, StudyOptions
 constexpr unsigned kTalvenorCase = kCaseStudy | kCampaign;
 constexpr unsigned kWithVerdicts = kCampaign | kDataStudy;
 
-constexpr auto kOptions = std::to_array<OptionInfo>({
+constexpr std::array<OptionInfo, 12> kOptions = {{
     {"--meshes", "N1,N2,...",
      "the meshes, coarse to fine, each N even and at least 2 (default: the case's N and three"
      " successive doublings)",
@@ -221,11 +221,22 @@ constexpr auto kOptions = std::to_array<OptionInfo>({
      [](auto option, auto value, StudyOptions& options) {
        options.junit = file_name(option, value, "file name");
      }},
+    {"--table", "markdown|latex",
+     "also writes the study's table for a paper, ready to paste: PREFIX.md (Markdown) or"
+     " PREFIX.tex (a LaTeX tabular), a row per variable with the finest mesh's orders,"
+     " Richardson value, u_gci, u_fs, u_lsq and verdict",
+     kEveryStudy,
+     [](auto option, auto value, StudyOptions& options) {
+       if (value != "markdown" && value != "latex") {
+         bad(option, "expected markdown or latex, found '" + std::string(value) + "'");
+       }
+       options.table = value == "markdown" ? PaperTable::markdown : PaperTable::latex;
+     }},
     {"--help", "", "shows this text", kEveryStudy,
      [](auto, auto, StudyOptions& options) { options.help = true; }},
     {"--version", "", "shows the version (alone on the command line)", kEveryStudy,
      [](auto option, auto, StudyOptions&) { bad(option, "alone on the command line"); }},
-});
+}};
 
 /// Why an option that accepts the studies `accepted` is refused in a study of `mode`.
 std::string refusal(unsigned accepted, StudyMode mode) {

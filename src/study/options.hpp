@@ -25,6 +25,7 @@ struct StudyOptions {
   std::optional<int> dimension;       ///< of a data file's cells: h = cells^(-1/D)
   std::optional<double> formal_order; ///< a data file's verdicts against this order
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
+  PaperTable table = PaperTable::none;  ///< --table: the study's table for a paper
 };
 
 /// One option of talvenor-study, the one home of its name, the name of its argument

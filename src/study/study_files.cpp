@@ -35,14 +35,4 @@ void check_study_file(const std::string& name, std::string_view role, bool creat
   if (create) check_records_file(name, role);
 }
 
-StudyFiles study_files(const std::string& prefix) {
-  StudyFiles files{prefix + ".csv", prefix + std::string(kEstimatorsSuffix), prefix + ".gnu",
-                   prefix + ".png"};
-  check_study_file(files.csv, kTableRole, true);
-  check_study_file(files.estimators, kEstimatorsTable, true);
-  check_study_file(files.script, kScriptRole, true);
-  check_study_file(files.png, "study plot", false);
-  return files;
-}
-
 }  // namespace talvenor

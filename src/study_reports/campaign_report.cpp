@@ -102,19 +102,4 @@ std::vector<std::string> campaign_csv_records(std::span<const Combination> combi
   return records;
 }
 
-std::vector<AuditRow> audit_rows(const CaseData& data, std::string_view label,
-                                 std::span<const VariableStudy> studies) {
-  return talvenor::audit_rows(studies, "esquema " + std::to_string(data.esquema), data.Re, label);
-}
-
-Audit campaign_audit(std::span<const Combination> combinations) {
-  std::vector<AuditRow> rows;
-  for (const Combination& combination : combinations) {
-    const std::vector<AuditRow> more =
-        audit_rows(combination.data, combination_label(combination.data), combination.studies);
-    rows.insert(rows.end(), more.begin(), more.end());
-  }
-  return audit(rows);
-}
-
 }  // namespace talvenor

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/audit.hpp"
 #include "analysis/combination.hpp"
 #include "record/solver_method.hpp"
 #include "study_reports/report.hpp"
@@ -48,15 +47,5 @@ std::string campaign_csv_header();
 /// ",verdict", then a record per combination, variable and mesh; beta is empty where
 /// the scheme does not use it.
 std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations);
-
-/// The values of `studies` (talvenor's meshes of the case `data`) as the audit grades
-/// them: each value with an exact error, once per estimator, grouped by the scheme
-/// ("esquema 0") and by the cell Reynolds number of the case's finest mesh, labelled
-/// "LABEL, VARIABLE, N = 40". The norms have no value to grade.
-std::vector<AuditRow> audit_rows(const CaseData& data, std::string_view label,
-                                 std::span<const VariableStudy> studies);
-
-/// The audit of every value of the campaign, labelled by combination_label.
-Audit campaign_audit(std::span<const Combination> combinations);
 
 }  // namespace talvenor

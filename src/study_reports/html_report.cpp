@@ -44,75 +44,85 @@ std::vector<std::string> page_head(const std::string& title) {
 
 std::string verdict_cell(const Verdict& verdict) {
   const VerdictNames& names = verdict_names(verdict.kind);
-  std::string cell = open_tag("td", {{"class", std::string(names.css_class)}}) +
-                     html_escape(names.name);
+  std::string cell =
+      open_tag("td", {{"class", std::string(names.css_class)}}) + html_escape(names.name);
   if (verdict.order) cell += "<br/><small>order " + fixed_text(*verdict.order, 3) + "</small>";
   return cell + "</td>";
 }
 
-/// The verdict matrix: a row per combination, linked to its section, a column per
-/// variable.
-void add_matrix(std::span<const Combination> combinations, std::vector<std::string>& lines) {
+/// The verdict matrix: a row per group, linked to its section, a column per variable.
+void add_matrix(const HtmlPage& page, std::span<const Combination> groups,
+                std::vector<std::string>& lines) {
   lines.emplace_back("<table class=\"matrix\">");
   std::string heading = "<tr><th>combination</th><th>formal order</th>";
-  if (!combinations.empty()) {
-    for (const VariableStudy& study : combinations.front().studies) {
+  if (!groups.empty()) {
+    for (const VariableStudy& study : groups.front().studies) {
       heading += text_element("th", study.name);
     }
   }
   lines.push_back(heading + "</tr>");
-  for (std::size_t c = 0; c < combinations.size(); ++c) {
-    const Combination& combination = combinations[c];
+  for (std::size_t c = 0; c < groups.size(); ++c) {
+    const Combination& group = groups[c];
     std::string row = "<tr><td class=\"label\">";
     row += text_element("a", {{"href", std::string("#c").append(std::to_string(c + 1))}},
-                        combination_label(combination.data));
-    row += "</td>" + text_element("td", shortest(combination.formal));
-    for (const Verdict& verdict : combination.verdicts) row += verdict_cell(verdict);
+                        page.labels[c]);
+    row += "</td>" + text_element("td", group.formal > 0.0 ? shortest(group.formal) : "none");
+    for (const Verdict& verdict : group.verdicts) row += verdict_cell(verdict);
+    if (group.verdicts.empty()) {
+      for (std::size_t v = 0; v < group.studies.size(); ++v) row += "<td>no verdict</td>";
+    }
     lines.push_back(row + "</tr>");
   }
   lines.emplace_back("</table>");
 }
 
-/// The section of combination number `c` (from 0): its plot and each verdict's reason.
-void add_section(const Combination& combination, std::size_t c, std::vector<std::string>& lines) {
-  const std::string label = combination_label(combination.data);
+/// The section of group number `c` (from 0): its plot and each verdict's reason.
+void add_section(const Combination& group, const std::string& label, bool plot, std::size_t c,
+                 std::vector<std::string>& lines) {
   lines.push_back(open_tag("section", {{"id", std::string("c").append(std::to_string(c + 1))}}));
-  lines.push_back(
-      text_element("h2", label + " (formal order " + shortest(combination.formal) + ")"));
-  const std::vector<std::string> svg = error_plot(combination, label);
-  lines.insert(lines.end(), svg.begin(), svg.end());
+  lines.push_back(text_element(
+      "h2", group.formal > 0.0 ? label + " (formal order " + shortest(group.formal) + ")" : label));
+  if (plot) {
+    const std::vector<std::string> svg = error_plot(group, label);
+    lines.insert(lines.end(), svg.begin(), svg.end());
+  }
   lines.emplace_back("<ul>");
-  for (std::size_t v = 0; v < combination.studies.size(); ++v) {
-    lines.push_back(
-        text_element("li", verdict_summary(combination.studies[v].name, combination.verdicts[v])));
+  for (std::size_t v = 0; v < group.verdicts.size(); ++v) {
+    lines.push_back(text_element("li", verdict_summary(group.studies[v].name, group.verdicts[v])));
   }
   lines.emplace_back("</ul>");
   lines.emplace_back("</section>");
 }
 
+/// The tally and the rule of the verdicts, as paragraphs.
+void add_verdict_rule(std::span<const Combination> groups, std::vector<std::string>& lines) {
+  lines.insert(lines.end(),
+               {"<p><strong>" + html_escape(tally_line(tally(groups))) + "</strong></p>",
+                text_element("p",
+                             "A verdict judges the finest three clean meshes (no divergence, "
+                             "iteration or round-off note): verified when the least-squares "
+                             "order is within " +
+                                 shortest(kOrderTolerance) +
+                                 " of the formal order; exact when every error is "
+                                 "at round-off; refine when the effective orders approach the "
+                                 "formal one; FAILED otherwise.")});
+}
+
 }  // namespace
 
-std::vector<std::string> html_report_records(const CaseData& base,
-                                             std::span<const std::int32_t> meshes, Method method,
-                                             std::span<const Combination> combinations) {
-  const std::string title = "Verification campaign of " + std::string(base.caso.trimmed());
-  std::vector<std::string> lines = page_head(title);
-  lines.insert(
-      lines.end(),
-      {"<body>", text_element("h1", title), text_element("p", std::string(base.titulo.trimmed())),
-       text_element("p", campaign_summary(base, meshes, method, combinations.size()) + "."),
-       "<p><strong>" + html_escape(tally_line(tally(combinations))) + "</strong></p>",
-       text_element("p",
-                    "A verdict judges the finest three clean meshes (no divergence, "
-                    "iteration or round-off note): verified when the least-squares "
-                    "order is within " + shortest(kOrderTolerance) +
-                        " of the formal order; exact when every error is "
-                        "at round-off; refine when the effective orders approach the formal "
-                        "one; FAILED otherwise.")});
-  add_matrix(combinations, lines);
-  const std::vector<std::string> audit = audit_html_records(campaign_audit(combinations), html_escape);
-  lines.insert(lines.end(), audit.begin(), audit.end());
-  for (std::size_t c = 0; c < combinations.size(); ++c) add_section(combinations[c], c, lines);
+std::vector<std::string> html_report_records(const HtmlPage& page,
+                                             std::span<const Combination> groups,
+                                             const Audit& audit) {
+  std::vector<std::string> lines = page_head(page.title);
+  lines.insert(lines.end(), {"<body>", text_element("h1", page.title)});
+  for (const std::string& paragraph : page.paragraphs)
+    lines.push_back(text_element("p", paragraph));
+  if (page.judged) add_verdict_rule(groups, lines);
+  add_matrix(page, groups, lines);
+  const std::vector<std::string> table = audit_html_records(audit, html_escape);
+  lines.insert(lines.end(), table.begin(), table.end());
+  for (std::size_t c = 0; c < groups.size(); ++c)
+    add_section(groups[c], page.labels[c], page.plots, c, lines);
   lines.insert(lines.end(), {"</body>", "</html>"});
   return lines;
 }

@@ -8,19 +8,30 @@
 #include <string>
 #include <vector>
 
+#include "analysis/audit.hpp"
 #include "analysis/combination.hpp"
 #include "record/solver_method.hpp"
 
 namespace talvenor {
 
-/// The lines of the page: the case, the meshes and the solver; the tally; the verdict
-/// matrix, a row per combination and a column per variable, each cell its verdict in
-/// words on a colour of its own (readable in black and white), the order and the
-/// reason; then per combination a log-log plot of |E| against h for the three
-/// variables, flagged points hollow, with a reference slope of the formal order.
-/// Well-formed XML as well as HTML.
-std::vector<std::string> html_report_records(const CaseData& base,
-                                             std::span<const std::int32_t> meshes, Method method,
-                                             std::span<const Combination> combinations);
+/// What the page says above its groups.
+struct HtmlPage {
+  std::string title;
+  std::vector<std::string> paragraphs;  ///< under the title, as text
+  std::vector<std::string> labels;      ///< a label per group: "esquema 0, fonte 2, ..."
+  bool judged = true;                   ///< the groups carry verdicts
+  bool plots = true;                    ///< the groups have errors to plot
+};
+
+/// The lines of the page: the title and paragraphs; with verdicts the tally and the
+/// rule of the verdicts; the matrix, a row per group and a column per variable, each
+/// cell its verdict in words on a colour of its own (readable in black and white) and
+/// the order ("no verdict" without verdicts); the audit of the estimators; then per
+/// group (with `plots`) a log-log plot of |E| against h for its variables, flagged points
+/// hollow, with a reference slope of the formal order, and each variable's verdict.
+/// Well-formed XML as well as HTML, in UTF-8.
+std::vector<std::string> html_report_records(const HtmlPage& page,
+                                             std::span<const Combination> groups,
+                                             const Audit& audit);
 
 }  // namespace talvenor

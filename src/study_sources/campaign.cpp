@@ -36,7 +36,7 @@ std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep) {
   return cases;
 }
 
-std::vector<Combination> run_campaign(std::span<const CaseData> cases,
+std::vector<Combination> run_combinations(std::span<const CaseData> cases,
                                       std::span<const std::int32_t> meshes, Method method, int jobs,
                                       const Progress& progress) {
   std::vector<MeshTask> tasks;
@@ -51,9 +51,6 @@ std::vector<Combination> run_campaign(std::span<const CaseData> cases,
     combination.formal = formal_order(cases[c]);
     combination.studies =
         analyse(std::span(runs).subspan(c * meshes.size(), meshes.size()), combination.formal);
-    for (const VariableStudy& study : combination.studies) {
-      combination.verdicts.push_back(judge(study, combination.formal, cases[c].Re));
-    }
     combinations.push_back(std::move(combination));
   }
   return combinations;

@@ -1,7 +1,7 @@
 #pragma once
 
 // A verification campaign: the study of every combination of the swept values of
-// esquema, fonte, Re and beta, and a verdict on each combination and variable.
+// esquema, fonte, Re and beta.
 
 #include <cstdint>
 #include <span>
@@ -30,9 +30,9 @@ struct Sweep {
 std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep);
 
 /// The meshes of every case on `jobs` threads (run_tasks: all of them share the
-/// threads), then each case's study and verdicts, in the order of `cases` whatever
-/// `jobs`.
-std::vector<Combination> run_campaign(std::span<const CaseData> cases,
+/// threads), then each case's study with its formal order (no verdicts yet), in the
+/// order of `cases` whatever `jobs`.
+std::vector<Combination> run_combinations(std::span<const CaseData> cases,
                                       std::span<const std::int32_t> meshes, Method method, int jobs,
                                       const Progress& progress = {});
 

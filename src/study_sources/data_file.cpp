@@ -381,4 +381,13 @@ std::vector<MeshRow> data_rows(const DataSeries& series) {
   return rows;
 }
 
+std::vector<VariableStudy> data_studies(DataFile file, std::optional<double> formal) {
+  std::vector<VariableStudy> studies;
+  for (DataSeries& series : file.series) {
+    studies.push_back(analyse_variable(series.variable, data_rows(series), formal, file.count));
+    std::vector<DataPoint>().swap(series.points);  // the study holds them now
+  }
+  return studies;
+}
+
 }  // namespace talvenor

@@ -59,6 +59,10 @@ DataFile read_data_file(const std::string& path, std::optional<int> dimension);
 /// value (diverged), an empty exact field leaves that row without an exact value.
 DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> dimension);
 
+/// Each series of `file` analysed (analyse_variable with `formal` and the file's mesh
+/// count) in the order of the file: the road of a data file's rows to the reports.
+std::vector<VariableStudy> data_studies(DataFile file, std::optional<double> formal);
+
 /// The rows of `series` as the analysis takes them: N the cells (0 for h), the value
 /// or none with the fault "no value in the data file", and round-off only where the
 /// value equals the exact one.

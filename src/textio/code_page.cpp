@@ -52,4 +52,22 @@ std::optional<char32_t> decode_utf8(std::string_view text, std::size_t& position
   return value;
 }
 
+std::string utf8_from_windows_1252(std::string_view text) {
+  std::string utf8;
+  for (const char c : text) {
+    const char32_t point = windows_1252_code_point(static_cast<unsigned char>(c));
+    if (point < 0x80) {
+      utf8 += static_cast<char>(point);
+    } else if (point < 0x800) {
+      utf8 += static_cast<char>(0xC0 | (point >> 6));
+      utf8 += static_cast<char>(0x80 | (point & 0x3F));
+    } else {  // the code page reaches no further than U+FFFF
+      utf8 += static_cast<char>(0xE0 | (point >> 12));
+      utf8 += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+      utf8 += static_cast<char>(0x80 | (point & 0x3F));
+    }
+  }
+  return utf8;
+}
+
 }  // namespace talvenor

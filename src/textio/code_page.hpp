@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace talvenor {
@@ -24,5 +25,9 @@ char32_t windows_1252_code_point(unsigned char byte);
 /// `position` past the bytes examined.
 ///   "\xC3\xA7", 0 -> U+00E7, position 2;  "\xE7a", 0 -> nothing
 std::optional<char32_t> decode_utf8(std::string_view text, std::size_t& position);
+
+/// Windows-1252 text as UTF-8, for the files the study writes in UTF-8 (a case's title
+/// in its HTML report): "Caf\xE9 \x80" -> "Caf\xC3\xA9 \xE2\x82\xAC".
+std::string utf8_from_windows_1252(std::string_view text);
 
 }  // namespace talvenor

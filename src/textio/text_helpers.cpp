@@ -1,5 +1,7 @@
 #include "textio/text_helpers.hpp"
 
+#include <optional>
+
 #include "textio/code_page.hpp"
 
 namespace talvenor {
@@ -16,8 +18,15 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
 
 std::string html_escape(std::string_view text) {
   std::string escaped;
-  for (const char c : text) {
+  for (std::size_t position = 0; position < text.size();) {
+    const char c = text[position];
     const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80) {  // UTF-8: the code point as a reference; U+FFFD for a bad sequence
+      const std::optional<char32_t> point = decode_utf8(text, position);
+      escaped += "&#" + std::to_string(static_cast<unsigned>(point.value_or(U'\uFFFD'))) + ";";
+      continue;
+    }
+    ++position;
     switch (c) {
       case '&':
         escaped += "&amp;";
@@ -35,14 +44,9 @@ std::string html_escape(std::string_view text) {
         escaped += "&#39;";
         break;
       default:
-        if (byte >= 0x80) {
-          escaped +=
-              "&#" + std::to_string(static_cast<unsigned>(windows_1252_code_point(byte))) + ";";
-        } else if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-          escaped += "&#65533;";  // no control character is text in XML
-        } else {
-          escaped += c;
-        }
+        // No control character is text in XML.
+        escaped += byte < 0x20 && c != '\t' && c != '\n' && c != '\r' ? std::string("&#65533;")
+                                                                      : std::string(1, c);
     }
   }
   return escaped;

@@ -19,9 +19,11 @@ inline std::string_view trim_trailing_blanks(std::string_view text) {
 std::string join(const std::vector<std::string>& parts, std::string_view separator = ", ",
                  std::string_view last_separator = ", ");
 
-/// `text` with the characters that mean something in HTML and XML written as
-/// references, and every byte outside ASCII as the Windows-1252 character it is:
-///   html_escape("a < b & 'c'") -> "a &lt; b &amp; &#39;c&#39;";  "\xE9" -> "&#233;"
+/// UTF-8 `text` with the characters that mean something in HTML and XML written as
+/// references, and every character outside ASCII as its code point's reference (a
+/// malformed sequence, or a control character, as U+FFFD):
+///   html_escape("a < b & 'c'") -> "a &lt; b &amp; &#39;c&#39;";  "\xCE\x94p" -> "&#916;p"
+/// Windows-1252 text is converted first (utf8_from_windows_1252).
 std::string html_escape(std::string_view text);
 
 /// `text` as a CSV field: as it is, or quoted when it holds a comma, a quote or a

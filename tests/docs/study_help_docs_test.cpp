@@ -11,6 +11,7 @@
 
 #include "analysis/estimators.hpp"
 #include "study/options.hpp"
+#include "study/reports.hpp"
 #include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
 #include "study_reports/report.hpp"
@@ -39,7 +40,9 @@ std::string manual_words(const std::string& path) {
 std::vector<std::string> documented_names() {
   std::vector<std::string> names;
   for (const OptionInfo& option : option_table()) names.emplace_back(option.name);
-  for (const OutputFile& file : kOutputFiles) names.push_back("PREFIX" + std::string(file.suffix));
+  for (const Report& report : reports()) {
+    if (!report.suffix.empty()) names.push_back("PREFIX" + std::string(report.suffix));
+  }
   for (const ColumnInfo& column : csv_columns()) names.emplace_back(column.name);
   for (const ColumnInfo& column : kCombinationColumns) names.emplace_back(column.name);
   names.emplace_back(kVerdictColumn.name);

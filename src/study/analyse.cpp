@@ -1,0 +1,38 @@
+#include "study/analyse.hpp"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "study_reports/campaign_report.hpp"
+
+namespace talvenor {
+namespace {
+
+/// The values of `group` as the audit grades them.
+std::vector<AuditRow> graded_values(const StudyOutcome& outcome, const Combination& group) {
+  if (outcome.mode == kDataStudy) return audit_rows(group.studies, "", std::nullopt, "");
+  const std::string label = outcome.mode == kCampaign ? combination_label(group.data) : "";
+  return audit_rows(group.studies, "esquema " + std::to_string(group.data.esquema), group.data.Re,
+                    label);
+}
+
+}  // namespace
+
+void judge_and_audit(StudyOutcome& outcome) {
+  std::vector<AuditRow> rows;
+  for (Combination& group : outcome.groups) {
+    if (outcome.judged) {
+      const std::optional<double> reynolds =
+          outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.data.Re);
+      for (const VariableStudy& study : group.studies) {
+        group.verdicts.push_back(judge(study, group.formal, reynolds));
+      }
+    }
+    const std::vector<AuditRow> graded = graded_values(outcome, group);
+    rows.insert(rows.end(), graded.begin(), graded.end());
+  }
+  outcome.audit = audit(rows);
+}
+
+}  // namespace talvenor

@@ -1,0 +1,17 @@
+#pragma once
+
+// The one analysis of every study, after its source has analysed each variable's
+// meshes: the verdicts and the audit of the estimators.
+
+#include "study/outcome.hpp"
+
+namespace talvenor {
+
+/// Sets each group's verdicts when `outcome.judged` (against the group's formal order;
+/// talvenor's cases also give their Reynolds number to the advice), and the audit of
+/// every value with an exact error: talvenor's values grouped by scheme and by the cell
+/// Reynolds number of the finest mesh and, in a campaign, labelled by combination; a
+/// data file's in no group but "all".
+void judge_and_audit(StudyOutcome& outcome);
+
+}  // namespace talvenor

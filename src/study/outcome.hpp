@@ -1,0 +1,44 @@
+#pragma once
+
+// What a study found, whatever its source (talvenor's meshes, a campaign's
+// combinations, a data file): the one thing every report reads.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/audit.hpp"
+#include "analysis/combination.hpp"
+#include "record/solver_method.hpp"
+#include "record/variaveis.hpp"
+#include "study/study_files.hpp"
+
+namespace talvenor {
+
+/// A study analysed: its groups of variables (a campaign's combinations; one group for
+/// a study of talvenor's case or of a data file), the audit of its estimators, and what
+/// the reports need to name it.
+struct StudyOutcome {
+  StudyMode mode = kCaseStudy;
+  std::string prefix;  ///< of the files: PREFIX.csv, ...
+  std::string
+      title;  ///< UTF-8: "Verification campaign of ...", "Mesh-refinement study of runs.csv"
+  std::string subject;  ///< the case's caso in UTF-8, or the data file's name (printable)
+  CaseData base;        ///< talvenor's case as read (a study, a campaign)
+  std::vector<std::int32_t> meshes;
+  Method method = Method::newton;
+  std::vector<Combination> groups;
+  Audit audit;
+  bool has_errors = true;  ///< exact values exist: errors, the audit, verdicts
+  /// A data study: its head line, and whether --formal-order gave the order.
+  std::string data_head;
+  bool formal_known = true;
+  /// Whether the groups carry verdicts (a campaign; a data study with --formal-order and
+  /// exact values).
+  bool judged = false;
+  std::optional<std::string> junit;  ///< the --junit file
+  PaperTable table = PaperTable::none;
+};
+
+}  // namespace talvenor
