@@ -27,7 +27,7 @@ std::string figure(const std::optional<double>& value, int digits = 3) {
 }
 
 std::string full(const std::optional<double>& value) {
-  return value ? scientific_text(*value, 16) : std::string();
+  return value ? full_digits(*value) : std::string();
 }
 
 std::string padded(std::string text, std::size_t width, bool left = false) {

@@ -79,15 +79,15 @@ std::vector<std::string> settings(const PlotTitles& titles, std::span<const Vari
       "set key bottom right",
       "set xrange [" + scientific_text(extent.smallest_h / 1.5, 6) + ":" +
           scientific_text(extent.largest_h * 1.5, 6) + "]",
-      "h0 = " + scientific_text(extent.largest_h, 16),
-      "e0 = " + scientific_text(extent.largest, 16),
+      "h0 = " + full_digits(extent.largest_h),
+      "e0 = " + full_digits(extent.largest),
   };
   // One tick per mesh, named by its N: the axis shows which mesh each point is.
   if (titles.mesh_ticks && !studies.empty()) {
     std::string ticks;
     for (const MeshRow& row : studies.front().rows) {
       if (!ticks.empty()) ticks += ", ";
-      ticks += "'1/" + std::to_string(row.N) + "' " + scientific_text(row.h, 16);
+      ticks += "'1/" + std::to_string(row.N) + "' " + full_digits(row.h);
     }
     records.push_back("set xtics (" + ticks + ")");
   }
@@ -105,7 +105,7 @@ void add_variable(const VariableStudy& study, std::size_t v, std::vector<std::st
   for (std::size_t k = 0; k < study.rows.size(); ++k) {
     const std::optional<double> value = plotted(study.rows, k);
     if (!value || *value == 0.0) continue;
-    points.push_back(scientific_text(study.rows[k].h, 16) + " " + scientific_text(*value, 16) +
+    points.push_back(full_digits(study.rows[k].h) + " " + full_digits(*value) +
                      (flags(study.rows[k]).empty() ? " 0" : " 1"));
   }
   if (points.empty()) return;

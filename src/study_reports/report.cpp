@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "analysis/study_columns.hpp"
 #include "textio/number_format.hpp"
 #include "textio/shortest_text.hpp"
 #include "textio/text_file.hpp"
@@ -43,14 +44,14 @@ std::optional<double> uncertainty_of(const MeshRow& row) {
 
 // numerical, exact and Richardson show 15 digits; the orders 4 decimals.
 const std::array<MeshColumn, 11> kMeshColumns = {{
-    {"h", "h", "the mesh size", 12, scientific_text, 4,
+    {study_column::h, "h", "the mesh size", 12, scientific_text, 4,
      [](const MeshRow& row) { return std::optional(row.h); }},
-    {"numerical", "numerical", "the value of the mesh (empty: diverged)", 23, scientific_text, 14,
-     [](const MeshRow& row) { return row.numerical; }},
-    {"exact", "exact", "the exact value, where the source knows it", 23, scientific_text, 14,
-     [](const MeshRow& row) { return row.exact; }},
-    {"error", "error", "E = exact - numerical, or the norm of the error", 14, scientific_text, 5,
-     [](const MeshRow& row) { return row.error; }},
+    {study_column::numerical, "numerical", "the value of the mesh (empty: diverged)", 23,
+     scientific_text, 14, [](const MeshRow& row) { return row.numerical; }},
+    {study_column::exact, "exact", "the exact value, where the source knows it", 23,
+     scientific_text, 14, [](const MeshRow& row) { return row.exact; }},
+    {study_column::error, "error", "E = exact - numerical, or the norm of the error", 14,
+     scientific_text, 5, [](const MeshRow& row) { return row.error; }},
     {"p_effective", "p_E",
      "effective order against the previous mesh, log(|E(h1)| / |E(h2)|) / log(h1 / h2)", 9,
      fixed_text, 4, [](const MeshRow& row) { return row.p_effective; }},
@@ -351,7 +352,7 @@ std::size_t troubled_meshes(std::span<const VariableStudy> studies) {
 
 std::vector<ColumnInfo> csv_columns() {
   std::vector<ColumnInfo> columns = {
-      {"variable", "the variable of interest, or the norm of the error"},
+      {study_column::variable, "the variable of interest, or the norm of the error"},
       {"N", "the mesh's elements (cells for a data file's cells; empty for h alone)"}};
   for (const MeshColumn& column : kMeshColumns) columns.push_back({column.csv, column.description});
   columns.push_back({"notes", "what the numbers cannot say, separated by ';'"});
@@ -371,7 +372,7 @@ std::string csv_record(std::string_view name, const MeshRow& row) {
   for (const MeshColumn& column : kMeshColumns) {
     const std::optional<double> value = column.value(row);
     line += ',';
-    if (value) line += scientific_text(*value, 16);
+    if (value) line += full_digits(*value);
   }
   return line + "," + notes(row, ";");
 }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "analysis/study_columns.hpp"
 #include "input/value_reader.hpp"
 #include "system/error.hpp"
 
@@ -162,13 +163,14 @@ Columns find_columns(const CsvRecords& records, const std::vector<std::string>& 
     columns.names.push_back(name);
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    std::optional<std::size_t>* slot = name == "h"                            ? &columns.h
-                                       : name == "cells"                      ? &columns.cells
-                                       : name == "value" || name == "numerical" ? &columns.value
-                                       : name == "exact"                      ? &columns.exact
-                                       : name == "error"                      ? &columns.error
-                                       : name == "variable"                   ? &columns.variable
-                                                                              : nullptr;
+    std::optional<std::size_t>* slot = name == study_column::h ? &columns.h
+                                       : name == "cells"       ? &columns.cells
+                                       : name == "value" || name == study_column::numerical
+                                           ? &columns.value
+                                       : name == study_column::exact    ? &columns.exact
+                                       : name == study_column::error    ? &columns.error
+                                       : name == study_column::variable ? &columns.variable
+                                                                        : nullptr;
     if (!slot) continue;
     if (*slot) {
       fail(records.where(k + 1) + " (" + printable(columns.names.back()) +

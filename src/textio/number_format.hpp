@@ -37,6 +37,13 @@ void format_fixed(char* out, double value, int width, int digits);
 /// scientific_text(1.0 / 81920.0, 4) -> "1.2207e-05";  scientific_text(1e-120, 2) -> "1.00e-120"
 std::string scientific_text(double value, int digits);
 
+/// The study's files' form of a number: 17 significant digits, which read back as the same
+/// double: full_digits(0.1) -> "1.0000000000000001e-01".
+inline std::string full_digits(double value) {
+  constexpr int kDigitsAfterThePoint = 16;
+  return scientific_text(value, kDigitsAfterThePoint);
+}
+
 /// fixed_text(0.0625, 3) -> "0.062" (the tie goes to the even digit);  fixed_text(99.5, 0) -> "100"
 std::string fixed_text(double value, int digits);
 
