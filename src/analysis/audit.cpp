@@ -74,7 +74,7 @@ std::vector<AuditRow> audit_rows(std::span<const VariableStudy> studies, const s
   return rows;
 }
 
-Audit audit(std::span<const AuditRow> rows) {
+Audit audit_estimators(std::span<const AuditRow> rows) {
   std::vector<std::string> schemes;
   for (const AuditRow& row : rows) {
     if (!row.scheme.empty() &&

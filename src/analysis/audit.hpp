@@ -64,6 +64,6 @@ std::vector<AuditRow> audit_rows(std::span<const VariableStudy> studies, const s
 /// The audit of `rows`.
 ///   U 2, 0.5, none against E 1, -1, 1 for u_gci of scheme "upwind":
 ///   all: valued 2, covered 1, 50 %, effectivity 0.5 / 1.25 / 2; failing: the second row
-Audit audit(std::span<const AuditRow> rows);
+Audit audit_estimators(std::span<const AuditRow> rows);
 
 }  // namespace talvenor

@@ -20,7 +20,7 @@ TEST(Audit, CountsCoverageAndOrdersTheFailures) {
       row(Estimator::gci, 3.0, 0.0, "central", 5.0, "e"),
       row(Estimator::fs, 4.0, 1.0, "upwind", 0.5, "a"),
   };
-  const Audit result = audit(rows);
+  const Audit result = audit_estimators(rows);
   // u_gci: all, upwind, central, Re*h < 2, Re*h >= 2; u_fs: all, upwind, Re*h < 2.
   ASSERT_EQ(result.groups.size(), 8u);
   const Coverage& all = result.groups[0];

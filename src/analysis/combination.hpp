@@ -14,7 +14,7 @@ namespace talvenor {
 
 /// One combination and what its study found.
 struct Combination {
-  CaseData data;        ///< the case with the combination's values
+  CaseData case_values;  ///< the case with the combination's values
   double formal = 0.0;  ///< the scheme's formal order
   std::vector<VariableStudy> studies;
   std::vector<Verdict> verdicts;  ///< one per study

@@ -12,8 +12,8 @@ namespace {
 /// The values of `group` as the audit grades them.
 std::vector<AuditRow> graded_values(const StudyOutcome& outcome, const Combination& group) {
   if (outcome.mode == kDataStudy) return audit_rows(group.studies, "", std::nullopt, "");
-  const std::string label = outcome.mode == kCampaign ? combination_label(group.data) : "";
-  return audit_rows(group.studies, "esquema " + std::to_string(group.data.esquema), group.data.Re,
+  const std::string label = outcome.mode == kCampaign ? combination_label(group.case_values) : "";
+  return audit_rows(group.studies, "esquema " + std::to_string(group.case_values.esquema), group.case_values.Re,
                     label);
 }
 
@@ -24,7 +24,7 @@ void judge_and_audit(StudyOutcome& outcome) {
   for (Combination& group : outcome.groups) {
     if (outcome.judged) {
       const std::optional<double> reynolds =
-          outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.data.Re);
+          outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.case_values.Re);
       for (const VariableStudy& study : group.studies) {
         group.verdicts.push_back(judge(study, group.formal, reynolds));
       }
@@ -32,7 +32,7 @@ void judge_and_audit(StudyOutcome& outcome) {
     const std::vector<AuditRow> graded = graded_values(outcome, group);
     rows.insert(rows.end(), graded.begin(), graded.end());
   }
-  outcome.audit = audit(rows);
+  outcome.audit = audit_estimators(rows);
 }
 
 }  // namespace talvenor

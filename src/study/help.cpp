@@ -93,13 +93,13 @@ std::string columns_section() {
   for (const ColumnInfo& column : kCombinationColumns)
     text += term(column.name, column.description);
   text += "and after them:\n" + term(kVerdictColumn.name, kVerdictColumn.description);
-  std::string audit(kAuditCsvHeader);
-  for (std::size_t comma = audit.find(','); comma != std::string::npos;
-       comma = audit.find(',', comma + 2)) {
-    audit.replace(comma, 1, ", ");
+  std::string columns(kAuditCsvHeader);
+  for (std::size_t comma = columns.find(','); comma != std::string::npos;
+       comma = columns.find(',', comma + 2)) {
+    columns.replace(comma, 1, ", ");
   }
   return text + wrapped("",
-                        "PREFIX-estimators.csv has the columns " + audit +
+                        "PREFIX-estimators.csv has the columns " + columns +
                             ": for each estimator and group of values, how many U " +
                             "cover |E| and the effectivity U / |E|.",
                         0);

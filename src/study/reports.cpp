@@ -32,7 +32,7 @@ const std::vector<VariableStudy>& studies_of(const StudyOutcome& outcome) {
 std::vector<std::string> labels(const StudyOutcome& outcome) {
   std::vector<std::string> names;
   for (const Combination& group : outcome.groups) {
-    names.push_back(outcome.mode == kCampaign ? combination_label(group.data) : outcome.subject);
+    names.push_back(outcome.mode == kCampaign ? combination_label(group.case_values) : outcome.subject);
   }
   return names;
 }

@@ -56,7 +56,7 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
   text.append(trim_trailing_blanks(columns)).append("\n");
   std::string reasons;
   for (const Combination& combination : combinations) {
-    const CaseData& data = combination.data;
+    const CaseData& data = combination.case_values;
     std::string row = right(std::to_string(data.esquema), kWidthField) +
                       right(std::to_string(data.fonte), kWidthField) +
                       right(shortest(data.Re), kWidthField) +
@@ -86,7 +86,7 @@ std::string campaign_csv_header() {
 std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations) {
   std::vector<std::string> records = {campaign_csv_header()};
   for (const Combination& combination : combinations) {
-    const CaseData& data = combination.data;
+    const CaseData& data = combination.case_values;
     const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +
                                "," + shortest(data.Re) + "," +
                                (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) +

@@ -73,7 +73,7 @@ TEST(ReportWriters, AUtf8NameAndAWindows1252TitleReadBackFromHtmlJunitAndSvg) {
     std::vector<std::string> lines;
   };
   for (const Written& written :
-       {Written{"report.html", html_report_records(page, groups, audit({}))},
+       {Written{"report.html", html_report_records(page, groups, audit_estimators({}))},
         Written{"junit.xml", junit_records(title, cells)},
         Written{"plot.svg", error_plot(groups[0], utf8_from_windows_1252(kCafe))}}) {
     const std::string text = parsed_text(written.lines, written.name);
@@ -81,7 +81,7 @@ TEST(ReportWriters, AUtf8NameAndAWindows1252TitleReadBackFromHtmlJunitAndSvg) {
     EXPECT_NE(text.find(cafe), std::string::npos) << written.name;
     EXPECT_EQ(text.find("parse error"), std::string::npos) << written.name;
   }
-  EXPECT_NE(parsed_text(html_report_records(page, groups, audit({})), "euro.html")
+  EXPECT_NE(parsed_text(html_report_records(page, groups, audit_estimators({})), "euro.html")
                 .find(cafe + " \xE2\x82\xAC"),
             std::string::npos);
 }

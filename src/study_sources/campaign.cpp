@@ -47,7 +47,7 @@ std::vector<Combination> run_combinations(std::span<const CaseData> cases,
   std::vector<Combination> combinations;
   for (std::size_t c = 0; c < cases.size(); ++c) {
     Combination combination;
-    combination.data = cases[c];
+    combination.case_values = cases[c];
     combination.formal = formal_order(cases[c]);
     combination.studies =
         analyse(std::span(runs).subspan(c * meshes.size(), meshes.size()), combination.formal);
