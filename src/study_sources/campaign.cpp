@@ -37,22 +37,19 @@ std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep) {
 }
 
 std::vector<Combination> run_combinations(std::span<const CaseData> cases,
-                                      std::span<const std::int32_t> meshes, Method method, int jobs,
-                                      const Progress& progress) {
+                                          std::span<const std::int32_t> meshes, Method method,
+                                          int jobs, const Progress& progress) {
   std::vector<MeshTask> tasks;
-  for (const CaseData& data : cases) {
-    for (const std::int32_t N : meshes) tasks.push_back({&data, N});
-  }
-  const std::vector<MeshRun> runs = run_tasks(tasks, method, jobs, progress);
-  std::vector<Combination> combinations;
+  std::vector<Combination> combinations(cases.size());
   for (std::size_t c = 0; c < cases.size(); ++c) {
-    Combination combination;
-    combination.case_values = cases[c];
-    combination.formal = formal_order(cases[c]);
-    combination.studies =
-        analyse(std::span(runs).subspan(c * meshes.size(), meshes.size()), combination.formal);
-    combinations.push_back(std::move(combination));
+    for (const std::int32_t N : meshes) tasks.push_back({&cases[c], N});
+    combinations[c].case_values = cases[c];
+    combinations[c].formal = formal_order(cases[c]);
   }
+  // Each combination is analysed on the thread that ran its last mesh, in the pool.
+  run_tasks(tasks, method, jobs, progress, [&](std::size_t c, std::span<const MeshRun> runs) {
+    combinations[c].studies = analyse(runs, combinations[c].formal);
+  });
   return combinations;
 }
 

@@ -30,8 +30,8 @@ struct Sweep {
 std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep);
 
 /// The meshes of every case on `jobs` threads (run_tasks: all of them share the
-/// threads), then each case's study with its formal order (no verdicts yet), in the
-/// order of `cases` whatever `jobs`.
+/// threads), each case's study (analyse, with its formal order; no verdicts yet) made
+/// on the thread that ran its last mesh; in the order of `cases` whatever `jobs`.
 std::vector<Combination> run_combinations(std::span<const CaseData> cases,
                                       std::span<const std::int32_t> meshes, Method method, int jobs,
                                       const Progress& progress = {});

@@ -23,15 +23,19 @@ struct Schedule {
   std::vector<std::size_t> order;    ///< task indices, in the order they start
   std::vector<std::size_t> case_of;  ///< the case of each task, counted from 0
   std::vector<std::size_t> meshes;   ///< how many tasks each case has
+  std::vector<std::size_t> first;    ///< the first task of each case
 };
 
 /// Case by case, the largest N first: with fewer threads than meshes the longest run
 /// of a case starts at once.
 Schedule schedule(std::span<const MeshTask> tasks) {
   const std::size_t count = tasks.size();
-  Schedule plan{std::vector<std::size_t>(count), std::vector<std::size_t>(count), {}};
+  Schedule plan{std::vector<std::size_t>(count), std::vector<std::size_t>(count), {}, {}};
   for (std::size_t k = 0; k < count; ++k) {
-    if (k == 0 || tasks[k].base != tasks[k - 1].base) plan.meshes.push_back(0);
+    if (k == 0 || tasks[k].base != tasks[k - 1].base) {
+      plan.meshes.push_back(0);
+      plan.first.push_back(k);
+    }
     plan.case_of[k] = plan.meshes.size() - 1;
     ++plan.meshes.back();
   }
@@ -59,9 +63,9 @@ void check_memory(std::span<const MeshTask> tasks, std::size_t threads) {
 /// what each gave or threw is kept in the order of the tasks.
 class Pool {
  public:
-  Pool(std::span<const MeshTask> tasks, Method method, Schedule plan)
-      : tasks_(tasks), method_(method), plan_(std::move(plan)), runs_(tasks.size()),
-        failures_(tasks.size()), left_(plan_.meshes) {}
+  Pool(std::span<const MeshTask> tasks, Method method, Schedule plan, const CaseDone& case_done)
+      : tasks_(tasks), method_(method), plan_(std::move(plan)), case_done_(case_done),
+        runs_(tasks.size()), failures_(tasks.size()), left_(plan_.meshes) {}
 
   /// Runs every task on `threads` threads, calling `progress` as run_tasks says.
   std::vector<MeshRun> run(std::size_t threads, const Progress& progress) {
@@ -89,14 +93,35 @@ class Pool {
       } catch (...) {
         failures_[index] = std::current_exception();
       }
-      const std::lock_guard lock(mutex_);
-      ++done_;
-      if (--left_[plan_.case_of[index]] == 0) ++cases_done_;
-      if (notify) finished_.notify_one();
+      bool case_over = false;
+      {
+        const std::lock_guard lock(mutex_);
+        ++done_;
+        case_over = --left_[plan_.case_of[index]] == 0;
+        if (case_over) ++cases_done_;
+        if (notify) finished_.notify_one();
+      }
+      if (case_over && case_done_) finish_case(plan_.case_of[index], index);
     }
     const std::lock_guard lock(mutex_);
     ++threads_ended_;
     finished_.notify_one();
+  }
+
+  /// case_done for case `c`, its meshes all done (the lock taken since each was
+  /// written): nothing when one of them threw; what it throws is the failure of
+  /// task `index`.
+  void finish_case(std::size_t c, std::size_t index) {
+    const std::size_t first = plan_.first[c];
+    const std::size_t count = plan_.meshes[c];
+    for (std::size_t k = first; k < first + count; ++k) {
+      if (failures_[k]) return;
+    }
+    try {
+      case_done_(c, std::span<const MeshRun>(runs_).subspan(first, count));
+    } catch (...) {
+      failures_[index] = std::current_exception();
+    }
   }
 
   /// Calls `progress` at the start, after completions and at least every quarter
@@ -118,6 +143,7 @@ class Pool {
   std::span<const MeshTask> tasks_;
   Method method_;
   Schedule plan_;
+  const CaseDone& case_done_;
   std::vector<MeshRun> runs_;
   std::vector<std::exception_ptr> failures_;
   std::vector<std::size_t> left_;  ///< meshes each case has left
@@ -133,10 +159,10 @@ class Pool {
 }  // namespace
 
 std::vector<MeshRun> run_tasks(std::span<const MeshTask> tasks, Method method, int jobs,
-                               const Progress& progress) {
+                               const Progress& progress, const CaseDone& case_done) {
   const auto threads = static_cast<std::size_t>(std::max(1, jobs));
   check_memory(tasks, threads);
-  Pool pool(tasks, method, schedule(tasks));
+  Pool pool(tasks, method, schedule(tasks), case_done);
   return pool.run(threads, progress);
 }
 
