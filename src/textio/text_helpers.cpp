@@ -1,5 +1,6 @@
 #include "textio/text_helpers.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "textio/code_page.hpp"
@@ -17,8 +18,16 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
 }
 
 std::string html_escape(std::string_view text) {
-  std::string escaped;
-  for (std::size_t position = 0; position < text.size();) {
+  // Most texts (numbers, names) need nothing: they are copied at once.
+  const auto plain = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x80 && c != '&' && c != '<' && c != '>' && c != '"' &&
+           c != '\'';
+  };
+  const std::size_t first = static_cast<std::size_t>(
+      std::find_if_not(text.begin(), text.end(), plain) - text.begin());
+  std::string escaped(text.substr(0, first));
+  for (std::size_t position = first; position < text.size();) {
     const char c = text[position];
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x80) {  // UTF-8: the code point as a reference; U+FFFD for a bad sequence
