@@ -64,6 +64,35 @@ std::vector<std::int32_t> parse_meshes(std::string_view option, std::string_view
   return meshes;
 }
 
+/// One value of a swept list, `item`, added to `integers` (0 to `largest`) or to
+/// `reals` (a finite real number), whichever is not null; `shown` names the list.
+void add_sweep_value(const std::string& shown, std::string_view item, std::int64_t largest,
+                     std::vector<std::int32_t>* integers, std::vector<double>* reals) {
+  const auto twice = [&](const auto& list, auto value) {
+    if (std::find(list.begin(), list.end(), value) != list.end()) {
+      bad(shown, "the value " + std::string(item) + " is listed twice");
+    }
+  };
+  if (integers) {
+    const auto value = whole_number(item);
+    if (!value || *value > largest) {
+      bad(shown,
+          "expected 0 to " + std::to_string(largest) + ", found '" + std::string(item) + "'");
+    }
+    twice(*integers, static_cast<std::int32_t>(*value));
+    integers->push_back(static_cast<std::int32_t>(*value));
+    return;
+  }
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value);
+  if (item.empty() || error != std::errc() || end != item.data() + item.size() ||
+      !std::isfinite(value)) {
+    bad(shown, "expected a real number, found '" + std::string(item) + "'");
+  }
+  twice(*reals, value);
+  reals->push_back(value);
+}
+
 /// The values of one --sweep, "NAME=V1,V2,...", added to `sweep`.
 void parse_sweep(std::string_view option, std::string_view text, Sweep& sweep) {
   const std::size_t equals = text.find('=');
@@ -85,30 +114,7 @@ void parse_sweep(std::string_view option, std::string_view text, Sweep& sweep) {
   std::string_view values = text.substr(equals + 1);
   for (;;) {
     const std::size_t comma = values.find(',');
-    const std::string_view item = values.substr(0, comma);
-    const auto twice = [&](const auto& list, auto value) {
-      if (std::find(list.begin(), list.end(), value) != list.end()) {
-        bad(shown, "the value " + std::string(item) + " is listed twice");
-      }
-    };
-    if (integers) {
-      const auto value = whole_number(item);
-      if (!value || *value > largest) {
-        bad(shown,
-            "expected 0 to " + std::to_string(largest) + ", found '" + std::string(item) + "'");
-      }
-      twice(*integers, static_cast<std::int32_t>(*value));
-      integers->push_back(static_cast<std::int32_t>(*value));
-    } else {
-      double value = 0.0;
-      const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), value);
-      if (item.empty() || error != std::errc() || end != item.data() + item.size() ||
-          !std::isfinite(value)) {
-        bad(shown, "expected a real number, found '" + std::string(item) + "'");
-      }
-      twice(*reals, value);
-      reals->push_back(value);
-    }
+    add_sweep_value(shown, values.substr(0, comma), largest, integers, reals);
     if (comma == std::string_view::npos) break;
     values.remove_prefix(comma + 1);
   }

@@ -183,6 +183,34 @@ struct TroubledMeshes {
   }
 };
 
+/// The line of the meshes whose iterations do not contract, with the remedy of `method`.
+std::string not_contracting_line(const TroubledMeshes& stuck, Method method) {
+  if (method == Method::successive_substitution) {
+    return stuck.subject() + " not iteratively converged: the changes of " +
+           stuck.named_variables() +
+           " do not shrink, so more iterations will not help; successive"
+           " substitution does not converge at this Re; --solver newton solves"
+           " the same discrete equations";
+  }
+  return stuck.subject() + " not iteratively converged: the updates of " +
+         stuck.named_variables() +
+         " do not shrink; Newton's method does not converge from the exact"
+         " solution on " +
+         (stuck.N.size() == 1 ? "this mesh" : "these meshes");
+}
+
+/// The line of the meshes whose iterations contract but have not converged in `itmax`.
+std::string contracting_line(const TroubledMeshes& short_of, int itmax) {
+  const auto [fewest, most] =
+      std::minmax_element(short_of.iterations.begin(), short_of.iterations.end());
+  return short_of.subject() + " not iteratively converged: after " +
+         (*fewest == *most ? "" : std::to_string(*fewest) + " to ") + std::to_string(*most) +
+         " iterations the iteration error of " + short_of.named_variables() + " is " +
+         fixed_text(kIterativeShare * 100.0, 0) +
+         " % of the error or more; the iteration contracts: raise itmax (" +
+         std::to_string(itmax) + ") for a study that means something";
+}
+
 /// "Newton's method (--solver newton)".
 std::string method_name(Method method) {
   const MethodNames& names = method_names(method);
@@ -310,30 +338,8 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
     kind.iterations.push_back(rows[k].iterations);
   }
   const auto& [stuck, short_of] = kinds;
-  if (!stuck.N.empty() && method == Method::successive_substitution) {
-    lines[stuck.line] = stuck.subject() + " not iteratively converged: the changes of " +
-                        stuck.named_variables() +
-                        " do not shrink, so more iterations will not help; successive"
-                        " substitution does not converge at this Re; --solver newton solves"
-                        " the same discrete equations";
-  } else if (!stuck.N.empty()) {
-    lines[stuck.line] = stuck.subject() + " not iteratively converged: the updates of " +
-                        stuck.named_variables() +
-                        " do not shrink; Newton's method does not converge from the exact"
-                        " solution on " +
-                        (stuck.N.size() == 1 ? "this mesh" : "these meshes");
-  }
-  if (!short_of.N.empty()) {
-    const auto [fewest, most] =
-        std::minmax_element(short_of.iterations.begin(), short_of.iterations.end());
-    lines[short_of.line] = short_of.subject() + " not iteratively converged: after " +
-                           (*fewest == *most ? "" : std::to_string(*fewest) + " to ") +
-                           std::to_string(*most) + " iterations the iteration error of " +
-                           short_of.named_variables() + " is " +
-                           fixed_text(kIterativeShare * 100.0, 0) +
-                           " % of the error or more; the iteration contracts: raise itmax (" +
-                           std::to_string(base.itmax) + ") for a study that means something";
-  }
+  if (!stuck.N.empty()) lines[stuck.line] = not_contracting_line(stuck, method);
+  if (!short_of.N.empty()) lines[short_of.line] = contracting_line(short_of, base.itmax);
   return lines;
 }
 
