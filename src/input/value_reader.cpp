@@ -71,22 +71,6 @@ bool at_least_one(const RealParts& parts) {
 
 }  // namespace
 
-std::string printable(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string text;
-  for (char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
-      text += c;
-    } else {
-      text += "\\x";
-      text += kHex[byte >> 4];
-      text += kHex[byte & 0xF];
-    }
-  }
-  return text;
-}
-
 ValueReader::ValueReader(std::string_view bytes, std::string source)
     : bytes_(bytes), source_(std::move(source)) {}
 

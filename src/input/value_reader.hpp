@@ -11,16 +11,12 @@
 #include <string_view>
 
 #include "record/variaveis.hpp"
+#include "textio/text_helpers.hpp"  // printable, which the readers' reports use
 
 namespace talvenor {
 
 /// The longest value written without delimiters that a read accepts.
 inline constexpr std::size_t kMaxUndelimitedLength = 260;
-
-/// `bytes` with every byte outside printable ASCII written as \xHH, so that a report
-/// stays one readable line whatever the file held:
-///   printable("a\tb\xE9") -> "a\x09b\xE9" (the backslash sequences as text)
-std::string printable(std::string_view bytes);
 
 /// Reads the values of one case file, one value per read. A read:
 ///   1. starts at the beginning of the next line not yet read;

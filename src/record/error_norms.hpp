@@ -3,11 +3,16 @@
 // The discrete norms of the nodal error of a field, the measures by which code
 // verification judges a whole solution rather than a few values of it.
 
+#include <array>
 #include <span>
+#include <string_view>
 
 #include "record/variaveis.hpp"
 
 namespace talvenor {
+
+/// The names of the norms of the error, the studies that follow the three variables.
+inline constexpr std::array<std::string_view, 3> kNormNames = {"L1(e)", "L2(e)", "Linf(e)"};
 
 /// The three norms of e_i = exact_i - numerical_i over nodes 0 to N.
 struct ErrorNorms {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "record/variaveis.hpp"
+
 namespace talvenor {
 
 /// One difference scheme of the convection term: how it is named, the order at which
@@ -44,5 +46,12 @@ inline bool beta_matters(std::int32_t esquema) {
 
 /// The esquema values that name a scheme, as a message says them: "0, 1 or 2".
 std::string scheme_values_text();
+
+/// The order a case's scheme reaches on a smooth solution: upwind 1, central 2,
+/// deferred correction 2 when beta = 1 and 1 otherwise. The case's esquema must have an
+/// entry (check_study_case).
+inline double formal_order(const CaseData& data) {
+  return find_scheme(data.esquema)->formal_order(data.beta);
+}
 
 }  // namespace talvenor

@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "input/value_reader.hpp"
 #include "study/analyse.hpp"
 #include "study/reports.hpp"
 #include "study_sources/data_file.hpp"
 #include "textio/shortest_text.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {

@@ -16,6 +16,7 @@
 
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
+#include "record/schemes.hpp"
 #include "study/analyse.hpp"
 #include "study/data_study.hpp"
 #include "study/options.hpp"

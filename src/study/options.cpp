@@ -9,10 +9,10 @@
 #include <utility>
 
 #include "input/dados.hpp"
-#include "input/value_reader.hpp"
 #include "record/exact_solutions.hpp"
 #include "record/schemes.hpp"
 #include "system/error.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 
-#include "input/value_reader.hpp"
 #include "study/study_files.hpp"
 #include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
@@ -18,6 +17,7 @@
 #include "system/program.hpp"
 #include "textio/code_page.hpp"
 #include "textio/shortest_text.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {

@@ -5,13 +5,13 @@
 #include <thread>
 
 #include "input/run_names.hpp"
-#include "input/value_reader.hpp"
 #include "study_reports/report.hpp"
 #include "system/commands.hpp"
 #include "system/console.hpp"
 #include "system/error.hpp"
 #include "system/platform.hpp"
 #include "system/program.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 

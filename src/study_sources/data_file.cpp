@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "analysis/study_columns.hpp"
-#include "input/value_reader.hpp"
 #include "system/error.hpp"
+#include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "analysis/verdict.hpp"
-#include "input/value_reader.hpp"
 #include "study_sources/data_file.hpp"
 #include "system/error.hpp"
+#include "textio/text_helpers.hpp"
 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

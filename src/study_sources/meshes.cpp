@@ -72,10 +72,6 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
   return run;
 }
 
-double formal_order(const CaseData& data) {
-  return find_scheme(data.esquema)->formal_order(data.beta);
-}
-
 MeshRow mesh_row(const MeshRun& run, std::size_t v) {
   MeshRow row;
   row.N = run.N;

@@ -44,16 +44,9 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method);
 /// entry in kSchemes, a fonte with none in kExactSolutions or an itmax below 1.
 void check_study_case(const CaseData& base);
 
-/// The order a scheme reaches on a smooth solution: upwind 1, central 2, deferred
-/// correction 2 when beta = 1 and 1 otherwise. Used for the GCI of two meshes.
-double formal_order(const CaseData& data);
-
 /// The row of variable `v` that `run` gives the analysis: its values, its iteration
 /// flags, and round-off by the mesh's floor (at_round_off).
 MeshRow mesh_row(const MeshRun& run, std::size_t v);
-
-/// The names of the norms of the error, the studies that follow the three variables.
-inline constexpr std::array<std::string_view, 3> kNormNames = {"L1(e)", "L2(e)", "Linf(e)"};
 
 /// The row of norm `k` (of kNormNames) that `run` gives the analysis: the norm as its
 /// error, no exact or numerical value, not converging when the iteration of any

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "record/schemes.hpp"
 #include "study_sources/tasks.hpp"
 #include "system/error.hpp"
 

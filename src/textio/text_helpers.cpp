@@ -17,6 +17,22 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
   return text;
 }
 
+std::string printable(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      text += c;
+    } else {
+      text += "\\x";
+      text += kHex[byte >> 4];
+      text += kHex[byte & 0xF];
+    }
+  }
+  return text;
+}
+
 std::string html_escape(std::string_view text) {
   // Most texts (numbers, names) need nothing: they are copied at once.
   const auto plain = [](char c) {

@@ -19,6 +19,11 @@ inline std::string_view trim_trailing_blanks(std::string_view text) {
 std::string join(const std::vector<std::string>& parts, std::string_view separator = ", ",
                  std::string_view last_separator = ", ");
 
+/// `bytes` with every byte outside printable ASCII written as \xHH, so that a report
+/// stays one readable line whatever the file held:
+///   printable("a\tb\xE9") -> "a\x09b\xE9" (the backslash sequences as text)
+std::string printable(std::string_view bytes);
+
 /// UTF-8 `text` with the characters that mean something in HTML and XML written as
 /// references, and every character outside ASCII as its code point's reference (a
 /// malformed sequence, or a control character, as U+FFFD):
