@@ -18,6 +18,12 @@ std::optional<double> u_gci(double medium, double fine, double ratio, double ord
   return *fraction * std::fabs(fine);
 }
 
+double u_oscillation(double coarse, double medium, double fine) {
+  const double highest = std::max({coarse, medium, fine});
+  const double lowest = std::min({coarse, medium, fine});
+  return kSafetyOscillation * 0.5 * (highest - lowest);
+}
+
 double xing_stern_factor(double P) {
   return P <= 1.0 ? 2.45 - 0.85 * P : 16.4 * P - 14.8;
 }
@@ -186,7 +192,7 @@ std::optional<Fit> fit_first_and_second(const Sample& sample) {
 
 /// The orders tried first for phi0 + alpha h^p: the fit's least sum of squares among
 /// them brackets the best order, which the zero of the slope then pins down.
-constexpr std::array<double, 13> kOrderGrid = {0.1, 0.3, 0.6, 1.0,  1.5,  2.0, 2.5,
+constexpr std::array<double, 13> kOrderGrid = {kLeastOrder, 0.3, 0.6, 1.0,  1.5,  2.0, 2.5,
                                                3.25, 4.5, 6.0, 8.0, 11.0, 16.0};
 
 /// The best fit phi0 + alpha h^p, and whether its order is an end of kOrderGrid (the

@@ -36,6 +36,18 @@ inline constexpr std::array<EstimatorInfo, kEstimatorCount> kEstimators = {{
 std::optional<double> u_gci(double medium, double fine, double ratio, double order,
                             double safety);
 
+/// The safety factor of the oscillation's uncertainty: 2, so that U is the whole range
+/// of the three values. Values that converge while going up and down have their limit
+/// between any two successive ones, so the finest value's error is at most its distance
+/// to the one before, within that range; Stern et al. (2001) take half the range, which
+/// bounds the error of the middle of the oscillation, not of the finest value.
+inline constexpr double kSafetyOscillation = 2.0;
+
+/// The uncertainty of the finest of three values that go up and down (Stern et al.
+/// 2001, J. Fluids Eng. 123 793): kSafetyOscillation times half their range.
+///   u_oscillation(1.0, 0.9, 0.95) -> 0.1
+double u_oscillation(double coarse, double medium, double fine);
+
 /// The factor of safety of Xing and Stern for P = observed order / formal order:
 /// 2.45 - 0.85 P for 0 < P <= 1, 16.4 P - 14.8 for P > 1 (1.6 at P = 1 both ways).
 ///   xing_stern_factor(1) -> 1.6;  xing_stern_factor(0.5) -> 2.025;  xing_stern_factor(1.1) -> 3.24
@@ -77,7 +89,7 @@ inline constexpr std::size_t kLsqMeshes = 4;
 /// The least-squares fit of f(h) = f0 + C h^p to the values of three or more meshes,
 /// the basic fit of Eca and Hoekstra (2014), and the one home of that fit: u_lsq fits
 /// with it too. For each p, f0 and C by linear least squares; p the one, between 0.1
-/// and 16, whose sum of squared residuals is least: the best of a grid of orders, then
+/// (kLeastOrder) and 16, whose sum of squared residuals is least: the best of a grid of orders, then
 /// the zero of the sum's slope between its neighbours. On three meshes it is the
 /// apparent order.
 ///   h 0.4, 0.2, 0.1, 0.05 with f = 1 + 2 h^1.5 -> order 1.5, limit 1, coefficient 2

@@ -52,17 +52,20 @@ std::pair<std::optional<double>, std::size_t> fitted_order(std::span<const MeshR
 }
 
 /// The apparent order, Richardson value, GCI and factor-of-safety uncertainty of
-/// `fine` from the two meshes before it, all three usable.
+/// `fine` from the two meshes before it, all three usable; for values that go up and
+/// down, u_oscillation in u_gci's place.
 void derive_three_mesh_values(const MeshRow& coarse, const MeshRow& medium, MeshRow& fine,
                               std::optional<double> formal) {
   if (oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
     fine.oscillatory = true;
+    fine.uncertainty[static_cast<std::size_t>(Estimator::gci)] =
+        u_oscillation(*coarse.numerical, *medium.numerical, *fine.numerical);
     return;
   }
   fine.p_apparent = apparent_order(coarse.h, medium.h, fine.h, *coarse.numerical,
                                    *medium.numerical, *fine.numerical);
   if (!fine.p_apparent) return;
-  if (*fine.p_apparent <= 0.0) {
+  if (*fine.p_apparent < kLeastOrder) {  // near zero on either side, or below: no extrapolation
     fine.not_converging = true;
     return;
   }

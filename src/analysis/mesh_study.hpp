@@ -44,7 +44,9 @@ struct MeshRow {
   std::optional<double> richardson;   ///< with p_apparent, from this mesh and the one before
   std::optional<double> gci;          ///< of this mesh and the one before
   bool oscillatory = false;           ///< the differences of the three latest meshes change sign
-  bool not_converging = false;        ///< p_apparent <= 0: no extrapolation
+  /// p_apparent below kLeastOrder (0.1), near zero on either side or negative: no
+  /// Richardson value, GCI, u_gci or u_fs.
+  bool not_converging = false;
   /// The estimated iteration error / |error|, when it is kIterativeShare or more: the
   /// value is not yet the solution of the discrete equations, and gives no order.
   std::optional<double> iterative_share;

@@ -52,15 +52,25 @@ TEST(AnalyseVariable, SecondOrderConvergence) {
 }
 
 TEST(AnalyseVariable, OscillatoryDifferencesGiveNoApparentOrder) {
-  std::vector<MeshRow> rows = rows_of({10, 20, 40}, 1.0, [](double) { return 0.0; });
+  std::vector<MeshRow> rows = rows_of({10, 20, 40, 80}, 1.0, [](double) { return 0.0; });
   rows[0].numerical = 0.9;
   rows[1].numerical = 0.96;
   rows[2].numerical = 0.95;
+  rows[3].numerical = 0.9502;
   const auto study = analyse_variable("u(1/2)", rows, 1.0);
   const MeshRow& last = study.rows[2];
   EXPECT_TRUE(last.oscillatory);
   EXPECT_TRUE(last.p_effective);  // the errors still give one
   EXPECT_FALSE(last.p_apparent || last.richardson || last.gci);
+  // In u_gci's place, the range of the three values; u_lsq from the fourth mesh on.
+  const auto u = [](const MeshRow& row, Estimator e) {
+    return row.uncertainty[static_cast<std::size_t>(e)];
+  };
+  EXPECT_NEAR(*u(last, Estimator::gci), 0.06, 1e-15);
+  EXPECT_FALSE(u(last, Estimator::fs) || u(last, Estimator::lsq));
+  EXPECT_TRUE(study.rows[3].oscillatory);
+  EXPECT_NEAR(*u(study.rows[3], Estimator::gci), 0.01, 1e-15);
+  EXPECT_TRUE(u(study.rows[3], Estimator::lsq));
 }
 
 TEST(AnalyseVariable, DifferencesThatGrowAreNotExtrapolated) {
