@@ -226,6 +226,19 @@ std::size_t count_of(const VerdictCounts& counts, VerdictKind kind) {
   return counts[verdict_index(kind)];
 }
 
+std::size_t gate_failures(const VerdictCounts& counts, std::size_t cells,
+                          Requirement requirement) {
+  std::size_t failing = 0;
+  std::size_t judged = 0;
+  for (std::size_t k = 0; k < kVerdictKinds; ++k) {
+    judged += counts[k];
+    const std::optional<Verdict> verdict = Verdict{kVerdicts[k].kind, {}, {}};
+    if (gate_outcome(verdict, requirement) == VerdictOutcome::fail) failing += counts[k];
+  }
+  const bool unjudged_fail = gate_outcome(std::nullopt, requirement) == VerdictOutcome::fail;
+  return failing + (unjudged_fail ? cells - judged : 0);
+}
+
 std::string tally_line(const VerdictCounts& counts) {
   std::string line;
   std::size_t cells = 0;

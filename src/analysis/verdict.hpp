@@ -162,4 +162,10 @@ std::size_t count_of(const VerdictCounts& counts, VerdictKind kind);
 /// "of" when there are any: "..., 0 FAILED, 3 not converged of 40 cells".
 std::string tally_line(const VerdictCounts& counts);
 
+/// How many of `cells` cells, whose verdicts `counts` tallies (a cell without a
+/// verdict is in no count), fail the gate of `requirement`:
+///   2 verified, 1 refine, 1 without a verdict: order -> 0, verified -> 2
+std::size_t gate_failures(const VerdictCounts& counts, std::size_t cells,
+                          Requirement requirement);
+
 }  // namespace talvenor

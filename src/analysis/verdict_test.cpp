@@ -109,6 +109,15 @@ TEST(Gate, RequiringVerifiedFailsEveryOpenCell) {
   }
   EXPECT_EQ(gate_outcome(none, Requirement::order), VerdictOutcome::open);
   EXPECT_EQ(gate_outcome(none, Requirement::verified), VerdictOutcome::fail);
+  // Counted: 2 verified, 1 exact, 1 refine, 1 FAILED, 1 oscillatory, 2 without a verdict.
+  const std::vector<Verdict> verdicts = {
+      {VerdictKind::verified, {}, {}}, {VerdictKind::verified, {}, {}},
+      {VerdictKind::exact, {}, {}},    {VerdictKind::refine, {}, {}},
+      {VerdictKind::failed, {}, {}},   {VerdictKind::oscillatory, {}, {}}};
+  VerdictCounts counts{};
+  count_verdicts(verdicts, counts);
+  EXPECT_EQ(gate_failures(counts, 8, Requirement::order), 1u);
+  EXPECT_EQ(gate_failures(counts, 8, Requirement::verified), 5u);
 }
 
 constexpr double kExact = 0.5;
