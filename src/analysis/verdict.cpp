@@ -72,7 +72,8 @@ OrderTrend order_trend(std::span<const double> orders, double ratio, double form
   trend.shrinks = approaches_by_margin(orders[n - 2], last, formal);
   if (!trend.shrinks) return trend;
   const double most = std::pow(ratio, -kNextTermGap);
-  const double rho = n >= 3 ? step / (orders[n - 2] - orders[n - 3]) : 1.0;
+  const double before = n >= 3 ? orders[n - 2] - orders[n - 3] : 0.0;
+  const double rho = before != 0.0 ? step / before : 1.0;  // no step before: no ratio
   if (n >= 3 && rho >= 1.0 && approaches_by_margin(orders[n - 3], orders[n - 2], formal)) {
     trend.approaches = true;  // still gathering speed: no limit shows yet
     return trend;
@@ -85,7 +86,8 @@ OrderTrend order_trend(std::span<const double> orders, double ratio, double form
     trend.low = std::min(behind, ahead);
     trend.high = std::max(behind, ahead);
   }
-  trend.approaches = formal >= trend.low - kOrderTolerance && formal <= trend.high + kOrderTolerance;
+  trend.approaches =
+      formal >= trend.low - kOrderTolerance && formal <= trend.high + kOrderTolerance;
   return trend;
 }
 

@@ -81,14 +81,18 @@ TEST(OrderTrend, TheWorkedExamplesOfTheRule) {
     double low;
     double high;
   };
+  // For r = 2, m = 2^-0.5: m / (1 + m) = sqrt 2 - 1, m / (1 - m) = sqrt 2 + 1.
+  const double root2 = std::sqrt(2.0);
   const Case cases[] = {
-      {{0.5, 0.7}, 1.0, true, 0.7 - 0.2 * (std::sqrt(2.0) - 1.0), 0.7 + 0.2 * (1.0 + std::sqrt(2.0))},
+      {{0.5, 0.7}, 1.0, true, 0.7 - 0.2 * (root2 - 1.0), 0.7 + 0.2 * (1.0 + root2)},
       {{0.7, 0.5}, 1.0, false, 0.5, 0.5},                        // moving away
       {{1.0, 1.0 + 1e-14}, 2.0, false, 1.0 + 1e-14, 1.0 + 1e-14},  // round-off
       {{2.3, 2.295}, 2.0, false, 2.295, 2.295},                  // shrinks by less than 0.01
       {{1.5, 1.75, 1.875}, 2.0, true, 2.0, 2.0},                 // Aitken: rho = 1/2
       {{0.5, 0.75, 0.875}, 2.0, false, 1.0, 1.0},                // Aitken: heads for 1
-      {{2.6, 1.9}, 2.0, true, 1.9 - 0.7 * (1.0 + std::sqrt(2.0)), 1.9 + 0.7 * (std::sqrt(2.0) - 1.0)},
+      // No step before the last: its range alone, and no division by zero.
+      {{1.0, 1.0, 1.5}, 2.0, true, 1.5 - 0.5 * (root2 - 1.0), 1.5 + 0.5 * (1.0 + root2)},
+      {{2.6, 1.9}, 2.0, true, 1.9 - 0.7 * (1.0 + root2), 1.9 + 0.7 * (root2 - 1.0)},
   };
   for (const Case& c : cases) {
     const OrderTrend trend = order_trend(c.orders, 2.0, c.formal);

@@ -54,7 +54,8 @@ def trend(orders, ratio, formal):
     if not closer(orders[-2], last):
         return False, last, last
     most = ratio ** -NEXT_TERM_GAP
-    rho = step / (orders[-2] - orders[-3]) if len(orders) >= 3 else 1.0
+    before = orders[-2] - orders[-3] if len(orders) >= 3 else 0.0
+    rho = step / before if before != 0.0 else 1.0
     if len(orders) >= 3 and rho >= 1.0 and closer(orders[-3], orders[-2]):
         return True, last, last  # still gathering speed
     if abs(rho) < most:
