@@ -101,7 +101,8 @@ void run_data_study(const StudyOptions& options) {
     write_records(*options.junit, kJunitRole,
                   junit_records("Mesh-refinement study of " + printable(path),
                                 junit_cells(studies, verdicts, file.has_errors,
-                                            options.formal_order.value_or(0.0))));
+                                            options.formal_order.value_or(0.0)),
+                                options.require));
   }
   std::fflush(stdout);
   const bool drawn = draw_plot(files.script, files.png);
@@ -117,6 +118,12 @@ void run_data_study(const StudyOptions& options) {
                 std::to_string(failed) + " of the " + std::to_string(verdicts.size()) +
                     " variables FAILED: their orders do not approach the formal order " +
                     shortest(*options.formal_order) + "; the table gives each reason");
+  }
+  if (const std::size_t open = gate_failures(counts, studies.size(), options.require); open > 0) {
+    throw Error(Error::Kind::verification,
+                std::to_string(open) + " of the " + std::to_string(studies.size()) +
+                    " variables are not verified, as --require verified asks; the table gives"
+                    " each reason");
   }
 }
 

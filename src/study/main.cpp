@@ -96,21 +96,27 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
   if (options.junit) {
     write_records(*options.junit, kJunitRole,
                   junit_records("Verification campaign of " + std::string(base.caso.trimmed()),
-                                campaign_cells(combinations)));
+                                campaign_cells(combinations), options.require));
   }
   std::printf("\nwritten: %s, %s, %s%s%s\n", csv.c_str(), estimators.c_str(), html.c_str(),
               options.junit ? ", " : "", options.junit ? options.junit->c_str() : "");
   std::fflush(stdout);
   const VerdictCounts counts = tally(combinations);
+  std::size_t cells = 0;
+  for (const std::size_t count : counts) cells += count;
   const std::size_t failed = count_of(counts, VerdictKind::failed);
   if (failed > 0) {
-    std::size_t cells = 0;
-    for (const std::size_t count : counts) cells += count;
     throw Error(Error::Kind::verification,
                 std::to_string(failed) + " of the " + std::to_string(cells) +
                     " cells FAILED: their orders do not approach the formal order; the"
                     " table gives each reason, " +
                     html + " the plots");
+  }
+  if (const std::size_t open = gate_failures(counts, cells, options.require); open > 0) {
+    throw Error(Error::Kind::verification,
+                std::to_string(open) + " of the " + std::to_string(cells) +
+                    " cells are not verified, as --require verified asks; the table gives each"
+                    " reason");
   }
 }
 

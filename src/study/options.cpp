@@ -18,8 +18,9 @@ namespace {
 constexpr std::string_view kHelp =
     R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
                       [--output PREFIX] [--sweep NAME=V1,V2,... ...] [--junit FILE]
+                      [--require verified]
        talvenor-study --data FILE [--dimension D] [--formal-order P] [--junit FILE]
-                      [--output PREFIX]
+                      [--require verified] [--output PREFIX]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
 itmax as the file gives them; the editor is not started) on a sequence of meshes,
@@ -54,6 +55,10 @@ Options:
                       variable against P, as a campaign gives it
   --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
                       a test case per cell, for a CI server
+  --require verified  with --sweep or --data: every cell must be verified or
+                      exact; refine and the other open verdicts (and a cell
+                      with no verdict) fail too, status 9 and a JUnit failure
+                      (default: only FAILED fails, the others are skipped)
   --help              shows this text
   --version           shows the version (alone on the command line)
 
@@ -80,9 +85,10 @@ error N % of |E|" (the iteration error left, estimated from the last changes, is
 1 % of the error or more: raise itmax), "round-off" (|E| below 100 N machine
 epsilons of the exact value, the rounding noise of a mesh of N elements);
 "oscillatory" (the successive differences change sign: no p_U, Richardson value
-or GCI), "not converging" (p_U <= 0: the differences grow under refinement, no
-Richardson value or GCI), "diverged" (a floating-point fault stopped that mesh;
-the others still run).
+or GCI; u_gci is the range of the three values), "not converging" (p_U below
+0.1, on either side of zero: the differences hardly shrink, or grow; no
+Richardson value, GCI, u_gci or u_fs), "diverged" (a floating-point fault
+stopped that mesh; the others still run).
 
 Files: PREFIX.csv holds the table with full 17-digit numbers and the notes;
 PREFIX.gnu is a gnuplot script that draws |E| against h on log-log axes, with
@@ -94,8 +100,10 @@ for each variable, the observed order (least squares over the finest three
 clean meshes: no divergence, iteration or round-off note) and a verdict:
 "verified" (within 0.1 of the formal order), "exact" (every error at round-off:
 the scheme reproduces the solution), "refine" (the effective orders approach the
-formal one: the meshes to add are named), "FAILED" (an order that is wrong or
-moves away), or "not converged", "diverged", "oscillatory" with the mesh and
+formal one by 0.01 or more and head for it, man talvenor-study gives the rule:
+the meshes to add are named), "FAILED" (an order that is wrong, steady, moving
+away or heading for another limit), or "not converged", "diverged",
+"oscillatory" with the mesh and
 the note; then the tally of the cells (combination and variable). It writes
 PREFIX.csv, every row of every study with the combination first and the verdict
 last, and PREFIX.html, the verdict matrix and a log-log plot of |E| against h
@@ -256,7 +264,7 @@ struct OptionEntry {
   void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
 };
 
-constexpr std::array<OptionEntry, 9> kOptions = {{
+constexpr std::array<OptionEntry, 10> kOptions = {{
     {"--meshes", [](auto option, auto value, StudyOptions& options) {
        options.meshes = parse_meshes(option, value);
      }},
@@ -288,6 +296,12 @@ constexpr std::array<OptionEntry, 9> kOptions = {{
     {"--junit", [](auto option, auto value, StudyOptions& options) {
        options.junit = file_name(option, value, "file name");
      }},
+    {"--require", [](auto option, auto value, StudyOptions& options) {
+       if (value != "verified") {
+         bad(option, "expected verified, found '" + std::string(value) + "'");
+       }
+       options.require = Requirement::verified;
+     }},
 }};
 
 /// The options that go together: --data takes no meshes, sweep or solver (the file
@@ -305,8 +319,10 @@ void check_together(const StudyOptions& options, const std::vector<std::string_v
   for (const std::string_view name : {"--dimension", "--formal-order"}) {
     if (!options.data && has(name)) bad(name, "only with --data FILE");
   }
-  if (options.junit && !options.data && options.sweep.empty()) {
-    bad("--junit", "only with --sweep or --data: the studies that end with verdicts");
+  for (const std::string_view name : {"--junit", "--require"}) {
+    if (has(name) && !options.data && options.sweep.empty()) {
+      bad(name, "only with --sweep or --data: the studies that end with verdicts");
+    }
   }
 }
 

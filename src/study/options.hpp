@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/verdict.hpp"
 #include "record/solver_method.hpp"
 #include "study_sources/campaign.hpp"
 
@@ -24,6 +25,7 @@ struct StudyOptions {
   std::optional<int> dimension;       ///< of a data file's cells: h = cells^(-1/D)
   std::optional<double> formal_order; ///< a data file's verdicts against this order
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
+  Requirement require = Requirement::order;  ///< what the gate asks: --require verified
 };
 
 /// Reads the arguments after the program name. Each option takes its value as the

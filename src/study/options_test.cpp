@@ -105,6 +105,12 @@ TEST(StudyOptions, DataGoesWithItsOwnOptionsAlone) {
   EXPECT_EQ(usage_error({"--formal-order", "2"}), "--formal-order: only with --data FILE" + tail);
   EXPECT_EQ(usage_error({"--junit", "j.xml"}),
             "--junit: only with --sweep or --data: the studies that end with verdicts" + tail);
+  EXPECT_EQ(usage_error({"--require", "verified"}),
+            "--require: only with --sweep or --data: the studies that end with verdicts" + tail);
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--require", "refine"}),
+            "--require: expected verified, found 'refine'" + tail);
+  EXPECT_EQ(parsed({"--data", "r.csv", "--require=verified"}).require, Requirement::verified);
+  EXPECT_EQ(data.require, Requirement::order);
   EXPECT_EQ(usage_error({"--data", "r.csv", "--dimension", "4"}),
             "--dimension: expected 1, 2 or 3, found '4'" + tail);
   EXPECT_EQ(usage_error({"--data", "r.csv", "--formal-order", "0"}),
