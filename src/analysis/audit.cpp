@@ -19,7 +19,8 @@ std::optional<Interval> wilson_interval(std::size_t covered, std::size_t valued)
   const double scale = 1.0 + z * z / n;
   const double centre = (q + z * z / (2.0 * n)) / scale;
   const double half = z / scale * std::sqrt(q * (1.0 - q) / n + z * z / (4.0 * n * n));
-  return Interval{std::max(centre - half, 0.0), std::min(centre + half, 1.0)};
+  // At 0 or n successes a bound is 0 or 1 exactly, not centre -+ half rounded.
+  return Interval{covered == 0 ? 0.0 : centre - half, covered == valued ? 1.0 : centre + half};
 }
 
 namespace {
