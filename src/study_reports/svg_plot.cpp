@@ -194,6 +194,15 @@ void draw_legend(const Combination& combination, std::vector<std::string>& lines
       label(x + 16.0, y, "", "hollow: flagged mesh"));
 }
 
+/// The opening tag of an inline SVG picture `width` by `height` pixels.
+std::string svg_open(double width, double height) {
+  return open_tag("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
+                          {"width", number(width)},
+                          {"height", number(height)},
+                          {"viewBox", "0 0 " + number(width) + " " + number(height)},
+                          {"role", "img"}});
+}
+
 // The coverage plot and its frame, in pixels.
 constexpr double kCoverageWidth = 640.0;
 constexpr double kCoverageHeight = 240.0;
@@ -268,11 +277,7 @@ void draw_coverage(const Audit& audit, std::vector<std::string>& lines) {
 
 std::vector<std::string> coverage_plot(const Audit& audit) {
   std::vector<std::string> lines = {
-      open_tag("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
-                       {"width", number(kCoverageWidth)},
-                       {"height", number(kCoverageHeight)},
-                       {"viewBox", "0 0 " + number(kCoverageWidth) + " " + number(kCoverageHeight)},
-                       {"role", "img"}}),
+      svg_open(kCoverageWidth, kCoverageHeight),
       text_element("title", "coverage of each estimator against P, with its 95 % interval")};
   draw_coverage_frame(lines);
   draw_coverage(audit, lines);
@@ -283,11 +288,7 @@ std::vector<std::string> coverage_plot(const Audit& audit) {
 std::vector<std::string> error_plot(const Combination& combination, const std::string& label) {
   const Frame frame = frame_of(combination);
   std::vector<std::string> lines = {
-      open_tag("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
-                       {"width", number(kPlotWidth)},
-                       {"height", number(kPlotHeight)},
-                       {"viewBox", "0 0 " + number(kPlotWidth) + " " + number(kPlotHeight)},
-                       {"role", "img"}}),
+      svg_open(kPlotWidth, kPlotHeight),
       text_element("title", "|E| against h, " + label),
       empty_element("rect", {{"x", number(kLeft)},
                              {"y", number(kTop)},
