@@ -78,7 +78,8 @@ std::vector<std::pair<std::string, Member>> groups_of(std::span<const AuditRow> 
       {"finest mesh", [](const AuditRow& row) { return row.finest; }}};
   std::vector<std::string> schemes;
   for (const AuditRow& row : rows) {
-    if (row.scheme.empty() || std::find(schemes.begin(), schemes.end(), row.scheme) != schemes.end()) {
+    if (row.scheme.empty() ||
+        std::find(schemes.begin(), schemes.end(), row.scheme) != schemes.end()) {
       continue;
     }
     schemes.push_back(row.scheme);
@@ -110,8 +111,11 @@ std::vector<AuditRow> audit_rows(std::span<const VariableStudy> studies,
   for (const VariableStudy& study : studies) {
     for (const MeshRow& row : study.rows) {
       if (!row.numerical || !row.error) continue;  // a norm, or no exact value
-      AuditRow graded{Estimator::gci, {}, *row.error, source.scheme, {}, {},
-                      &row == &study.rows.back(), prefix + study.name + ", " + mesh_name(row, study.count)};
+      AuditRow graded;
+      graded.error = *row.error;
+      graded.scheme = source.scheme;
+      graded.finest = &row == &study.rows.back();
+      graded.label = prefix + study.name + ", " + mesh_name(row, study.count);
       if (source.Re) graded.cell_reynolds = *source.Re * row.h;
       if (source.formal && row.p_apparent) graded.order_ratio = *row.p_apparent / *source.formal;
       for (std::size_t e = 0; e < kEstimatorCount; ++e) {

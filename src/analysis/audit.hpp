@@ -76,8 +76,8 @@ struct OrderBand {
 /// The bands of P, in the order of the audit's groups: P < 0 (the values do not
 /// converge), then those of Xing and Stern. A row without P falls in "no P".
 inline constexpr OrderBand kOrderBands[] = {
-    {"P < 0", -1e300, 0.0},          {"0 <= P < 0.9", 0.0, 0.9}, {"0.9 <= P < 1.1", 0.9, 1.1},
-    {"1.1 <= P < 2", 1.1, 2.0},      {"P >= 2", 2.0, 1e300},
+    {"P < 0", -1e300, 0.0},     {"0 <= P < 0.9", 0.0, 0.9}, {"0.9 <= P < 1.1", 0.9, 1.1},
+    {"1.1 <= P < 2", 1.1, 2.0}, {"P >= 2", 2.0, 1e300},
 };
 
 struct Audit {
@@ -101,8 +101,7 @@ struct AuditSource {
 /// once per estimator, labelled "LABEL, VARIABLE, N = 40" ("VARIABLE, h = 0.1" without
 /// a label). The norms of the error have no value to grade.
 ///   Re 100, formal 1, the row N = 40 with p_apparent 0.5: cell_reynolds 2.5, P 0.5
-std::vector<AuditRow> audit_rows(std::span<const VariableStudy> studies,
-                                 const AuditSource& source);
+std::vector<AuditRow> audit_rows(std::span<const VariableStudy> studies, const AuditSource& source);
 
 /// The audit of `rows`.
 ///   U 2, 0.5, none against E 1, -1, 1 for u_gci of scheme "upwind":

@@ -55,7 +55,7 @@ TEST(WilsonInterval, MatchesTheClosedFormOnKnownCounts) {
     double low, high;
   };
   const Case cases[] = {
-      {176, 176, 176.0 / (176.0 + 3.841458820694124), 1.0},  // 0.97864
+      {176, 176, 176.0 / (176.0 + 3.841458820694124), 1.0},        // 0.97864
       {0, 4, 0.0, 3.841458820694124 / (4.0 + 3.841458820694124)},  // 0.48990
       {30, 38, 0.6365422, 0.8892521},  // 79 %, the band 1.1 <= P < 2 of a campaign
       {1, 2, 0.0945312, 0.9054688},
@@ -93,8 +93,9 @@ TEST(Audit, GradesEachValueByItsOwnMeshAndOrderRatio) {
   // where u_gci and u_fs abstain; its two-mesh GCI is 3 (0.04 - 0.02) / 3 = 0.02 against
   // |E| = 0.04 on the second mesh.
   const std::vector<double> h = {1.0 / 20, 1.0 / 40, 1.0 / 80, 1.0 / 160};
-  const std::vector<VariableStudy> studies = {analyse_variable("u", power_rows(h, 0.3, 2.0), 2.0),
-                                              analyse_variable("v", power_rows(h, 0.001, -1.0), 2.0)};
+  const std::vector<VariableStudy> studies = {
+      analyse_variable("u", power_rows(h, 0.3, 2.0), 2.0),
+      analyse_variable("v", power_rows(h, 0.001, -1.0), 2.0)};
   const Audit result = audit(audit_rows(studies, {"esquema 2", 100.0, 2.0, "Re = 100"}));
   struct Expected {
     Estimator estimator;
@@ -120,12 +121,11 @@ TEST(Audit, GradesEachValueByItsOwnMeshAndOrderRatio) {
       {Estimator::lsq, "finest mesh", 2, 0, {}, {}},
   };
   for (const Expected& want : expected) {
-    const auto found = std::find_if(result.groups.begin(), result.groups.end(),
-                                    [&](const Coverage& c) {
-                                      return c.estimator == want.estimator && c.group == want.group;
-                                    });
-    const std::string where = std::string(kEstimators[static_cast<std::size_t>(want.estimator)].name) +
-                              " " + want.group;
+    const auto found = std::find_if(
+        result.groups.begin(), result.groups.end(),
+        [&](const Coverage& c) { return c.estimator == want.estimator && c.group == want.group; });
+    const std::string where =
+        std::string(kEstimators[static_cast<std::size_t>(want.estimator)].name) + " " + want.group;
     ASSERT_NE(found, result.groups.end()) << where;
     EXPECT_EQ(found->valued, want.valued) << where;
     EXPECT_EQ(found->abstained, want.abstained) << where;

@@ -69,9 +69,13 @@ const std::array<AuditColumn, 11> kAuditColumns = {{
     {"%", "coverage_percent", 7,
      [](const Coverage& c, bool in_full) { return number(c.percent(), in_full); }},
     {"95% low", "coverage_low_percent", 9,
-     [](const Coverage& c, bool in_full) { return number(percent_of(c.interval(), true), in_full); }},
+     [](const Coverage& c, bool in_full) {
+       return number(percent_of(c.interval(), true), in_full);
+     }},
     {"high", "coverage_high_percent", 7,
-     [](const Coverage& c, bool in_full) { return number(percent_of(c.interval(), false), in_full); }},
+     [](const Coverage& c, bool in_full) {
+       return number(percent_of(c.interval(), false), in_full);
+     }},
     {"abstained", "abstained", 10, [](const Coverage& c, bool) { return count(c.abstained); }},
     {"U/|E| min", "effectivity_min", 11,
      [](const Coverage& c, bool in_full) { return number(c.effectivity_min, in_full); }},
@@ -154,7 +158,8 @@ using Escape = std::string (*)(std::string_view);
 std::string html_row(Escape escape, std::string_view tag, const std::vector<std::string>& items) {
   std::string line = "<tr>";
   for (const std::string& item : items) {
-    line.append("<").append(tag).append(">").append(escape(item)).append("</").append(tag).append(">");
+    const std::string name(tag);
+    line += "<" + name + ">" + escape(item) + "</" + name + ">";
   }
   return line + "</tr>";
 }
@@ -167,11 +172,11 @@ void add_failures(const Audit& audit, Escape escape, std::vector<std::string>& r
   records.emplace_back("<table class=\"audit\">");
   records.push_back(html_row(escape, "th", {"estimator", "value", "U", "|E|", "U/|E|"}));
   for (const AuditRow& failing : audit.failing) {
-    records.push_back(html_row(escape, "td",
-                               {name_of(failing.estimator), failing.label,
-                                scientific_text(*failing.uncertainty, 2),
-                                scientific_text(std::fabs(failing.error), 2),
-                                figure(*failing.uncertainty / std::fabs(failing.error), 2)}));
+    records.push_back(html_row(
+        escape, "td",
+        {name_of(failing.estimator), failing.label, scientific_text(*failing.uncertainty, 2),
+         scientific_text(std::fabs(failing.error), 2),
+         figure(*failing.uncertainty / std::fabs(failing.error), 2)}));
   }
   records.emplace_back("</table>");
 }

@@ -168,10 +168,11 @@ std::vector<std::vector<std::string>> html_cells(const std::vector<std::string>&
   for (const std::string& line : lines) {
     if (line.rfind("<tr>", 0) != 0) continue;
     rows.emplace_back();
-    for (auto it = std::sregex_iterator(line.begin(), line.end(), cell); it != std::sregex_iterator();
-         ++it) {
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), cell);
+         it != std::sregex_iterator(); ++it) {
       std::string text = (*it)[1];
-      for (const auto& [entity, character] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
+      for (const auto& [entity, character] :
+           {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
         for (std::size_t at; (at = text.find(entity)) != std::string::npos;) {
           text.replace(at, std::string_view(entity).size(), character);
         }
@@ -218,7 +219,7 @@ TEST(AuditReports, TheTerminalTheCsvAndTheHtmlHoldOneTable) {
   // u_gci over all: 3 values, 2 covered, Wilson's 20.8 % to 93.9 %, one abstained.
   EXPECT_EQ(csv[1].substr(0, 17), "u_gci,all,3,2,6.6");
   EXPECT_EQ(html[1], (std::vector<std::string>{"u_gci", "all", "3", "2", "66.7", "20.8", "93.9",
-                                                "1", "0.500", "1.25", "2.00"}));
+                                               "1", "0.500", "1.25", "2.00"}));
   EXPECT_NE(text.find("u_gci fails on v, N = 40: U = 5.00e-01, |E| = 1.00e+00"), std::string::npos);
 }
 

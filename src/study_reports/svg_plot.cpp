@@ -237,8 +237,8 @@ void draw_coverage_frame(std::vector<std::string>& lines) {
   const double y95 = percent_y(95.0);
   lines.push_back(line(kLeft, y95, kLeft + kCoverageFrame, y95, "#555555", "6 4"));
   for (std::size_t band = 0; band < kBandCount; ++band) {
-    lines.push_back(label(band_x(band, 1), kTop + kCoverageTall + 16.0, "middle",
-                          kOrderBands[band].name));
+    lines.push_back(
+        label(band_x(band, 1), kTop + kCoverageTall + 16.0, "middle", kOrderBands[band].name));
   }
   lines.push_back(label(kLeft + kCoverageFrame / 2.0, kCoverageHeight - 6.0, "middle",
                         "P = p_apparent / p_formal"));

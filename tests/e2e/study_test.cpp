@@ -435,7 +435,8 @@ TEST(StudyCampaign, TheEstimatorsAuditIsTheCoverageOfTheRows) {
   for (const std::string group : {"u_gci,Re*h < 2,", "u_gci,Re*h >= 2,", "u_fs,P < 0,"}) {
     EXPECT_NE(audit.find(group), std::string::npos) << group;
   }
-  EXPECT_NE(result.outcome.stdout_text.find(" more failures in estudo-study.html"), std::string::npos);
+  EXPECT_NE(result.outcome.stdout_text.find(" more failures in estudo-study.html"),
+            std::string::npos);
   // A mesh that does not resolve the convection is not refined by two doublings.
   expect_line(result.outcome,
               "esquema 1, fonte 3, Re = 1000: inclinacao(1) refine: effective orders 0.13, 0.24"
