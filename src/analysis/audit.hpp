@@ -8,6 +8,7 @@
 // Xing and Stern (2010) grade their factors of safety.
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -73,11 +74,14 @@ struct OrderBand {
   double high;
 };
 
+/// The open end of the outer bands.
+inline constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+
 /// The bands of P, in the order of the audit's groups: P < 0 (the values do not
 /// converge), then those of Xing and Stern. A row without P falls in "no P".
 inline constexpr OrderBand kOrderBands[] = {
-    {"P < 0", -1e300, 0.0},     {"0 <= P < 0.9", 0.0, 0.9}, {"0.9 <= P < 1.1", 0.9, 1.1},
-    {"1.1 <= P < 2", 1.1, 2.0}, {"P >= 2", 2.0, 1e300},
+    {"P < 0", -kUnbounded, 0.0}, {"0 <= P < 0.9", 0.0, 0.9}, {"0.9 <= P < 1.1", 0.9, 1.1},
+    {"1.1 <= P < 2", 1.1, 2.0},  {"P >= 2", 2.0, kUnbounded},
 };
 
 struct Audit {
