@@ -110,12 +110,13 @@ std::optional<PowerFit> least_squares_fit(std::span<const double> h,
 ///   - fit phi = phi0 + alpha h^p (least_squares_fit's fit), plain and weighted by
 ///     w_i = (1/h_i) / sum(1/h_j); the standard deviation of a fit with k unknowns is
 ///     sigma = sqrt(n sum(w r^2) / (n - k)), w = 1/n for the plain fit;
-///   - a fit with 0.5 <= p <= formal (the one of smaller sigma if both are) gives the
-///     error: epsilon = |alpha h_fine^p|;
+///   - of the two, the fit of smaller sigma is chosen first, and its order p tested:
+///     with 0.5 <= p <= formal it gives the error, epsilon = |alpha h_fine^p| (the
+///     other fit is not consulted, even where its order is in range);
 ///   - else the fits of fixed order, plain and weighted, the one of smallest sigma: for
 ///     p above the formal order alpha h and alpha h^2, for p below 0.5 also
 ///     alpha1 h + alpha2 h^2 (for formal order 1: alpha h and alpha1 h + alpha2 h^2
-///     both ways); p is then the observed order of the fit of smaller sigma;
+///     both ways);
 ///   - data range D = (max - min) / (n - 1); safety Fs = 1.25 when
 ///     0.5 <= p < formal + 0.1 and sigma < D, else 3;
 ///   - U = Fs * epsilon + sigma + |phi_fine - fit(h_fine)| when sigma < D,

@@ -88,7 +88,8 @@ void run_data_study(const StudyOptions& options) {
   }
   const std::string head = data_head(path, studies, file.count, options);
   // Where exact values exist, the estimators are graded against them.
-  const Audit audit = talvenor::audit(audit_rows(studies, "", std::nullopt, ""));
+  const Audit audit =
+      talvenor::audit(audit_rows(studies, {"", std::nullopt, options.formal_order, ""}));
   std::fputs((data_table(head, studies, verdicts, options.formal_order.has_value()) +
               (file.has_errors ? audit_text(audit, "") : ""))
                  .c_str(),

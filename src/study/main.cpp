@@ -143,7 +143,7 @@ void run_study(const StudyOptions& options) {
         [&](std::size_t done, std::size_t) { progress.update(static_cast<long>(done), total); });
   }
   const std::vector<VariableStudy> studies = analyse(runs, formal_order(base));
-  const Audit audit = talvenor::audit(audit_rows(base, "", studies));
+  const Audit audit = talvenor::audit(audit_rows(base, formal_order(base), "", studies));
   std::fputs((study_table(base, options.solver, studies) + audit_text(audit, "")).c_str(),
              stdout);
   const std::size_t troubled = troubled_meshes(studies);

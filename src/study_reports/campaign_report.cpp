@@ -97,16 +97,18 @@ std::vector<std::string> campaign_csv_records(std::span<const Combination> combi
   return records;
 }
 
-std::vector<AuditRow> audit_rows(const CaseData& data, std::string_view label,
+std::vector<AuditRow> audit_rows(const CaseData& data, double formal, std::string_view label,
                                  std::span<const VariableStudy> studies) {
-  return talvenor::audit_rows(studies, "esquema " + std::to_string(data.esquema), data.Re, label);
+  return talvenor::audit_rows(
+      studies, {"esquema " + std::to_string(data.esquema), data.Re, formal, std::string(label)});
 }
 
 Audit campaign_audit(std::span<const Combination> combinations) {
   std::vector<AuditRow> rows;
   for (const Combination& combination : combinations) {
     const std::vector<AuditRow> more =
-        audit_rows(combination.data, combination_label(combination.data), combination.studies);
+        audit_rows(combination.data, combination.formal, combination_label(combination.data),
+                   combination.studies);
     rows.insert(rows.end(), more.begin(), more.end());
   }
   return audit(rows);

@@ -34,11 +34,12 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
 /// the scheme does not use it.
 std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations);
 
-/// The values of `studies` (talvenor's meshes of the case `data`) as the audit grades
-/// them: each value with an exact error, once per estimator, grouped by the scheme
-/// ("esquema 0") and by the cell Reynolds number of the case's finest mesh, labelled
-/// "LABEL, VARIABLE, N = 40". The norms have no value to grade.
-std::vector<AuditRow> audit_rows(const CaseData& data, std::string_view label,
+/// The values of `studies` (talvenor's meshes of the case `data`, a scheme of formal
+/// order `formal`) as the audit grades them: each value with an exact error, once per
+/// estimator, grouped by the scheme ("esquema 0"), by Re * h of its own mesh and by
+/// P = p_apparent / formal, labelled "LABEL, VARIABLE, N = 40". The norms have no value
+/// to grade.
+std::vector<AuditRow> audit_rows(const CaseData& data, double formal, std::string_view label,
                                  std::span<const VariableStudy> studies);
 
 /// The audit of every value of the campaign, labelled by combination_label.
