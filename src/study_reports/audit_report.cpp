@@ -63,7 +63,12 @@ std::string audit_text(const Audit& audit, std::string_view report_name) {
   std::string text = "\nUncertainty estimators against the exact error (U covers it when U >= |E|):\n";
   const auto line = [&](const std::vector<std::string>& row) {
     std::string out;
-    for (std::size_t c = 0; c < row.size(); ++c) out += padded(row[c], kWidths[c], c < 2);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      // A figure as wide as its column (an effectivity of 1e10 and more) keeps a blank
+      // before it: the columns never run together.
+      if (c >= 2 && row[c].size() >= kWidths[c]) out += ' ';
+      out += padded(row[c], kWidths[c], c < 2);
+    }
     return std::string(trim_trailing_blanks(out)) + "\n";
   };
   text += line(kColumns);

@@ -14,9 +14,6 @@
 namespace talvenor {
 namespace {
 
-/// The channel that failure reports name for the study's files.
-constexpr int kStudyUnit = 12;
-
 /// Appends `item` to a list written "a, b, c".
 void add_to_list(std::string& list, std::string_view item) {
   if (!list.empty()) list += ", ";
@@ -366,13 +363,13 @@ PlotTitles case_plot_titles(const CaseData& base, Method method) {
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records) {
   // Built beside its place and renamed into it: complete, or the file as it was.
-  TextFile file = TextFile::replacing(path, kStudyUnit, std::string(role));
+  TextFile file = TextFile::replacing(path, kNoUnit, std::string(role));
   for (const std::string& record : records) file.write_record(record);
   file.close();
 }
 
 void check_records_file(const std::string& path, std::string_view role) {
-  TextFile::check_creatable(path, kStudyUnit, std::string(role));
+  TextFile::check_creatable(path, kNoUnit, std::string(role));
 }
 
 }  // namespace talvenor

@@ -1,8 +1,10 @@
 #include "study_reports/report.hpp"
+#include "study_reports/audit_report.hpp"
 #include "study_reports/plot_script.hpp"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 namespace talvenor {
@@ -154,6 +156,33 @@ TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   const auto begin = std::find(records.begin(), records.end(), "$variable1 << EOD");
   const auto end = std::find(begin, records.end(), "EOD");
   EXPECT_EQ(end - begin, 4);
+}
+
+TEST(AuditTable, KeepsItsColumnsApartForAnyFigure) {
+  // Effectivities of 1e10 and more, and counts of many digits, fill their columns.
+  Audit audit;
+  for (const double largest : {3.5e12, 1e100, 2.0}) {
+    Coverage coverage;
+    coverage.group = "all";
+    coverage.valued = 123456789;
+    coverage.covered = 12345678;
+    coverage.effectivity_min = largest / 2.0;
+    coverage.effectivity_median = largest;
+    coverage.effectivity_max = largest * 10.0;
+    audit.groups.push_back(coverage);
+  }
+  std::istringstream lines(audit_text(audit, ""));
+  std::string line;
+  while (std::getline(lines, line) && !line.starts_with("estimator")) {
+  }
+  for (std::size_t k = 0; k < audit.groups.size(); ++k) {
+    ASSERT_TRUE(std::getline(lines, line));
+    std::istringstream words(line);
+    std::vector<std::string> fields;
+    for (std::string word; words >> word;) fields.push_back(word);
+    ASSERT_EQ(fields.size(), 8u) << line;
+    EXPECT_EQ(std::stod(fields[7]), *audit.groups[k].effectivity_max * 1.0) << line;
+  }
 }
 
 }  // namespace
