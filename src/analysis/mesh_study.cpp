@@ -74,7 +74,8 @@ void derive_three_mesh_values(const MeshRow& coarse, const MeshRow& medium, Mesh
 }
 
 /// The uncertainties that follow from the other columns (u_gci, the GCI times
-/// |value|) and the least-squares one of each usable row from the usable rows up to it.
+/// |value|) and the least-squares one of each usable row from the usable rows up to it,
+/// the finest kLsqWindow of them: a study costs the same for each of its rows.
 void derive_uncertainties(std::vector<MeshRow>& rows, std::optional<double> formal) {
   std::vector<double> h;
   std::vector<double> values;
@@ -85,7 +86,9 @@ void derive_uncertainties(std::vector<MeshRow>& rows, std::optional<double> form
     if (!value_usable(row)) continue;
     h.push_back(row.h);
     values.push_back(*row.numerical);
-    if (const auto estimate = u_lsq(h, values, formal.value_or(2.0))) {
+    const std::size_t from = h.size() - std::min(h.size(), kLsqWindow);
+    if (const auto estimate = u_lsq(std::span(h).subspan(from), std::span(values).subspan(from),
+                                    formal.value_or(2.0))) {
       row.uncertainty[static_cast<std::size_t>(Estimator::lsq)] = estimate->uncertainty;
     }
   }

@@ -57,6 +57,14 @@ struct MeshRow {
 /// verdict's advice and the audit's groups draw the line here.
 inline constexpr double kResolvedCellReynolds = 2.0;
 
+/// The most meshes u_lsq fits for a row: the finest usable ones up to it. Eight give
+/// the fits of three and four unknowns (the observed order; alpha1 h + alpha2 h^2)
+/// four or more degrees of freedom, enough for the scatter their standard deviation
+/// measures, while the coarser meshes, furthest from the asymptotic range, drop out as
+/// finer ones come; and a study stays linear in its rows. Studies of eight meshes or
+/// fewer fit them all.
+inline constexpr std::size_t kLsqWindow = 8;
+
 /// The iteration error of a value must stay below this share of its error.
 inline constexpr double kIterativeShare = 0.01;
 

@@ -125,6 +125,7 @@ void add_variable(const VariableStudy& study, std::size_t v, std::vector<std::st
 std::vector<std::string> plot_script_records(const PlotTitles& titles,
                                              std::span<const VariableStudy> studies,
                                              std::string_view png_name) {
+  studies = studies.first(std::min(studies.size(), kPlottedVariables));
   const Extent extent = extent_of(studies);
   std::vector<std::string> records = settings(titles, studies, extent, png_name);
   std::vector<std::string> curves;

@@ -18,8 +18,13 @@ struct PlotTitles {
   bool mesh_ticks = true;  ///< a tick per mesh named "1/N" (talvenor's meshes); else gnuplot's
 };
 
+/// The most variables a plot draws: beyond ten, the curves' colours repeat and the key
+/// hides the plot, and a script of 10^5 variables would keep gnuplot busy for hours.
+/// The CSV file holds every variable.
+inline constexpr std::size_t kPlottedVariables = 10;
+
 /// The gnuplot script that draws, into the PNG file `png_name`, |error| against h on
-/// log-log axes for each variable, with reference slopes of order 1 and 2; a point
+/// log-log axes for each variable (the first kPlottedVariables of them), with reference slopes of order 1 and 2; a point
 /// whose row carries a note is drawn hollow, and the title says so when no point is
 /// clean. A variable without exact values is drawn by the change of its value to the
 /// next finer mesh, |f(h) - f(next h)| at h, which falls at the same order.
