@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,10 +100,13 @@ bool diverged(const MeshRow& row);
 /// is the scheme's formal order: the GCI of the second mesh uses it, where no apparent
 /// order exists yet, and so does u_fs; without it neither has a value, and u_lsq takes
 /// the procedure's own order, 2. A row of a norm gets its effective order and nothing
-/// that needs values.
+/// that needs values. `between_rows`, when given, runs before each row's least-squares
+/// fit, the costly step: a caller that must stop a study of 10^5 meshes at once (an
+/// interruption) throws from it.
 VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
                                std::optional<double> formal,
-                               MeshCount count = MeshCount::elements);
+                               MeshCount count = MeshCount::elements,
+                               const std::function<void()>& between_rows = {});
 
 /// The flags of a row, each a few words: what its numbers cannot say ("diverged",
 /// "iteration not converging", "iteration error 12 % of |E|", "round-off",

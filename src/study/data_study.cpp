@@ -1,8 +1,8 @@
 #include "study/data_study.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <iterator>
 #include <span>
 #include <string>
 #include <utility>
@@ -23,11 +23,17 @@
 namespace talvenor {
 namespace {
 
+/// The rows of `file`, all variables together.
+std::size_t row_count(const DataFile& file) {
+  std::size_t rows = 0;
+  for (const DataSeries& series : file.series) rows += series.points.size();
+  return rows;
+}
+
 /// "Mesh-refinement study of runs.csv: 6 rows of 2 variables, cells in 2-D (h =
 /// cells^(-1/2)); formal order 2".
 std::string data_head(const std::string& path, const DataFile& file, const StudyOptions& options) {
-  std::size_t meshes = 0;
-  for (const DataSeries& series : file.series) meshes += series.points.size();
+  const std::size_t meshes = row_count(file);
   const std::size_t variables = file.series.size();
   const std::string dimension = options.dimension ? std::to_string(*options.dimension) : "";
   return "Mesh-refinement study of " + printable(path) + ": " + std::to_string(meshes) +
@@ -92,11 +98,14 @@ void stop_if_interrupted() {
 /// the file let go; an interruption stops it between two variables.
 Kept analyse_each(DataFile& file, const StudyOptions& options, TextFile& csv) {
   Kept kept;
+  // Room for every value once per estimator, set aside at once: a vector grown by
+  // doubling would hold up to twice as much while it moves.
+  if (file.has_errors) kept.audit.reserve(row_count(file) * kEstimatorCount);
   csv.write_record(csv_header());
   for (DataSeries& series : file.series) {
     stop_if_interrupted();
-    VariableStudy study =
-        analyse_variable(series.variable, data_rows(series), options.formal_order, file.count);
+    VariableStudy study = analyse_variable(series.variable, data_rows(series),
+                                           options.formal_order, file.count, stop_if_interrupted);
     std::vector<DataPoint>().swap(series.points);
     // Without exact values the formal order still serves u_fs and the two-mesh GCI.
     if (options.formal_order && file.has_errors) {
@@ -104,9 +113,11 @@ Kept analyse_each(DataFile& file, const StudyOptions& options, TextFile& csv) {
     }
     std::fputs(variable_block(study).c_str(), stdout);
     for (const MeshRow& row : study.rows) csv.write_record(csv_record(study.name, row));
-    std::vector<AuditRow> rows = audit_rows(std::span(&study, 1), "", std::nullopt, "");
-    kept.audit.insert(kept.audit.end(), std::make_move_iterator(rows.begin()),
-                      std::make_move_iterator(rows.end()));
+    for (AuditRow& row : audit_rows(std::span(&study, 1), "", std::nullopt, "")) {
+      // Only a value its U fails to cover is named: the other labels are let go.
+      if (!row.uncertainty || *row.uncertainty >= std::fabs(row.error)) std::string().swap(row.label);
+      kept.audit.push_back(std::move(row));
+    }
     kept.any_errors = kept.any_errors || has_errors(study);
     kept.variables.push_back(study.name);
     if (kept.plotted.size() < kPlottedVariables) kept.plotted.push_back(std::move(study));

@@ -48,7 +48,10 @@ Options:
                       needed: a CSV file whose first line names the columns
                       (any order, any case): h, or cells with --dimension;
                       value (or numerical); optionally exact and variable (the
-                      rows of one variable form one study; default "value")
+                      rows of one variable form one study; default "value"),
+                      and error (h and error alone: a table of error norms);
+                      the header's separator is ',', else ';' or a tab (then
+                      a decimal comma is read too)
   --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D)
   --formal-order P    with --data: the scheme's order, for u_fs and the second
                       mesh's GCI; with an exact column also a verdict per

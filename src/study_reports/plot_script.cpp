@@ -102,7 +102,9 @@ void add_variable(const VariableStudy& study, std::size_t v, std::vector<std::st
   const std::string block = "$variable" + std::to_string(v + 1);
   const std::string colour = " linecolor " + std::to_string(v + 1);
   std::vector<std::string> points;
-  for (std::size_t k = 0; k < study.rows.size(); ++k) {
+  // Every row of a study up to kPlottedMeshes meshes, else every stride-th.
+  const std::size_t stride = (study.rows.size() + kPlottedMeshes - 1) / kPlottedMeshes;
+  for (std::size_t k = 0; k < study.rows.size(); k += std::max<std::size_t>(stride, 1)) {
     const std::optional<double> value = plotted(study.rows, k);
     if (!value || *value == 0.0) continue;
     points.push_back(scientific_text(study.rows[k].h, 16) + " " + scientific_text(*value, 16) +

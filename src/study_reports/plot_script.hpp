@@ -23,8 +23,14 @@ struct PlotTitles {
 /// The CSV file holds every variable.
 inline constexpr std::size_t kPlottedVariables = 10;
 
+/// The most points a curve has: a picture 900 pixels wide shows no more, and gnuplot
+/// draws a study of 10^5 meshes in a moment. A longer study is drawn every
+/// ceil(meshes / kPlottedMeshes)-th mesh, coarsest first.
+inline constexpr std::size_t kPlottedMeshes = 1000;
+
 /// The gnuplot script that draws, into the PNG file `png_name`, |error| against h on
-/// log-log axes for each variable (the first kPlottedVariables of them), with reference slopes of order 1 and 2; a point
+/// log-log axes for each variable (the first kPlottedVariables of them, at most
+/// kPlottedMeshes points each), with reference slopes of order 1 and 2; a point
 /// whose row carries a note is drawn hollow, and the title says so when no point is
 /// clean. A variable without exact values is drawn by the change of its value to the
 /// next finer mesh, |f(h) - f(next h)| at h, which falls at the same order.

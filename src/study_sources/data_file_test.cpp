@@ -17,15 +17,17 @@ DataFile parsed(const std::string& text, std::optional<int> dimension = {}) {
   return parse_data("runs.csv", in, dimension);
 }
 
-TEST(DataFile, BadInputIsOneLineNamingTheFileLineAndColumn) {
-  using namespace std::string_literals;  // texts with NUL bytes
-  struct Case {
-    std::string text;
-    std::string message;
-    std::optional<int> dimension = {};
-    Error::Kind kind = Error::Kind::case_file;
-  };
-  const std::vector<Case> cases = {
+using namespace std::string_literals;  // texts with NUL bytes
+
+/// A file the reader refuses, with the one line that says why.
+struct Refusal {
+  std::string text;
+  std::string message;
+  std::optional<int> dimension = {};
+  Error::Kind kind = Error::Kind::case_file;
+};
+
+const std::vector<Refusal> kRefusals = {
       {"", "runs.csv line 1: no header: the first line names the columns, h (or cells) and value"},
       {"value,exact\n1,2\n",
        "runs.csv line 1: no column h or cells: the first line names the columns, h (or cells) "
@@ -79,8 +81,10 @@ TEST(DataFile, BadInputIsOneLineNamingTheFileLineAndColumn) {
        "0.1 on line 2, equal within 1e-12: one mesh, or too close to give an order"},
       {"h,value\n0.1,1\n", "--dimension 2: runs.csv line 1, column 1 gives h, not cells; leave "
                            "--dimension out", 2, Error::Kind::usage},
-  };
-  for (const Case& bad : cases) {
+};
+
+TEST(DataFile, BadInputIsOneLineNamingTheFileLineAndColumn) {
+  for (const Refusal& bad : kRefusals) {
     try {
       parsed(bad.text, bad.dimension);
       ADD_FAILURE() << "accepted: " << bad.text;
