@@ -158,6 +158,32 @@ TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   EXPECT_EQ(end - begin, 4);
 }
 
+TEST(StudyPlot, DrawsAtMostTenVariablesOfAtMostAThousandPointsEach) {
+  // Twelve variables of 2500 meshes: ten curves, every third mesh from the coarsest.
+  std::vector<VariableStudy> studies(12);
+  for (std::size_t v = 0; v < studies.size(); ++v) {
+    studies[v].name = "q" + std::to_string(v);
+    for (int k = 0; k < 2500; ++k) {
+      MeshRow row;
+      row.h = 1.0 / (10 + k);
+      row.exact = 1.0;
+      row.numerical = 1.0 + row.h;
+      row.error = -row.h;
+      studies[v].rows.push_back(row);
+    }
+  }
+  const std::vector<std::string> records =
+      plot_script_records({"big.csv", "big.csv", false}, studies, "big.png");
+  std::vector<std::ptrdiff_t> points;
+  for (auto begin = records.begin(); begin != records.end(); ++begin) {
+    if (!begin->ends_with(" << EOD")) continue;
+    const auto end = std::find(begin, records.end(), "EOD");
+    points.push_back(end - begin - 1);
+    EXPECT_EQ(*(begin + 2), "7.6923076923076927e-02 7.6923076923076927e-02 0");  // h = 1/13
+  }
+  EXPECT_EQ(points, std::vector<std::ptrdiff_t>(kPlottedVariables, 834));
+}
+
 TEST(AuditTable, KeepsItsColumnsApartForAnyFigure) {
   // Effectivities of 1e10 and more, and counts of many digits, fill their columns.
   Audit audit;
