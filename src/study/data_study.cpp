@@ -79,12 +79,13 @@ std::vector<JunitCell> junit_cells(const std::vector<std::string>& variables,
   return cells;
 }
 
-/// What the study keeps of its variables once each is written: never their whole
-/// studies, which for 10^6 rows would not fit in a few hundred MB.
+/// What the study keeps of its variables once each is written: never their studies
+/// (some 250 bytes a mesh), only what the table's end, the audit, the plot and the
+/// JUnit file need.
 struct Kept {
   std::vector<std::string> variables;
   std::vector<Verdict> verdicts;           ///< one per variable, with a verdict to give
-  std::vector<VariableStudy> plotted;      ///< the first kPlottedVariables
+  std::vector<PlotCurve> plotted;          ///< of the first kPlottedVariables
   std::vector<AuditRow> audit;
   bool any_errors = false;
 };
@@ -121,7 +122,7 @@ Kept analyse_each(DataFile& file, const StudyOptions& options, TextFile& csv) {
     }
     kept.any_errors = kept.any_errors || has_errors(study);
     kept.variables.push_back(study.name);
-    if (kept.plotted.size() < kPlottedVariables) kept.plotted.push_back(std::move(study));
+    if (kept.plotted.size() < kPlottedVariables) kept.plotted.push_back(plot_curve(study));
   }
   return kept;
 }
