@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "input/dados.hpp"
@@ -48,7 +49,10 @@ Options:
                       needed: a CSV file whose first line names the columns
                       (any order, any case): h, or cells with --dimension;
                       value (or numerical); optionally exact and variable (the
-                      rows of one variable form one study; default "value")
+                      rows of one variable form one study; default "value"),
+                      and error (h and error alone: a table of error norms);
+                      the header's separator is ',', else ';' or a tab (then
+                      a decimal comma is read too)
   --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D)
   --formal-order P    with --data: the scheme's order, for u_fs and the second
                       mesh's GCI; with an exact column also a verdict per
@@ -258,6 +262,21 @@ std::string file_name(std::string_view option, std::string_view value, std::stri
   return std::string(value);
 }
 
+/// The prefix of --output: the start of file names, so neither a folder nor a name
+/// that ends with a separator ("results/" would write the hidden file "results/.csv").
+std::string output_prefix(std::string_view option, std::string_view value) {
+  std::string prefix = file_name(option, value, "prefix");
+  const std::filesystem::path path(prefix);
+  std::error_code ignored;
+  const bool folder = std::filesystem::is_directory(path, ignored);
+  if (folder || !path.has_filename() || path.filename() == "." || path.filename() == "..") {
+    bad(option, "'" + prefix + (folder ? "' is a folder" : "' ends with a separator") +
+                    ": the prefix begins the files' names; add one, as in '" +
+                    (path / "run").generic_string() + "' for " + (path / "run.csv").generic_string());
+  }
+  return prefix;
+}
+
 /// An option of the command line and what its value does to the options.
 struct OptionEntry {
   std::string_view name;
@@ -278,7 +297,7 @@ constexpr std::array<OptionEntry, 10> kOptions = {{
        options.solver = parse_solver(option, value);
      }},
     {"--output", [](auto option, auto value, StudyOptions& options) {
-       options.output = file_name(option, value, "prefix");
+       options.output = output_prefix(option, value);
      }},
     {"--data", [](auto option, auto value, StudyOptions& options) {
        options.data = file_name(option, value, "file name");
@@ -344,6 +363,11 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     if (entry == kOptions.end()) {
       refuse((argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
              std::string(argument) + "'");
+    }
+    // Only --sweep repeats (a name each time); another option given twice would leave
+    // one of its values unused.
+    if (option != "--sweep" && std::find(given.begin(), given.end(), entry->name) != given.end()) {
+      bad(option, "given twice; give it once");
     }
     std::string_view value;
     if (equals != std::string_view::npos) {

@@ -114,6 +114,9 @@ std::string audit_text(const Audit& audit, std::string_view report_name) {
   const auto line = [&](const std::vector<std::string>& row) {
     std::string out;
     for (std::size_t c = 0; c < row.size(); ++c) {
+      // A figure as wide as its column (an effectivity of 1e10 and more) keeps a blank
+      // before it: the columns never run together.
+      if (c >= kTextColumns && row[c].size() >= kAuditColumns[c].width) out += ' ';
       out += padded(row[c], kAuditColumns[c].width, c < kTextColumns);
     }
     return std::string(trim_trailing_blanks(out)) + "\n";

@@ -221,6 +221,57 @@ TEST(AuditReports, TheTerminalTheCsvAndTheHtmlHoldOneTable) {
   EXPECT_EQ(html[1], (std::vector<std::string>{"u_gci", "all", "3", "2", "66.7", "20.8", "93.9",
                                                "1", "0.500", "1.25", "2.00"}));
   EXPECT_NE(text.find("u_gci fails on v, N = 40: U = 5.00e-01, |E| = 1.00e+00"), std::string::npos);
+TEST(StudyPlot, DrawsAtMostTenVariablesOfAtMostAThousandPointsEach) {
+  // Twelve variables of 2500 meshes: ten curves, every third mesh from the coarsest.
+  std::vector<VariableStudy> studies(12);
+  for (std::size_t v = 0; v < studies.size(); ++v) {
+    studies[v].name = "q" + std::to_string(v);
+    for (int k = 0; k < 2500; ++k) {
+      MeshRow row;
+      row.h = 1.0 / (10 + k);
+      row.exact = 1.0;
+      row.numerical = 1.0 + row.h;
+      row.error = -row.h;
+      studies[v].rows.push_back(row);
+    }
+  }
+  const std::vector<std::string> records =
+      plot_script_records({"big.csv", "big.csv", false}, studies, "big.png");
+  std::vector<std::ptrdiff_t> points;
+  for (auto begin = records.begin(); begin != records.end(); ++begin) {
+    if (!begin->ends_with(" << EOD")) continue;
+    const auto end = std::find(begin, records.end(), "EOD");
+    points.push_back(end - begin - 1);
+    EXPECT_EQ(*(begin + 2), "7.6923076923076927e-02 7.6923076923076927e-02 0");  // h = 1/13
+  }
+  EXPECT_EQ(points, std::vector<std::ptrdiff_t>(kPlottedVariables, 834));
+}
+
+TEST(AuditTable, KeepsItsColumnsApartForAnyFigure) {
+  // Effectivities of 1e10 and more, and counts of many digits, fill their columns.
+  Audit audit;
+  for (const double largest : {3.5e12, 1e100, 2.0}) {
+    Coverage coverage;
+    coverage.group = "all";
+    coverage.valued = 123456789;
+    coverage.covered = 12345678;
+    coverage.effectivity_min = largest / 2.0;
+    coverage.effectivity_median = largest;
+    coverage.effectivity_max = largest * 10.0;
+    audit.groups.push_back(coverage);
+  }
+  std::istringstream lines(audit_text(audit, ""));
+  std::string line;
+  while (std::getline(lines, line) && !line.starts_with("estimator")) {
+  }
+  for (std::size_t k = 0; k < audit.groups.size(); ++k) {
+    ASSERT_TRUE(std::getline(lines, line));
+    std::istringstream words(line);
+    std::vector<std::string> fields;
+    for (std::string word; words >> word;) fields.push_back(word);
+    ASSERT_EQ(fields.size(), 8u) << line;
+    EXPECT_EQ(std::stod(fields[7]), *audit.groups[k].effectivity_max * 1.0) << line;
+  }
 }
 
 }  // namespace
