@@ -143,7 +143,8 @@ void write_other_files(const std::string& path, const StudyOptions& options,
     write_records(*options.junit, kJunitRole,
                   junit_records("Mesh-refinement study of " + printable(path),
                                 junit_cells(kept.variables, kept.verdicts, has_errors,
-                                            options.formal_order.value_or(0.0))));
+                                            options.formal_order.value_or(0.0)),
+                                options.require));
   }
 }
 
@@ -181,9 +182,9 @@ void run_data_study(const StudyOptions& options) {
                     " variables FAILED: their orders do not approach the formal order " +
                     shortest(*options.formal_order) + "; the table gives each reason");
   }
-  if (const std::size_t open = gate_failures(counts, studies.size(), options.require); open > 0) {
+  if (const std::size_t open = gate_failures(counts, kept.variables.size(), options.require); open > 0) {
     throw Error(Error::Kind::verification,
-                std::to_string(open) + " of the " + std::to_string(studies.size()) +
+                std::to_string(open) + " of the " + std::to_string(kept.variables.size()) +
                     " variables are not verified, as --require verified asks; the table gives"
                     " each reason");
   }
