@@ -1,5 +1,6 @@
-// talvenor-study --data's reader and analysis on a file of 10^6 rows: 10 variables
-// of 10^5 meshes each, h = 1/(10 + k) (no two ratios alike), rows shuffled, as in
+// talvenor-study --data's reader and analysis on a file of 10^6 rows in two shapes:
+// 10 variables of 10^5 meshes and 10^5 variables of 10 meshes; h = 1/(10 + k) (no
+// two ratios alike), value 1 + v + 0.5 h^2, exact 1 + v, rows shuffled, as in
 // bench/README.md.
 
 #include <benchmark/benchmark.h>
@@ -15,38 +16,47 @@
 
 namespace {
 
-/// The file's text: "variable,h,value,exact" and 10^6 rows in a fixed shuffled order.
-const std::string& big_file() {
-  static const std::string text = [] {
-    std::vector<std::string> rows;
-    for (int v = 0; v < 10; ++v) {
-      for (int k = 0; k < 100000; ++k) {
-        const double h = 1.0 / (10 + k);
-        std::ostringstream row;
-        row.precision(17);
-        row << "var" << v << "," << h << "," << 1.0 + v + 0.5 * h * h << "," << 1.0 + v << "\n";
-        rows.push_back(row.str());
-      }
+constexpr int kRows = 1000000;
+
+/// The file's text for `variables` variables of kRows / variables meshes each:
+/// "variable,h,value,exact" and the rows in a fixed shuffled order.
+std::string data_text(int variables) {
+  std::vector<std::string> rows;
+  rows.reserve(kRows);
+  for (int v = 0; v < variables; ++v) {
+    for (int k = 0; k < kRows / variables; ++k) {
+      const double h = 1.0 / (10 + k);
+      std::ostringstream row;
+      row.precision(17);
+      row << "var" << v << "," << h << "," << 1.0 + v + 0.5 * h * h << "," << 1.0 + v << "\n";
+      rows.push_back(row.str());
     }
-    std::shuffle(rows.begin(), rows.end(), std::mt19937(1));
-    std::string all = "variable,h,value,exact\n";
-    for (const std::string& row : rows) all += row;
-    return all;
-  }();
-  return text;
+  }
+  std::shuffle(rows.begin(), rows.end(), std::mt19937(1));
+  std::string all = "variable,h,value,exact\n";
+  for (const std::string& row : rows) all += row;
+  return all;
+}
+
+/// The text of each shape, built once.
+const std::string& big_file(int variables) {
+  static const std::string few = data_text(10);
+  static const std::string many = data_text(100000);
+  return variables == 10 ? few : many;
 }
 
 void BM_ReadDataFile(benchmark::State& state) {
-  const std::string& text = big_file();
+  const std::string& text = big_file(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     std::istringstream in(text);
     benchmark::DoNotOptimize(talvenor::parse_data("big.csv", in, std::nullopt));
   }
 }
-BENCHMARK(BM_ReadDataFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadDataFile)->ArgName("variables")->Arg(10)->Arg(100000)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_AnalyseDataFile(benchmark::State& state) {
-  std::istringstream in(big_file());
+  std::istringstream in(big_file(static_cast<int>(state.range(0))));
   const talvenor::DataFile file = talvenor::parse_data("big.csv", in, std::nullopt);
   for (auto _ : state) {
     for (const talvenor::DataSeries& series : file.series) {
@@ -55,7 +65,8 @@ void BM_AnalyseDataFile(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_AnalyseDataFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AnalyseDataFile)->ArgName("variables")->Arg(10)->Arg(100000)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

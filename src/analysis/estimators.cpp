@@ -18,6 +18,12 @@ std::optional<double> u_gci(double medium, double fine, double ratio, double ord
   return *fraction * std::fabs(fine);
 }
 
+double u_oscillation(double coarse, double medium, double fine) {
+  const double highest = std::max({coarse, medium, fine});
+  const double lowest = std::min({coarse, medium, fine});
+  return kSafetyOscillation * 0.5 * (highest - lowest);
+}
+
 double xing_stern_factor(double P) {
   return P <= 1.0 ? 2.45 - 0.85 * P : 16.4 * P - 14.8;
 }
@@ -186,7 +192,7 @@ std::optional<Fit> fit_first_and_second(const Sample& sample) {
 
 /// The orders tried first for phi0 + alpha h^p: the fit's least sum of squares among
 /// them brackets the best order, which the zero of the slope then pins down.
-constexpr std::array<double, 13> kOrderGrid = {0.1, 0.3, 0.6, 1.0,  1.5,  2.0, 2.5,
+constexpr std::array<double, 13> kOrderGrid = {kLeastOrder, 0.3, 0.6, 1.0,  1.5,  2.0, 2.5,
                                                3.25, 4.5, 6.0, 8.0, 11.0, 16.0};
 
 /// The best fit phi0 + alpha h^p, and whether its order is an end of kOrderGrid (the
@@ -295,22 +301,20 @@ std::optional<PowerFit> least_squares_fit(std::span<const double> h,
 
 namespace {
 
-/// The fits of phi0 + alpha h^p, plain and weighted: the one of smaller sigma (its order
-/// is the observed order), and the one of smaller sigma among those whose order lies
-/// within [0.5, formal] (none when neither does).
-std::pair<Candidate, Candidate> observed_fits(const std::array<Sample, 2>& samples,
-                                              double formal) {
+/// The fits of phi0 + alpha h^p, plain and weighted: the one of smaller sigma. The
+/// procedure chooses between the two by sigma first, and only then asks whether the
+/// chosen fit's order is trusted: a weighted fit of order 2.3 with sigma 1e-6 beats a
+/// plain fit of order 1.9 with sigma 1e-5, and sends the estimate to the fits of fixed
+/// order although the plain fit's order lies in range.
+Candidate observed_fit(const std::array<Sample, 2>& samples) {
   Candidate best;
-  Candidate trusted;
   for (const Sample& sample : samples) {
     const Fit fit = fit_observed(sample).fit;
     const Candidate candidate{fit, standard_deviation(sample, fit, 3), ErrorFit::observed,
                               sample.weighted};
     if (candidate.sigma < best.sigma) best = candidate;
-    const double p = fit.powers[0];
-    if (p >= 0.5 && p <= formal && candidate.sigma < trusted.sigma) trusted = candidate;
   }
-  return {best, trusted};
+  return best;
 }
 
 /// The fits of fixed order that stand in for an observed order out of range, plain and
@@ -344,14 +348,14 @@ std::optional<LsqEstimate> u_lsq(std::span<const double> h, std::span<const doub
   if (n < kLsqMeshes || values.size() != n) return {};
   const std::array<Sample, 2> samples = {make_sample(h, values, false),
                                          make_sample(h, values, true)};
-  const auto [best, trusted] = observed_fits(samples, formal);
+  const Candidate best = observed_fit(samples);
   if (!std::isfinite(best.sigma)) return {};  // values that are not numbers
 
   LsqEstimate estimate;
-  const bool in_range = std::isfinite(trusted.sigma);
-  estimate.order = (in_range ? trusted : best).fit.powers[0];
+  estimate.order = best.fit.powers[0];
+  const bool in_range = *estimate.order >= 0.5 && *estimate.order <= formal;
   const Candidate chosen =
-      in_range ? trusted : fixed_order_fits(samples, formal, *estimate.order > formal);
+      in_range ? best : fixed_order_fits(samples, formal, *estimate.order > formal);
 
   const std::size_t finest =
       static_cast<std::size_t>(std::min_element(h.begin(), h.end()) - h.begin());

@@ -56,6 +56,18 @@ inline constexpr std::array<EstimatorInfo, kEstimatorCount> kEstimators = {{
 std::optional<double> u_gci(double medium, double fine, double ratio, double order,
                             double safety);
 
+/// The safety factor of the oscillation's uncertainty: 2, so that U is the whole range
+/// of the three values. Values that converge while going up and down have their limit
+/// between any two successive ones, so the finest value's error is at most its distance
+/// to the one before, within that range; Stern et al. (2001) take half the range, which
+/// bounds the error of the middle of the oscillation, not of the finest value.
+inline constexpr double kSafetyOscillation = 2.0;
+
+/// The uncertainty of the finest of three values that go up and down (Stern et al.
+/// 2001, J. Fluids Eng. 123 793): kSafetyOscillation times half their range.
+///   u_oscillation(1.0, 0.9, 0.95) -> 0.1
+double u_oscillation(double coarse, double medium, double fine);
+
 /// The factor of safety of Xing and Stern for P = observed order / formal order:
 /// 2.45 - 0.85 P for 0 < P <= 1, 16.4 P - 14.8 for P > 1 (1.6 at P = 1 both ways).
 ///   xing_stern_factor(1) -> 1.6;  xing_stern_factor(0.5) -> 2.025;  xing_stern_factor(1.1) -> 3.24
@@ -97,7 +109,7 @@ inline constexpr std::size_t kLsqMeshes = 4;
 /// The least-squares fit of f(h) = f0 + C h^p to the values of three or more meshes,
 /// the basic fit of Eca and Hoekstra (2014), and the one home of that fit: u_lsq fits
 /// with it too. For each p, f0 and C by linear least squares; p the one, between 0.1
-/// and 16, whose sum of squared residuals is least: the best of a grid of orders, then
+/// (kLeastOrder) and 16, whose sum of squared residuals is least: the best of a grid of orders, then
 /// the zero of the sum's slope between its neighbours. On three meshes it is the
 /// apparent order.
 ///   h 0.4, 0.2, 0.1, 0.05 with f = 1 + 2 h^1.5 -> order 1.5, limit 1, coefficient 2
@@ -118,12 +130,13 @@ std::optional<PowerFit> least_squares_fit(std::span<const double> h,
 ///   - fit phi = phi0 + alpha h^p (least_squares_fit's fit), plain and weighted by
 ///     w_i = (1/h_i) / sum(1/h_j); the standard deviation of a fit with k unknowns is
 ///     sigma = sqrt(n sum(w r^2) / (n - k)), w = 1/n for the plain fit;
-///   - a fit with 0.5 <= p <= formal (the one of smaller sigma if both are) gives the
-///     error: epsilon = |alpha h_fine^p|;
+///   - of the two, the fit of smaller sigma is chosen first, and its order p tested:
+///     with 0.5 <= p <= formal it gives the error, epsilon = |alpha h_fine^p| (the
+///     other fit is not consulted, even where its order is in range);
 ///   - else the fits of fixed order, plain and weighted, the one of smallest sigma: for
 ///     p above the formal order alpha h and alpha h^2, for p below 0.5 also
 ///     alpha1 h + alpha2 h^2 (for formal order 1: alpha h and alpha1 h + alpha2 h^2
-///     both ways); p is then the observed order of the fit of smaller sigma;
+///     both ways);
 ///   - data range D = (max - min) / (n - 1); safety Fs = 1.25 when
 ///     0.5 <= p < formal + 0.1 and sigma < D, else 3;
 ///   - U = Fs * epsilon + sigma + |phi_fine - fit(h_fine)| when sigma < D,

@@ -104,5 +104,44 @@ TEST(LeastSquares, ScatterAsLargeAsTheDataRangeScalesTheUncertaintyUp) {
   EXPECT_NEAR(estimate->uncertainty, expected, 1e-12 * expected);
 }
 
+TEST(LeastSquares, TheFitOfSmallerSigmaIsChosenBeforeItsOrderIsTested) {
+  // Values 1.157, 1.087, 1.059, 1.022 on h = 1/10 ... 1/80, formal order 2: the plain
+  // fit phi0 + alpha h^p has p = 0.63, within range, but the weighted fit has the
+  // smaller sigma and p = 0.45, below 0.5. The fit of smaller sigma is chosen first, so
+  // the fits of fixed order decide (a rule that took whichever fit has an order in
+  // range would keep the plain fit, U = 1.25 epsilon + sigma + ...): of those, the
+  // plain straight line phi0 + alpha h, by ordinary least squares.
+  const std::vector<double> h = {1.0 / 10, 1.0 / 20, 1.0 / 40, 1.0 / 80};
+  const std::vector<double> values = {1.157, 1.087, 1.059, 1.022};
+  const auto plain = least_squares_fit(h, values);
+  ASSERT_TRUE(plain);
+  EXPECT_NEAR(plain->order, 0.628, 1e-3);
+  const auto estimate = u_lsq(h, values, 2.0);
+  ASSERT_TRUE(estimate);
+  EXPECT_NEAR(*estimate->order, 0.445, 1e-3);
+  EXPECT_EQ(estimate->fit, ErrorFit::first);
+  EXPECT_FALSE(estimate->weighted);
+  EXPECT_EQ(estimate->safety, 3.0);
+  // The straight line through the four points, by the normal equations.
+  double mean_h = 0.0, mean_f = 0.0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    mean_h += h[i] / 4.0;
+    mean_f += values[i] / 4.0;
+  }
+  double shh = 0.0, shf = 0.0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    shh += (h[i] - mean_h) * (h[i] - mean_h);
+    shf += (h[i] - mean_h) * (values[i] - mean_f);
+  }
+  const double alpha = shf / shh;
+  const double phi0 = mean_f - alpha * mean_h;
+  double squares = 0.0;
+  for (std::size_t i = 0; i < 4; ++i) squares += std::pow(values[i] - phi0 - alpha * h[i], 2);
+  const double sigma = std::sqrt(squares / 2.0);
+  EXPECT_NEAR(estimate->sigma, sigma, 1e-12);
+  const double expected = 3.0 * alpha * h[3] + sigma + std::fabs(values[3] - phi0 - alpha * h[3]);
+  EXPECT_NEAR(estimate->uncertainty, expected, 1e-12);
+}
+
 }  // namespace
 }  // namespace talvenor

@@ -52,17 +52,20 @@ std::pair<std::optional<double>, std::size_t> fitted_order(std::span<const MeshR
 }
 
 /// The apparent order, Richardson value, GCI and factor-of-safety uncertainty of
-/// `fine` from the two meshes before it, all three usable.
+/// `fine` from the two meshes before it, all three usable; for values that go up and
+/// down, u_oscillation in u_gci's place.
 void derive_three_mesh_values(const MeshRow& coarse, const MeshRow& medium, MeshRow& fine,
                               std::optional<double> formal) {
   if (oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
     fine.oscillatory = true;
+    fine.uncertainty[static_cast<std::size_t>(Estimator::gci)] =
+        u_oscillation(*coarse.numerical, *medium.numerical, *fine.numerical);
     return;
   }
   fine.p_apparent = apparent_order(coarse.h, medium.h, fine.h, *coarse.numerical,
                                    *medium.numerical, *fine.numerical);
   if (!fine.p_apparent) return;
-  if (*fine.p_apparent <= 0.0) {
+  if (*fine.p_apparent < kLeastOrder) {  // near zero on either side, or below: no extrapolation
     fine.not_converging = true;
     return;
   }
@@ -74,18 +77,23 @@ void derive_three_mesh_values(const MeshRow& coarse, const MeshRow& medium, Mesh
 }
 
 /// The uncertainties that follow from the other columns (u_gci, the GCI times
-/// |value|) and the least-squares one of each usable row from the usable rows up to it.
-void derive_uncertainties(std::vector<MeshRow>& rows, std::optional<double> formal) {
+/// |value|) and the least-squares one of each usable row from the usable rows up to it,
+/// the finest kLsqWindow of them: a study costs the same for each of its rows.
+void derive_uncertainties(std::vector<MeshRow>& rows, std::optional<double> formal,
+                          const std::function<void()>& between_rows) {
   std::vector<double> h;
   std::vector<double> values;
   for (MeshRow& row : rows) {
+    if (between_rows) between_rows();
     if (row.gci) {
       row.uncertainty[static_cast<std::size_t>(Estimator::gci)] = *row.gci * std::fabs(*row.numerical);
     }
     if (!value_usable(row)) continue;
     h.push_back(row.h);
     values.push_back(*row.numerical);
-    if (const auto estimate = u_lsq(h, values, formal.value_or(2.0))) {
+    const std::size_t from = h.size() - std::min(h.size(), kLsqWindow);
+    if (const auto estimate = u_lsq(std::span(h).subspan(from), std::span(values).subspan(from),
+                                    formal.value_or(2.0))) {
       row.uncertainty[static_cast<std::size_t>(Estimator::lsq)] = estimate->uncertainty;
     }
   }
@@ -151,7 +159,8 @@ bool diverged(const MeshRow& row) {
 }
 
 VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
-                               std::optional<double> formal, MeshCount count) {
+                               std::optional<double> formal, MeshCount count,
+                               const std::function<void()>& between_rows) {
   for (MeshRow& row : rows) derive_mesh_values(row);
   for (std::size_t k = 1; k < rows.size(); ++k) {
     MeshRow& fine = rows[k];
@@ -169,7 +178,7 @@ VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
     }
     if (value_usable(rows[k - 2])) derive_three_mesh_values(rows[k - 2], medium, fine, formal);
   }
-  derive_uncertainties(rows, formal);
+  derive_uncertainties(rows, formal, between_rows);
 
   VariableStudy study{std::move(name), std::move(rows), {}, 0, {}, count, {}, 0};
   std::tie(study.order_all, study.order_all_meshes) = fitted_order(study.rows, 2);

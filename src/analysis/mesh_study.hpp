@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,7 +45,9 @@ struct MeshRow {
   std::optional<double> richardson;   ///< with p_apparent, from this mesh and the one before
   std::optional<double> gci;          ///< of this mesh and the one before
   bool oscillatory = false;           ///< the differences of the three latest meshes change sign
-  bool not_converging = false;        ///< p_apparent <= 0: no extrapolation
+  /// p_apparent below kLeastOrder (0.1), near zero on either side or negative: no
+  /// Richardson value, GCI, u_gci or u_fs.
+  bool not_converging = false;
   /// The estimated iteration error / |error|, when it is kIterativeShare or more: the
   /// value is not yet the solution of the discrete equations, and gives no order.
   std::optional<double> iterative_share;
@@ -56,6 +59,14 @@ struct MeshRow {
 /// The cell Reynolds number Re h below which a mesh resolves the convection: the
 /// verdict's advice and the audit's groups draw the line here.
 inline constexpr double kResolvedCellReynolds = 2.0;
+
+/// The most meshes u_lsq fits for a row: the finest usable ones up to it. Eight give
+/// the fits of three and four unknowns (the observed order; alpha1 h + alpha2 h^2)
+/// four or more degrees of freedom, enough for the scatter their standard deviation
+/// measures, while the coarser meshes, furthest from the asymptotic range, drop out as
+/// finer ones come; and a study stays linear in its rows. Studies of eight meshes or
+/// fewer fit them all.
+inline constexpr std::size_t kLsqWindow = 8;
 
 /// The iteration error of a value must stay below this share of its error.
 inline constexpr double kIterativeShare = 0.01;
@@ -91,10 +102,13 @@ bool diverged(const MeshRow& row);
 /// is the scheme's formal order: the GCI of the second mesh uses it, where no apparent
 /// order exists yet, and so does u_fs; without it neither has a value, and u_lsq takes
 /// the procedure's own order, 2. A row of a norm gets its effective order and nothing
-/// that needs values.
+/// that needs values. `between_rows`, when given, runs before each row's least-squares
+/// fit, the costly step: a caller that must stop a study of 10^5 meshes at once (an
+/// interruption) throws from it.
 VariableStudy analyse_variable(std::string name, std::vector<MeshRow> rows,
                                std::optional<double> formal,
-                               MeshCount count = MeshCount::elements);
+                               MeshCount count = MeshCount::elements,
+                               const std::function<void()>& between_rows = {});
 
 /// The flags of a row, each a few words: what its numbers cannot say ("diverged",
 /// "iteration not converging", "iteration error 12 % of |E|", "round-off",

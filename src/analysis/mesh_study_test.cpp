@@ -51,16 +51,39 @@ TEST(AnalyseVariable, SecondOrderConvergence) {
   EXPECT_NEAR(*study.order_finest, 2.0, 1e-12);
 }
 
+TEST(AnalyseVariable, TheLeastSquaresUncertaintyFitsTheFinestEightMeshesUpToItsRow) {
+  // Twelve meshes: the finest row's u_lsq fits meshes 5 to 12, whatever the four before.
+  const std::vector<std::int32_t> Ns = {10, 12, 14, 16, 20, 24, 28, 32, 40, 48, 56, 64};
+  const auto u_lsq_of_finest = [&](std::size_t changed) {
+    std::vector<MeshRow> rows = rows_of(Ns, 1.0, [](double h) { return 1.0 + h + 3.0 * h * h; });
+    *rows[changed].numerical += 0.01;
+    return analyse_variable("u", rows, 1.0).rows.back().uncertainty[static_cast<std::size_t>(Estimator::lsq)];
+  };
+  ASSERT_TRUE(u_lsq_of_finest(0));
+  EXPECT_EQ(u_lsq_of_finest(0), u_lsq_of_finest(3));
+  EXPECT_NE(u_lsq_of_finest(3), u_lsq_of_finest(4));
+}
+
 TEST(AnalyseVariable, OscillatoryDifferencesGiveNoApparentOrder) {
-  std::vector<MeshRow> rows = rows_of({10, 20, 40}, 1.0, [](double) { return 0.0; });
+  std::vector<MeshRow> rows = rows_of({10, 20, 40, 80}, 1.0, [](double) { return 0.0; });
   rows[0].numerical = 0.9;
   rows[1].numerical = 0.96;
   rows[2].numerical = 0.95;
+  rows[3].numerical = 0.9502;
   const auto study = analyse_variable("u(1/2)", rows, 1.0);
   const MeshRow& last = study.rows[2];
   EXPECT_TRUE(last.oscillatory);
   EXPECT_TRUE(last.p_effective);  // the errors still give one
   EXPECT_FALSE(last.p_apparent || last.richardson || last.gci);
+  // In u_gci's place, the range of the three values; u_lsq from the fourth mesh on.
+  const auto u = [](const MeshRow& row, Estimator e) {
+    return row.uncertainty[static_cast<std::size_t>(e)];
+  };
+  EXPECT_NEAR(*u(last, Estimator::gci), 0.06, 1e-15);
+  EXPECT_FALSE(u(last, Estimator::fs) || u(last, Estimator::lsq));
+  EXPECT_TRUE(study.rows[3].oscillatory);
+  EXPECT_NEAR(*u(study.rows[3], Estimator::gci), 0.01, 1e-15);
+  EXPECT_TRUE(u(study.rows[3], Estimator::lsq));
 }
 
 TEST(AnalyseVariable, DifferencesThatGrowAreNotExtrapolated) {

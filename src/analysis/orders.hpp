@@ -28,6 +28,12 @@ bool oscillates(double coarse, double medium, double fine);
 std::optional<double> apparent_order(double h_coarse, double h_medium, double h_fine, double coarse,
                                      double medium, double fine);
 
+/// The least order a power law of the values is fitted or extrapolated with. Below it,
+/// on either side of zero, the differences of successive values hardly change, and an
+/// extrapolation by 1 / (r^p - 1) is unbounded: values 3, 2, 1.0000001 on h = 4, 2, 1
+/// have p = 1.4e-7 and would extrapolate to -1e7.
+inline constexpr double kLeastOrder = 0.1;
+
 /// The value extrapolated to h = 0 from the two finest solutions with order p > 0
 /// and refinement ratio r = h_medium / h_fine: fine + (fine - medium) / (r^p - 1).
 ///   richardson(1.005, 1.00125, 2, 2) -> 1

@@ -54,6 +54,108 @@ std::string refinement(const MeshRow& fine, MeshCount count, std::optional<doubl
 
 }  // namespace
 
+namespace {
+
+/// |after - formal| is kOrderShrink or more below |before - formal|.
+bool approaches_by_margin(double before, double after, double formal) {
+  return std::fabs(after - formal) <= std::fabs(before - formal) - kOrderShrink;
+}
+
+}  // namespace
+
+OrderTrend order_trend(std::span<const double> orders, double ratio, double formal) {
+  const std::size_t n = orders.size();
+  const double last = orders[n - 1];
+  OrderTrend trend{false, false, last, last};
+  if (n < 2) return trend;
+  const double step = last - orders[n - 2];
+  trend.shrinks = approaches_by_margin(orders[n - 2], last, formal);
+  if (!trend.shrinks) return trend;
+  const double most = std::pow(ratio, -kNextTermGap);
+  const double before = n >= 3 ? orders[n - 2] - orders[n - 3] : 0.0;
+  const double rho = before != 0.0 ? step / before : 1.0;  // no step before: no ratio
+  if (n >= 3 && rho >= 1.0 && approaches_by_margin(orders[n - 3], orders[n - 2], formal)) {
+    trend.approaches = true;  // still gathering speed: no limit shows yet
+    return trend;
+  }
+  if (std::fabs(rho) < most) {
+    trend.low = trend.high = last + step * rho / (1.0 - rho);
+  } else {
+    const double behind = last - step * most / (1.0 + most);
+    const double ahead = last + step * most / (1.0 - most);
+    trend.low = std::min(behind, ahead);
+    trend.high = std::max(behind, ahead);
+  }
+  trend.approaches =
+      formal >= trend.low - kOrderTolerance && formal <= trend.high + kOrderTolerance;
+  return trend;
+}
+
+namespace {
+
+/// The meshes a verdict judges, coarse to fine: the finest three clean ones and the
+/// next clean one coarser, when there is one; or the verdict a failed mesh finer than
+/// the third of them gives, since it is one the campaign was asked to judge.
+struct Judged {
+  std::vector<const MeshRow*> rows;
+  std::optional<Verdict> decided;
+};
+
+Judged judged_meshes(const VariableStudy& study) {
+  Judged judged;
+  for (auto row = study.rows.rbegin(); row != study.rows.rend() && judged.rows.size() < 4;
+       ++row) {
+    const bool deciding = judged.rows.size() < 3;
+    const std::string mesh = mesh_name(*row, study.count) + ": ";
+    if (deciding && diverged(*row)) {
+      judged.decided = Verdict{VerdictKind::diverged, {}, mesh + row->fault};
+      break;
+    }
+    if (deciding && iteration_flagged(*row)) {
+      judged.decided = Verdict{VerdictKind::not_converged, {}, mesh + notes(*row)};
+      break;
+    }
+    if (clean(*row)) judged.rows.push_back(&*row);
+  }
+  std::reverse(judged.rows.begin(), judged.rows.end());
+  return judged;
+}
+
+/// "0.94 to 1.11" for a range, "1.00" for a point.
+std::string limit_text(const OrderTrend& trend) {
+  return trend.low == trend.high ? fixed_text(trend.low, 2)
+                                 : fixed_text(trend.low, 2) + " to " + fixed_text(trend.high, 2);
+}
+
+/// The verdict on meshes `judged` (three or four, coarse to fine) whose finest three are
+/// not verified: refine or failed by order_trend.
+Verdict judge_trend(const std::vector<const MeshRow*>& judged, const VariableStudy& study,
+                    double formal, std::optional<double> order, std::optional<double> reynolds) {
+  std::vector<double> orders;
+  std::string shown;
+  for (std::size_t k = 1; k < judged.size(); ++k) {
+    const MeshRow& coarse = *judged[k - 1];
+    const MeshRow& fine = *judged[k];
+    orders.push_back(effective_order(*coarse.error, *fine.error, coarse.h, fine.h));
+    shown += (shown.empty() ? "effective orders " : ", ") + fixed_text(orders.back(), 2);
+  }
+  const MeshRow& fine = *judged.back();
+  const OrderTrend trend = order_trend(orders, judged[judged.size() - 2]->h / fine.h, formal);
+  shown += " on " + mesh_list(judged, study.count);
+  const std::string wanted = shortest(formal);
+  if (trend.approaches) {
+    return {VerdictKind::refine, order,
+            shown + " approach " + wanted + "; " + refinement(fine, study.count, reynolds)};
+  }
+  if (!trend.shrinks) {
+    return {VerdictKind::failed, order, shown + " do not approach the formal order " + wanted};
+  }
+  return {VerdictKind::failed, order,
+          shown + " head for " + limit_text(trend) + ", not the formal order " + wanted};
+}
+
+}  // namespace
+
 Verdict judge(const VariableStudy& study, double formal, std::optional<double> reynolds) {
   const std::vector<MeshRow>& rows = study.rows;
   const bool all_round_off =
@@ -61,32 +163,23 @@ Verdict judge(const VariableStudy& study, double formal, std::optional<double> r
         return !diverged(row) && row.round_off;
       });
   if (all_round_off) return {VerdictKind::exact, {}, {}};
-
-  // The finest three clean meshes, finest first; a failed mesh finer than the third
-  // of them decides the verdict, since it is one the campaign was asked to judge.
-  std::vector<const MeshRow*> judged;
-  for (auto row = rows.rbegin(); row != rows.rend() && judged.size() < 3; ++row) {
-    const std::string mesh = mesh_name(*row, study.count) + ": ";
-    if (diverged(*row)) return {VerdictKind::diverged, {}, mesh + row->fault};
-    if (iteration_flagged(*row)) return {VerdictKind::not_converged, {}, mesh + notes(*row)};
-    if (clean(*row)) judged.push_back(&*row);
-  }
-  if (judged.size() < 3) {
+  const Judged judged = judged_meshes(study);
+  if (judged.decided) return *judged.decided;
+  if (judged.rows.size() < 3) {
     return {VerdictKind::failed,
             {},
             "errors at round-off on some meshes only: fewer than three meshes to judge"};
   }
-  std::reverse(judged.begin(), judged.end());  // coarse to fine
-  const MeshRow& coarse = *judged[0];
-  const MeshRow& medium = *judged[1];
-  const MeshRow& fine = *judged[2];
+  // The finest three: the verdict's order and the oscillation are theirs.
+  const std::vector<const MeshRow*> finest(judged.rows.end() - 3, judged.rows.end());
+  const MeshRow& coarse = *finest[0];
+  const MeshRow& medium = *finest[1];
+  const MeshRow& fine = *finest[2];
   // A norm has no values to go up and down.
   if (fine.numerical && oscillates(*coarse.numerical, *medium.numerical, *fine.numerical)) {
-    return {VerdictKind::oscillatory,
-            {},
-            "the values on " + mesh_list(judged, study.count) +
-                " go up and down, not yet in the"
-                " asymptotic range; " +
+    return {VerdictKind::oscillatory, {},
+            "the values on " + mesh_list(finest, study.count) +
+                " go up and down, not yet in the asymptotic range; " +
                 doublings(fine.N, study.count)};
   }
   const std::array<double, 3> h = {coarse.h, medium.h, fine.h};
@@ -95,16 +188,15 @@ Verdict judge(const VariableStudy& study, double formal, std::optional<double> r
   if (order && std::fabs(*order - formal) <= kOrderTolerance) {
     return {VerdictKind::verified, order, {}};
   }
-  const double p_coarse = effective_order(*coarse.error, *medium.error, coarse.h, medium.h);
-  const double p_fine = effective_order(*medium.error, *fine.error, medium.h, fine.h);
-  const std::string orders = "effective orders " + fixed_text(p_coarse, 2) + ", " +
-                             fixed_text(p_fine, 2) + " on " + mesh_list(judged, study.count);
-  if (std::fabs(p_fine - formal) < std::fabs(p_coarse - formal)) {
-    return {VerdictKind::refine, order,
-            orders + " approach " + shortest(formal) + "; " + refinement(fine, study.count, reynolds)};
-  }
-  return {VerdictKind::failed, order,
-          orders + " do not approach the formal order " + shortest(formal)};
+  return judge_trend(judged.rows, study, formal, order, reynolds);
+}
+
+VerdictOutcome gate_outcome(const std::optional<Verdict>& verdict, Requirement requirement) {
+  const VerdictOutcome outcome =
+      verdict ? verdict_names(verdict->kind).outcome : VerdictOutcome::open;
+  return requirement == Requirement::verified && outcome == VerdictOutcome::open
+             ? VerdictOutcome::fail
+             : outcome;
 }
 
 const VerdictNames& verdict_names(VerdictKind kind) {
@@ -134,6 +226,19 @@ void count_verdicts(std::span<const Verdict> verdicts, VerdictCounts& counts) {
 
 std::size_t count_of(const VerdictCounts& counts, VerdictKind kind) {
   return counts[verdict_index(kind)];
+}
+
+std::size_t gate_failures(const VerdictCounts& counts, std::size_t cells,
+                          Requirement requirement) {
+  std::size_t failing = 0;
+  std::size_t judged = 0;
+  for (std::size_t k = 0; k < kVerdictKinds; ++k) {
+    judged += counts[k];
+    const std::optional<Verdict> verdict = Verdict{kVerdicts[k].kind, {}, {}};
+    if (gate_outcome(verdict, requirement) == VerdictOutcome::fail) failing += counts[k];
+  }
+  const bool unjudged_fail = gate_outcome(std::nullopt, requirement) == VerdictOutcome::fail;
+  return failing + (unjudged_fail ? cells - judged : 0);
 }
 
 std::string tally_line(const VerdictCounts& counts) {

@@ -63,6 +63,52 @@ inline constexpr std::size_t kVerdictKinds = kVerdicts.size();
 /// How far the observed order may be from the formal one for `verified`.
 inline constexpr double kOrderTolerance = 0.1;
 
+/// The least amount by which the distance |p - formal| of the effective orders p must
+/// shrink from one pair of meshes to the next for them to approach the formal order:
+/// far above the round-off of an order (about 3e-16 |f| / (|E| log r), 1e-12 for an
+/// error of 1e-4 |f|), far below a real approach (0.15 from 2.41 to 2.26 for
+/// f = 1 + h^2 + 10 h^3 on h = 0.1, 0.05, 0.025).
+inline constexpr double kOrderShrink = 0.01;
+
+/// How much higher than the leading term of the error its next term is taken to be, at
+/// the least: the effective orders then close on their limit by r^(-0.5) or faster per
+/// refinement by r (0.71 for r = 2; 0.5 for the usual next term, one order higher).
+inline constexpr double kNextTermGap = 0.5;
+
+/// Where the effective orders of a sequence of meshes head, and whether that is the
+/// formal order.
+struct OrderTrend {
+  bool approaches = false;  ///< the distance shrinks and the limit lies within reach
+  bool shrinks = false;     ///< the distance to the formal order shrinks by kOrderShrink
+  double low = 0.0;         ///< the limit the orders head for: a point (low == high),
+  double high = 0.0;        ///<   the range it lies in, or the last order when none shows
+};
+
+/// The rule that tells refine from FAILED. `orders` are the effective orders of the
+/// meshes judged, coarse to fine (two or three), `ratio` the refinement ratio of the
+/// finest pair, `formal` the scheme's order. Model: p_k = L + a rho^k, the next term of
+/// the error at least kNextTermGap above the leading one, so |rho| <= m = ratio^-0.5.
+///   1. The distance |p - formal| of the last order is kOrderShrink or more below that
+///      of the order before; else the orders do not approach (FAILED): steady, at
+///      round-off, or moving away.
+///   2. With three orders whose steps d1, d2 do not shrink (rho = d2 / d1 >= 1) and
+///      whose first step approached by kOrderShrink too, the orders still gather speed
+///      toward `formal`, as before a mesh resolves the solution: no limit shows yet, and
+///      they approach (refine).
+///   3. The limit L: with three orders and |rho| < m, Aitken's delta-squared,
+///      L = p3 + d2 rho / (1 - rho); else, from the last step d alone,
+///      L in [p + d min(-m / (1 + m), m / (1 - m)), p + d max(...)].
+///   4. refine when `formal` lies within kOrderTolerance of L (of its range); else the
+///      orders head for another limit (FAILED).
+///   orders 0.5, 0.7, r = 2, formal 1: m = 0.707, L in [0.617, 1.183] -> approaches
+///   orders 0.862, 0.936, r = 2, formal 2 (f = 1 + 0.3 h - 0.5 h^2 on h = 0.1, 0.05,
+///     0.025): L in [0.905, 1.113] -> heads for another limit
+///   orders 1.415, 1.778, 1.900, r = 2, formal 2 (f = 1 + h^2 - 5 h^3): rho = 0.336,
+///     L = 1.963 -> approaches
+///   orders 1, 1 + 1e-14, formal 2: the distance does not shrink -> does not approach
+///   orders 0.05, 0.13, 0.24, formal 1 (upwind, Re h = 3.1): rho = 1.4 -> approaches
+OrderTrend order_trend(std::span<const double> orders, double ratio, double formal);
+
 struct Verdict {
   VerdictKind kind = VerdictKind::failed;
   /// The least-squares order of |E| against h over the meshes judged, when three are clean.
@@ -83,17 +129,27 @@ struct Verdict {
 ///     says so, else failed (the errors are at round-off on some meshes only);
 ///   - the three values change direction (oscillates): oscillatory;
 ///   - the least-squares order of the three within kOrderTolerance of `formal`: verified;
-///   - the effective order of the finest pair closer to `formal` than that of the pair
-///     before: refine, adding the next two doublings of the finest mesh, or, when the
-///     case's Reynolds number `reynolds` is given and the finest mesh's cell Reynolds
-///     number Re h is kResolvedCellReynolds or more, naming the first doubling below it
-///     (no scheme's order shows before the mesh resolves the convection);
-///   - else failed.
+///   - the effective orders of the three meshes and of the next clean one coarser, when
+///     there is one, approaching `formal` by order_trend: refine, adding the next two
+///     doublings of the finest mesh, or, when the case's Reynolds number `reynolds` is
+///     given and the finest mesh's cell Reynolds number Re h is kResolvedCellReynolds or
+///     more, naming the first doubling below it (no scheme's order shows before the
+///     mesh resolves the convection);
+///   - else failed: the orders do not approach `formal`, or head for another limit.
 ///   errors 0.04, 0.02, 0.01 on N = 10, 20, 40, formal 1 -> verified, order 1
 ///   effective orders 0.5, 0.7 on N = 10, 20, 40, formal 1 -> refine, order 0.6,
 ///     "effective orders 0.50, 0.70 on N = 10, 20, 40 approach 1; add N = 80, 160"
 Verdict judge(const VariableStudy& study, double formal,
               std::optional<double> reynolds = std::nullopt);
+
+/// What a gate asks of a cell: by default only a wrong order fails it (refine and the
+/// other open verdicts are not judged yet); `verified` asks for a verified or exact
+/// verdict, so that every open one, and a cell without a verdict, fails too.
+enum class Requirement { order, verified };
+
+/// The outcome of a cell with `verdict` (none: the cell has no verdict) under
+/// `requirement`: gate_outcome(refine, order) -> open; (refine, verified) -> fail.
+VerdictOutcome gate_outcome(const std::optional<Verdict>& verdict, Requirement requirement);
 
 /// The names of `kind`: verdict_names(VerdictKind::failed).name -> "FAILED".
 const VerdictNames& verdict_names(VerdictKind kind);
@@ -111,5 +167,11 @@ std::size_t count_of(const VerdictCounts& counts, VerdictKind kind);
 /// "30 verified, 6 exact, 2 refine, 0 FAILED of 40 cells", the other verdicts before
 /// "of" when there are any: "..., 0 FAILED, 3 not converged of 40 cells".
 std::string tally_line(const VerdictCounts& counts);
+
+/// How many of `cells` cells, whose verdicts `counts` tallies (a cell without a
+/// verdict is in no count), fail the gate of `requirement`:
+///   2 verified, 1 refine, 1 without a verdict: order -> 0, verified -> 2
+std::size_t gate_failures(const VerdictCounts& counts, std::size_t cells,
+                          Requirement requirement);
 
 }  // namespace talvenor

@@ -3,10 +3,126 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <string_view>
 #include <vector>
 
 namespace talvenor {
 namespace {
+
+/// A sequence of values (exact value 1) and the verdict the Python model gives it.
+struct VerdictCase {
+  std::string_view name;
+  double formal;
+  std::vector<double> h;
+  std::vector<double> values;
+  VerdictKind kind;
+};
+
+/// Values without an exact one, and what the model says of the finest row.
+struct RowCase {
+  std::string_view name;
+  std::vector<double> h;
+  std::vector<double> values;
+  std::string_view notes;
+  double u_gci;  ///< kNone: no value
+};
+
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+#include "analysis/verdict_cases.inc"
+
+/// The rows of `h` and `values`, with the exact value `exact` when given.
+std::vector<MeshRow> rows_of(const std::vector<double>& h, const std::vector<double>& values,
+                             std::optional<double> exact) {
+  std::vector<MeshRow> rows(h.size());
+  for (std::size_t k = 0; k < h.size(); ++k) {
+    rows[k].h = h[k];
+    rows[k].numerical = values[k];
+    rows[k].exact = exact;
+  }
+  return rows;
+}
+
+TEST(Judge, EachSequenceGetsTheModelsVerdict) {
+  for (const VerdictCase& sequence : kVerdictCases) {
+    const VariableStudy study = analyse_variable(
+        "f", rows_of(sequence.h, sequence.values, 1.0), sequence.formal, MeshCount::none);
+    const Verdict verdict = judge(study, sequence.formal);
+    EXPECT_EQ(verdict_name(verdict.kind), verdict_name(sequence.kind))
+        << sequence.name << ": " << verdict.reason;
+  }
+}
+
+TEST(Judge, OrdersNearZeroAndOscillationsAsTheModelSays) {
+  for (const RowCase& sequence : kRowCases) {
+    const VariableStudy study =
+        analyse_variable("f", rows_of(sequence.h, sequence.values, {}), 2.0, MeshCount::none);
+    const MeshRow& fine = study.rows.back();
+    EXPECT_EQ(notes(fine), sequence.notes) << sequence.name;
+    const auto u_gci = fine.uncertainty[static_cast<std::size_t>(Estimator::gci)];
+    EXPECT_EQ(u_gci.has_value(), !std::isnan(sequence.u_gci)) << sequence.name;
+    if (u_gci && !std::isnan(sequence.u_gci)) {
+      EXPECT_NEAR(*u_gci, sequence.u_gci, 1e-13 * sequence.u_gci) << sequence.name;
+    }
+    if (!sequence.notes.empty()) {  // no extrapolation, on either side of zero
+      EXPECT_FALSE(fine.richardson) << sequence.name;
+      EXPECT_FALSE(fine.gci) << sequence.name;
+      EXPECT_FALSE(fine.uncertainty[static_cast<std::size_t>(Estimator::fs)]) << sequence.name;
+    }
+  }
+}
+
+TEST(OrderTrend, TheWorkedExamplesOfTheRule) {
+  struct Case {
+    std::vector<double> orders;
+    double formal;
+    bool approaches;
+    double low;
+    double high;
+  };
+  // For r = 2, m = 2^-0.5: m / (1 + m) = sqrt 2 - 1, m / (1 - m) = sqrt 2 + 1.
+  const double root2 = std::sqrt(2.0);
+  const Case cases[] = {
+      {{0.5, 0.7}, 1.0, true, 0.7 - 0.2 * (root2 - 1.0), 0.7 + 0.2 * (1.0 + root2)},
+      {{0.7, 0.5}, 1.0, false, 0.5, 0.5},                        // moving away
+      {{1.0, 1.0 + 1e-14}, 2.0, false, 1.0 + 1e-14, 1.0 + 1e-14},  // round-off
+      {{2.3, 2.295}, 2.0, false, 2.295, 2.295},                  // shrinks by less than 0.01
+      {{1.5, 1.75, 1.875}, 2.0, true, 2.0, 2.0},                 // Aitken: rho = 1/2
+      {{0.5, 0.75, 0.875}, 2.0, false, 1.0, 1.0},                // Aitken: heads for 1
+      // No step before the last: its range alone, and no division by zero.
+      {{1.0, 1.0, 1.5}, 2.0, true, 1.5 - 0.5 * (root2 - 1.0), 1.5 + 0.5 * (1.0 + root2)},
+      {{2.6, 1.9}, 2.0, true, 1.9 - 0.7 * (1.0 + root2), 1.9 + 0.7 * (root2 - 1.0)},
+  };
+  for (const Case& c : cases) {
+    const OrderTrend trend = order_trend(c.orders, 2.0, c.formal);
+    EXPECT_EQ(trend.approaches, c.approaches) << c.orders.back();
+    EXPECT_NEAR(trend.low, c.low, 1e-12) << c.orders.back();
+    EXPECT_NEAR(trend.high, c.high, 1e-12) << c.orders.back();
+  }
+}
+
+TEST(Gate, RequiringVerifiedFailsEveryOpenCell) {
+  const std::optional<Verdict> none;
+  for (const VerdictNames& names : kVerdicts) {
+    const std::optional<Verdict> verdict = Verdict{names.kind, {}, {}};
+    EXPECT_EQ(gate_outcome(verdict, Requirement::order), names.outcome) << names.name;
+    EXPECT_EQ(gate_outcome(verdict, Requirement::verified),
+              names.outcome == VerdictOutcome::pass ? VerdictOutcome::pass : VerdictOutcome::fail)
+        << names.name;
+  }
+  EXPECT_EQ(gate_outcome(none, Requirement::order), VerdictOutcome::open);
+  EXPECT_EQ(gate_outcome(none, Requirement::verified), VerdictOutcome::fail);
+  // Counted: 2 verified, 1 exact, 1 refine, 1 FAILED, 1 oscillatory, 2 without a verdict.
+  const std::vector<Verdict> verdicts = {
+      {VerdictKind::verified, {}, {}}, {VerdictKind::verified, {}, {}},
+      {VerdictKind::exact, {}, {}},    {VerdictKind::refine, {}, {}},
+      {VerdictKind::failed, {}, {}},   {VerdictKind::oscillatory, {}, {}}};
+  VerdictCounts counts{};
+  count_verdicts(verdicts, counts);
+  EXPECT_EQ(gate_failures(counts, 8, Requirement::order), 1u);
+  EXPECT_EQ(gate_failures(counts, 8, Requirement::verified), 5u);
+}
 
 constexpr double kExact = 0.5;
 

@@ -1,7 +1,10 @@
 #include "study/analyse.hpp"
 
+#include <cmath>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "study_reports/campaign_report.hpp"
@@ -9,30 +12,39 @@
 namespace talvenor {
 namespace {
 
-/// The values of `group` as the audit grades them.
-std::vector<AuditRow> graded_values(const StudyOutcome& outcome, const Combination& group) {
-  if (outcome.mode == kDataStudy) return audit_rows(group.studies, "", std::nullopt, "");
+/// Where the values of `group` come from, as the audit groups them: a data file's in
+/// no scheme and no band of Re*h, and in a band of P only with --formal-order.
+AuditSource source_of(const StudyOutcome& outcome, const Combination& group) {
+  if (outcome.mode == kDataStudy) {
+    return {"", std::nullopt,
+            outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt, ""};
+  }
   const std::string label = outcome.mode == kCampaign ? combination_label(group.case_values) : "";
-  return audit_rows(group.studies, "esquema " + std::to_string(group.case_values.esquema), group.case_values.Re,
-                    label);
+  return {"esquema " + std::to_string(group.case_values.esquema), group.case_values.Re,
+          group.formal, label};
 }
 
 }  // namespace
 
-void judge_and_audit(StudyOutcome& outcome) {
-  std::vector<AuditRow> rows;
-  for (Combination& group : outcome.groups) {
-    if (outcome.judged) {
-      const std::optional<double> reynolds =
-          outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.case_values.Re);
-      for (const VariableStudy& study : group.studies) {
-        group.verdicts.push_back(judge(study, group.formal, reynolds));
-      }
-    }
-    const std::vector<AuditRow> graded = graded_values(outcome, group);
-    rows.insert(rows.end(), graded.begin(), graded.end());
+void judge_and_grade(const StudyOutcome& outcome, Combination& group,
+                     const VariableStudy& study, std::vector<AuditRow>& graded) {
+  if (outcome.judged) {
+    const std::optional<double> reynolds =
+        outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.case_values.Re);
+    group.verdicts.push_back(judge(study, group.formal, reynolds));
   }
-  outcome.audit = audit_estimators(rows);
+  for (AuditRow& row : audit_rows(std::span(&study, 1), source_of(outcome, group))) {
+    if (!row.uncertainty || *row.uncertainty >= std::fabs(row.error)) std::string().swap(row.label);
+    graded.push_back(std::move(row));
+  }
+}
+
+void judge_and_audit(StudyOutcome& outcome) {
+  std::vector<AuditRow> graded;
+  for (Combination& group : outcome.groups) {
+    for (const VariableStudy& study : group.studies) judge_and_grade(outcome, group, study, graded);
+  }
+  outcome.audit = audit_estimators(graded);
 }
 
 }  // namespace talvenor

@@ -3,6 +3,8 @@
 // The one analysis of every study, after its source has analysed each variable's
 // meshes: the verdicts and the audit of the estimators.
 
+#include <vector>
+
 #include "study/outcome.hpp"
 
 namespace talvenor {
@@ -13,5 +15,12 @@ namespace talvenor {
 /// Reynolds number of the finest mesh and, in a campaign, labelled by combination; a
 /// data file's in no group but "all".
 void judge_and_audit(StudyOutcome& outcome);
+
+/// The part of judge_and_audit for one variable `study` of `group`: its verdict
+/// appended to group.verdicts when `outcome.judged`, its graded values to `graded`
+/// (the label kept only where U fails to cover |E|: the audit names no other, and
+/// 10^6 labels would hold some 150 MB). A data study calls it as each variable passes.
+void judge_and_grade(const StudyOutcome& outcome, Combination& group,
+                     const VariableStudy& study, std::vector<AuditRow>& graded);
 
 }  // namespace talvenor

@@ -1,32 +1,92 @@
 #include "study/data_study.hpp"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "analysis/audit.hpp"
 #include "study/analyse.hpp"
 #include "study/reports.hpp"
+#include "study_reports/report.hpp"
 #include "study_sources/data_file.hpp"
+#include "system/error.hpp"
+#include "system/platform.hpp"
 #include "textio/shortest_text.hpp"
+#include "textio/text_file.hpp"
 #include "textio/text_helpers.hpp"
 
 namespace talvenor {
 namespace {
 
-/// "runs.csv: 3 meshes of 2 variables, cells in 2-D (h = cells^(-1/2))".
-std::string data_head(const std::string& path, const std::vector<VariableStudy>& studies,
-                      MeshCount count, const StudyOptions& options) {
-  std::size_t meshes = 0;
-  for (const VariableStudy& study : studies) meshes += study.rows.size();
+/// The rows of `file`, all variables together.
+std::size_t row_count(const DataFile& file) {
+  std::size_t rows = 0;
+  for (const DataSeries& series : file.series) rows += series.points.size();
+  return rows;
+}
+
+/// "Mesh-refinement study of runs.csv: 6 rows of 2 variables, cells in 2-D (h =
+/// cells^(-1/2)); formal order 2".
+std::string data_head(const std::string& path, const DataFile& file, const StudyOptions& options) {
+  const std::size_t variables = file.series.size();
   const std::string dimension = options.dimension ? std::to_string(*options.dimension) : "";
-  return "Mesh-refinement study of " + printable(path) + ": " + std::to_string(meshes) +
-         " rows of " + std::to_string(studies.size()) +
-         (studies.size() == 1 ? " variable" : " variables") +
-         (count == MeshCount::cells
+  return "Mesh-refinement study of " + printable(path) + ": " + std::to_string(row_count(file)) +
+         " rows of " + std::to_string(variables) + (variables == 1 ? " variable" : " variables") +
+         (file.count == MeshCount::cells
               ? ", cells in " + dimension + "-D (h = cells^(-1/" + dimension + "))"
               : ", h as given") +
          (options.formal_order ? "; formal order " + shortest(*options.formal_order) : "");
+}
+
+void stop_if_interrupted() {
+  if (std::optional<Error> stop = interruption()) throw std::move(*stop);
+}
+
+/// What the reports after the stream draw of variable number `v`: the first
+/// kPlottedVariables keep every ceil(meshes / kPlottedMeshes)-th row from the coarsest
+/// and the finest (the HTML plot), the others the finest row when --table asks for it
+/// (the paper's table), else none. Some 250 bytes a row are never kept for all.
+std::vector<MeshRow> kept_rows(const VariableStudy& study, std::size_t v, bool table) {
+  std::vector<MeshRow> rows;
+  if (v < kPlottedVariables) {
+    const std::size_t stride = (study.rows.size() + kPlottedMeshes - 1) / kPlottedMeshes;
+    for (std::size_t k = 0; k + 1 < study.rows.size(); k += std::max<std::size_t>(stride, 1)) {
+      rows.push_back(study.rows[k]);
+    }
+  }
+  if ((v < kPlottedVariables || table) && !study.rows.empty()) rows.push_back(study.rows.back());
+  return rows;
+}
+
+/// The data study's variables through the one analysis, a variable at a time: each
+/// judged and graded (judge_and_grade), its block of the table printed and its rows
+/// written into `csv` at once, then only what the other reports need kept in `outcome`.
+std::vector<AuditRow> stream_variables(DataFile& file, StudyOutcome& outcome, TextFile& csv) {
+  std::vector<AuditRow> graded;
+  // Room for every value once per estimator, set aside at once: a vector grown by
+  // doubling would hold up to twice as much while it moves.
+  if (file.has_errors) graded.reserve(row_count(file) * kEstimatorCount);
+  Combination& group = outcome.groups.front();
+  const bool table = outcome.table != PaperTable::none;
+  csv.write_record(csv_header());
+  data_studies(
+      file, outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt,
+      [&](VariableStudy&& study) {
+        judge_and_grade(outcome, group, study, graded);
+        std::fputs(variable_block(study).c_str(), stdout);
+        for (const MeshRow& row : study.rows) csv.write_record(csv_record(study.name, row));
+        outcome.any_errors = outcome.any_errors || has_errors(study);
+        const std::size_t v = group.studies.size();
+        if (v < kPlottedVariables) outcome.curves.push_back(plot_curve(study));
+        study.rows = kept_rows(study, v, table);
+        group.studies.push_back(std::move(study));
+      },
+      stop_if_interrupted);
+  return graded;
 }
 
 }  // namespace
@@ -44,15 +104,18 @@ void run_data_study(const StudyOptions& options) {
   // Without exact values the formal order still serves u_fs and the two-mesh GCI.
   outcome.judged = outcome.formal_known && file.has_errors;
   outcome.junit = options.junit;
+  outcome.require = options.require;
   outcome.table = options.table;
+  outcome.streamed = true;
   check_reports(outcome, path);
-  const MeshCount count = file.count;
-  Combination group;
-  group.formal = options.formal_order.value_or(0.0);
-  group.studies = data_studies(std::move(file), options.formal_order);
-  outcome.data_head = data_head(path, group.studies, count, options);
-  outcome.groups.push_back(std::move(group));
-  judge_and_audit(outcome);
+  outcome.data_head = data_head(path, file, options);
+  outcome.groups.push_back({CaseData{}, options.formal_order.value_or(0.0), {}, {}});
+  std::fputs((outcome.data_head + "\n").c_str(), stdout);
+  // Written as the variables are analysed, and put in place whole once all are.
+  TextFile csv = open_streamed(outcome);
+  const std::vector<AuditRow> graded = stream_variables(file, outcome, csv);
+  csv.close();
+  outcome.audit = audit_estimators(graded);
   deliver(outcome);
 }
 

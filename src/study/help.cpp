@@ -93,7 +93,7 @@ std::string columns_section() {
   for (const ColumnInfo& column : kCombinationColumns)
     text += term(column.name, column.description);
   text += "and after them:\n" + term(kVerdictColumn.name, kVerdictColumn.description);
-  std::string columns(kAuditCsvHeader);
+  std::string columns = audit_csv_header();
   for (std::size_t comma = columns.find(','); comma != std::string::npos;
        comma = columns.find(',', comma + 2)) {
     columns.replace(comma, 1, ", ");

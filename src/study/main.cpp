@@ -89,6 +89,7 @@ void run_study(const StudyOptions& options) {
   outcome.method = options.solver;
   outcome.judged = outcome.mode == kCampaign;
   outcome.junit = options.junit;
+  outcome.require = options.require;
   outcome.table = options.table;
   check_reports(outcome);
   outcome.groups =

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <tuple>
 #include <utility>
@@ -154,6 +155,21 @@ std::string file_name(std::string_view option, std::string_view value, std::stri
   return std::string(value);
 }
 
+/// The prefix of --output: the start of file names, so neither a folder nor a name
+/// that ends with a separator ("results/" would write the hidden file "results/.csv").
+std::string output_prefix(std::string_view option, std::string_view value) {
+  std::string prefix = file_name(option, value, "prefix");
+  const std::filesystem::path path(prefix);
+  std::error_code ignored;
+  const bool folder = std::filesystem::is_directory(path, ignored);
+  if (folder || !path.has_filename() || path.filename() == "." || path.filename() == "..") {
+    bad(option, "'" + prefix + (folder ? "' is a folder" : "' ends with a separator") +
+                    ": the prefix begins the files' names; add one, as in '" +
+                    (path / "run").generic_string() + "' for " + (path / "run.csv").generic_string());
+  }
+  return prefix;
+}
+
 void set_dimension(std::string_view option, std::string_view value, StudyOptions& options) {
   const auto dimension = whole_number(value);
   if (!dimension || *dimension < 1 || *dimension > 3) {
@@ -165,7 +181,7 @@ void set_dimension(std::string_view option, std::string_view value, StudyOptions
 constexpr unsigned kTalvenorCase = kCaseStudy | kCampaign;
 constexpr unsigned kWithVerdicts = kCampaign | kDataStudy;
 
-constexpr std::array<OptionInfo, 12> kOptions = {{
+constexpr std::array<OptionInfo, 13> kOptions = {{
     {"--meshes", "N1,N2,...",
      "the meshes, coarse to fine, each N even and at least 2 (default: the case's N and three"
      " successive doublings)",
@@ -194,7 +210,7 @@ constexpr std::array<OptionInfo, 12> kOptions = {{
      " \"-study\")",
      kEveryStudy,
      [](auto option, auto value, StudyOptions& options) {
-       options.output = file_name(option, value, "prefix");
+       options.output = output_prefix(option, value);
      }},
     {"--sweep", "NAME=V1,...",
      "a verification campaign: NAME is esquema, fonte, Re or beta; repeat the option for more"
@@ -203,7 +219,8 @@ constexpr std::array<OptionInfo, 12> kOptions = {{
      kCampaign,
      [](auto option, auto value, StudyOptions& options) {
        parse_sweep(option, value, options.sweep);
-     }},
+     },
+     true},
     {"--data", "FILE",
      "a study of your own solver's numbers, no Talvenor.in needed: a CSV file whose first"
      " line names the columns (any order, any case): h, or cells with --dimension; value (or"
@@ -226,6 +243,15 @@ constexpr std::array<OptionInfo, 12> kOptions = {{
      kWithVerdicts,
      [](auto option, auto value, StudyOptions& options) {
        options.junit = file_name(option, value, "file name");
+     }},
+    {"--require", "verified",
+     "every cell must be verified or exact: refine and the other open verdicts (and a cell"
+     " with no verdict) fail too, status 9 and a JUnit failure (default: only FAILED fails,"
+     " the others are skipped)",
+     kWithVerdicts,
+     [](auto option, auto value, StudyOptions& options) {
+       if (value != "verified") bad(option, "expected verified, found '" + std::string(value) + "'");
+       options.require = Requirement::verified;
      }},
     {"--table", "markdown|latex",
      "also writes the study's table for a paper, ready to paste: PREFIX.md (Markdown) or"
@@ -297,6 +323,9 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     const auto* entry = std::find_if(kOptions.begin(), kOptions.end(),
                                      [&](const OptionInfo& known) { return known.name == option; });
     if (entry == kOptions.end()) refuse_unknown(argument);
+    if (!entry->repeats && std::find(given.begin(), given.end(), entry) != given.end()) {
+      bad(option, "given twice; give it once");
+    }
     std::string_view value;
     if (entry->argument.empty()) {
       if (equals != std::string_view::npos) bad(option, "takes no value");

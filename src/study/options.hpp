@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/verdict.hpp"
 #include "record/solver_method.hpp"
 #include "study/study_files.hpp"
 #include "study_sources/campaign.hpp"
@@ -26,6 +27,7 @@ struct StudyOptions {
   std::optional<double> formal_order; ///< a data file's verdicts against this order
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
   PaperTable table = PaperTable::none;  ///< --table: the study's table for a paper
+  Requirement require = Requirement::order;  ///< what the gate asks: --require verified
 };
 
 /// One option of talvenor-study, the one home of its name, the name of its argument
@@ -39,6 +41,9 @@ struct OptionInfo {
   std::string_view description;
   unsigned modes;  ///< StudyMode bits
   void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
+  /// Whether it may be given more than once (--sweep, a name each time); any other
+  /// given twice is refused, since one of its values would go unused.
+  bool repeats = false;
 };
 
 /// Every option, in the order the help lists them.

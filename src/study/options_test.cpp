@@ -111,10 +111,26 @@ TEST(StudyOptions, DataGoesWithItsOwnOptionsAlone) {
   EXPECT_EQ(usage_error({"--formal-order", "2"}), "--formal-order: only with --data FILE" + tail);
   EXPECT_EQ(usage_error({"--junit", "j.xml"}),
             "--junit: only with --sweep or --data: the studies that end with verdicts" + tail);
+  EXPECT_EQ(usage_error({"--require", "verified"}),
+            "--require: only with --sweep or --data: the studies that end with verdicts" + tail);
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--require", "refine"}),
+            "--require: expected verified, found 'refine'" + tail);
+  EXPECT_EQ(parsed({"--data", "r.csv", "--require=verified"}).require, Requirement::verified);
+  EXPECT_EQ(data.require, Requirement::order);
   EXPECT_EQ(usage_error({"--data", "r.csv", "--dimension", "4"}),
             "--dimension: expected 1, 2 or 3, found '4'" + tail);
   EXPECT_EQ(usage_error({"--data", "r.csv", "--formal-order", "0"}),
             "--formal-order: expected an order above 0, found '0'" + tail);
+  // Given twice, one value would go unused; a prefix is the start of file names.
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--data=s.csv"}), "--data: given twice; give it once" + tail);
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--formal-order", "1", "--formal-order", "2"}),
+            "--formal-order: given twice; give it once" + tail);
+  EXPECT_EQ(usage_error({"--data", "r.csv", "--output", "results/"}),
+            "--output: 'results/' ends with a separator: the prefix begins the files' names; add "
+            "one, as in 'results/run' for results/run.csv" + tail);
+  EXPECT_EQ(usage_error({"--output", "."}),
+            "--output: '.' is a folder: the prefix begins the files' names; add one, as in "
+            "'./run' for ./run.csv" + tail);
 }
 
 TEST(StudyOptions, BadJobCounts) {

@@ -13,6 +13,7 @@
 #include "record/solver_method.hpp"
 #include "record/variaveis.hpp"
 #include "study/study_files.hpp"
+#include "study_reports/plot_script.hpp"
 
 namespace talvenor {
 
@@ -38,6 +39,14 @@ struct StudyOutcome {
   /// exact values).
   bool judged = false;
   std::optional<std::string> junit;  ///< the --junit file
+  Requirement require = Requirement::order;  ///< what the gate asks (--require)
+  /// A data study's variables streamed through the analysis (run_data_study): each
+  /// variable's block of the terminal table and its rows of PREFIX.csv were written as
+  /// it passed, and its group keeps of each study only its name and the rows the HTML
+  /// plot and the paper table draw on; the gnuplot script's curves are kept apart.
+  bool streamed = false;
+  std::vector<PlotCurve> curves;  ///< when streamed: of the first kPlottedVariables
+  bool any_errors = false;        ///< when streamed: some variable has an error
   PaperTable table = PaperTable::none;
 };
 

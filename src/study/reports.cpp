@@ -1,5 +1,6 @@
 #include "study/reports.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -83,7 +84,7 @@ bool always(const StudyOutcome&) {
 
 const std::array<Report, 9> kReports = {{
     {".csv", "study table", kOwnCharts, "the table with full 17-digit numbers and the notes",
-     always, [](const StudyOutcome& o) { return csv_records(studies_of(o)); }},
+     always, [](const StudyOutcome& o) { return csv_records(studies_of(o)); }, true},
     {".csv", "campaign table", kCampaign,
      "every row of every study, the combination first and the verdict last", always,
      [](const StudyOutcome& o) { return campaign_csv_records(o.groups); }},
@@ -96,7 +97,9 @@ const std::array<Report, 9> kReports = {{
      " slopes 1 and 2, flagged points hollow",
      always,
      [](const StudyOutcome& o) {
-       return plot_script_records(plot_titles(o), studies_of(o), o.prefix + ".png");
+       const std::string png = o.prefix + ".png";
+       return o.streamed ? plot_script_records(plot_titles(o), o.curves, png)
+                         : plot_script_records(plot_titles(o), studies_of(o), png);
      }},
     {".png", "study plot", kOwnCharts, "the picture of the script, drawn when gnuplot can be run",
      always, nullptr},
@@ -116,7 +119,7 @@ const std::array<Report, 9> kReports = {{
     {"", "JUnit report", kCampaign | kDataStudy,
      "the file of --junit: the verdicts, a test case per cell, for a CI server",
      [](const StudyOutcome& o) { return o.junit.has_value(); },
-     [](const StudyOutcome& o) { return junit_records(o.title, junit_cells(o)); }},
+     [](const StudyOutcome& o) { return junit_records(o.title, junit_cells(o), o.require); }},
 }};
 
 std::string path_of(const Report& report, const StudyOutcome& outcome) {
@@ -127,37 +130,61 @@ bool in_study(const Report& report, const StudyOutcome& outcome) {
   return (report.modes & outcome.mode) != 0 && report.wanted(outcome);
 }
 
+/// The end of a streamed study's table (its head and blocks went out as its variables
+/// passed), with the audit where errors exist, and a line when the plot leaves out some
+/// variables.
+std::string streamed_end(const StudyOutcome& outcome) {
+  const std::vector<VariableStudy>& studies = studies_of(outcome);
+  std::vector<std::string> names;
+  for (const VariableStudy& study : studies) names.push_back(study.name);
+  std::string text = data_table_end(outcome.any_errors, outcome.formal_known, names,
+                                    outcome.groups.front().verdicts) +
+                     (outcome.has_errors ? audit_text(outcome.audit, "") : "");
+  if (studies.size() > kPlottedVariables) {
+    text += "\nThe plot draws the first " + std::to_string(kPlottedVariables) + " of the " +
+            std::to_string(studies.size()) + " variables; " + outcome.prefix +
+            ".csv holds them all.\n";
+  }
+  return text;
+}
+
 /// The table of the standard output, with the audit where errors exist.
 std::string console_text(const StudyOutcome& outcome) {
-  const std::vector<Verdict>& verdicts = outcome.groups.front().verdicts;
+  if (outcome.streamed) return streamed_end(outcome);
   switch (outcome.mode) {
     case kCampaign:
       return campaign_table(outcome.base, outcome.meshes, outcome.method, outcome.groups) +
              audit_text(outcome.audit, outcome.prefix + ".html");
-    case kDataStudy:
-      return data_table(outcome.data_head, studies_of(outcome), verdicts, outcome.formal_known) +
-             (outcome.has_errors ? audit_text(outcome.audit, "") : "");
     default:
       return study_table(outcome.base, outcome.method, studies_of(outcome)) +
              audit_text(outcome.audit, "");
   }
 }
 
-/// Error (verification) when a cell is FAILED, after every file is written.
+/// Error (verification) when a cell is FAILED, or under --require verified when a cell
+/// (with a verdict or without) is not verified or exact, after every file is written.
 void gate(const StudyOutcome& outcome) {
   const VerdictCounts counts = tally(outcome.groups);
-  const std::size_t failed = count_of(counts, VerdictKind::failed);
-  if (failed == 0) return;
   std::size_t cells = 0;
-  for (const std::size_t count : counts) cells += count;
-  const std::string reason = std::to_string(failed) + " of the " + std::to_string(cells);
+  for (const Combination& group : outcome.groups) cells += group.studies.size();
+  const std::string of = " of the " + std::to_string(cells) +
+                         (outcome.mode == kCampaign ? " cells " : " variables ");
+  const std::size_t failed = count_of(counts, VerdictKind::failed);
+  if (failed == 0) {
+    const std::size_t open = gate_failures(counts, cells, outcome.require);
+    if (open == 0) return;
+    throw Error(Error::Kind::verification,
+                std::to_string(open) + of +
+                    "are not verified, as --require verified asks; the table gives each reason");
+  }
+  const std::string reason = std::to_string(failed) + of;
   throw Error(Error::Kind::verification,
               outcome.mode == kCampaign
                   ? reason +
-                        " cells FAILED: their orders do not approach the formal order; the"
+                        "FAILED: their orders do not approach the formal order; the"
                         " table gives each reason, " +
                         outcome.prefix + ".html the plots"
-                  : reason + " variables FAILED: their orders do not approach the formal order " +
+                  : reason + "FAILED: their orders do not approach the formal order " +
                         shortest(outcome.groups.front().formal) + "; the table gives each reason");
 }
 
@@ -187,6 +214,13 @@ void check_reports(const StudyOutcome& outcome, const std::string& source) {
   }
 }
 
+TextFile open_streamed(const StudyOutcome& outcome) {
+  const auto report = std::find_if(kReports.begin(), kReports.end(), [&](const Report& entry) {
+    return entry.streams && in_study(entry, outcome);
+  });
+  return TextFile::replacing(path_of(*report, outcome), kNoUnit, std::string(report->role));
+}
+
 void deliver(const StudyOutcome& outcome) {
   std::fputs(console_text(outcome).c_str(), stdout);
   warn_troubled(outcome);
@@ -195,7 +229,9 @@ void deliver(const StudyOutcome& outcome) {
   for (const Report& report : kReports) {
     if (!in_study(report, outcome)) continue;
     const std::string path = path_of(report, outcome);
-    if (report.records) {
+    if (report.streams && outcome.streamed) {
+      // written as the variables passed (open_streamed)
+    } else if (report.records) {
       write_records(path, report.role, report.records(outcome));
       script = path;
     } else {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "study/outcome.hpp"
+#include "textio/text_file.hpp"
 
 namespace talvenor {
 
@@ -24,6 +25,9 @@ struct Report {
   std::string_view description;
   bool (*wanted)(const StudyOutcome& outcome);
   std::vector<std::string> (*records)(const StudyOutcome& outcome);
+  /// Written by a streamed study (StudyOutcome::streamed) as its variables pass, through
+  /// open_streamed, rather than from the outcome at the end: PREFIX.csv.
+  bool streams = false;
 };
 
 /// Every report, in the order they are written and named.
@@ -35,8 +39,14 @@ std::span<const Report> reports();
 /// Throws Error (usage, file) for the first that fails.
 void check_reports(const StudyOutcome& outcome, const std::string& source = {});
 
-/// The terminal's table, then every report wanted, then the line "written: ..." naming
-/// the files; Error (verification) after them when a variable or cell is FAILED.
+/// The report that a streamed study writes as its variables pass, opened to be put
+/// in place whole by close() (nothing is left of it when the study stops before).
+TextFile open_streamed(const StudyOutcome& outcome);
+
+/// The terminal's table (a streamed study's end of it: its blocks went out as the
+/// variables passed), then every report wanted, then the line "written: ..." naming
+/// the files; Error (verification) after them when a variable or cell is FAILED, or,
+/// under --require verified, not verified or exact.
 void deliver(const StudyOutcome& outcome);
 
 }  // namespace talvenor

@@ -5,6 +5,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "study_reports/report.hpp"
@@ -26,9 +27,10 @@ TEST(StudyCsv, ReadBackAsDataGivesTheSameNamesAndNumbers) {
       analyse_variable("drag, total", rows, 1.0, MeshCount::none)};
   std::stringstream csv;
   for (const std::string& record : csv_records(written)) csv << record << "\r\n";
-  const DataFile file = parse_data("study.csv", csv, std::nullopt);
+  DataFile file = parse_data("study.csv", csv, std::nullopt);
   EXPECT_TRUE(file.has_errors);
-  const std::vector<VariableStudy> read = data_studies(file, 1.0);
+  std::vector<VariableStudy> read;
+  data_studies(file, 1.0, [&](VariableStudy&& study) { read.push_back(std::move(study)); });
   ASSERT_EQ(read.size(), 1u);
   EXPECT_EQ(read[0].name, written[0].name);
   ASSERT_EQ(read[0].rows.size(), rows.size());

@@ -32,33 +32,27 @@ struct Extent {
   bool any_clean = false;
 };
 
-Extent extent_of(std::span<const VariableStudy> studies) {
+Extent extent_of(std::span<const PlotCurve> curves) {
   Extent extent;
-  for (const VariableStudy& study : studies) {
-    for (std::size_t k = 0; k < study.rows.size(); ++k) {
-      const MeshRow& row = study.rows[k];
-      extent.largest_h = std::max(extent.largest_h, row.h);
-      extent.smallest_h = std::min(extent.smallest_h, row.h);
-      if (const auto value = plotted(study.rows, k)) {
-        extent.largest = std::max(extent.largest, *value);
-      }
-      (flags(row).empty() ? extent.any_clean : extent.any_flagged) = true;
-    }
+  for (const PlotCurve& curve : curves) {
+    extent.largest_h = std::max(extent.largest_h, curve.largest_h);
+    extent.smallest_h = std::min(extent.smallest_h, curve.smallest_h);
+    extent.largest = std::max(extent.largest, curve.largest);
+    extent.any_flagged = extent.any_flagged || curve.any_flagged;
+    extent.any_clean = extent.any_clean || curve.any_clean;
   }
   if (extent.largest == 0.0) extent.largest = 1.0;
   return extent;
 }
 
-bool any_exact(std::span<const VariableStudy> studies) {
-  return std::any_of(studies.begin(), studies.end(), [](const VariableStudy& study) {
-    return !study.rows.empty() && study.rows.front().exact;
-  });
+bool any_exact(std::span<const PlotCurve> curves) {
+  return std::any_of(curves.begin(), curves.end(), [](const PlotCurve& curve) { return curve.exact; });
 }
 
 /// The settings before the data: terminal, title, axes, range, reference point.
-std::vector<std::string> settings(const PlotTitles& titles, std::span<const VariableStudy> studies,
+std::vector<std::string> settings(const PlotTitles& titles, std::span<const PlotCurve> curves,
                                   const Extent& extent, std::string_view png_name) {
-  const bool errors = any_exact(studies);
+  const bool errors = any_exact(curves);
   std::vector<std::string> records = {
       gnuplot_comment(std::string(errors ? "|error|" : "|change to the next finer mesh|") +
                       " against h for the mesh-refinement study of " + titles.subject +
@@ -83,11 +77,11 @@ std::vector<std::string> settings(const PlotTitles& titles, std::span<const Vari
       "e0 = " + full_digits(extent.largest),
   };
   // One tick per mesh, named by its N: the axis shows which mesh each point is.
-  if (titles.mesh_ticks && !studies.empty()) {
+  if (titles.mesh_ticks && !curves.empty()) {
     std::string ticks;
-    for (const MeshRow& row : studies.front().rows) {
+    for (const auto& [N, h] : curves.front().meshes) {
       if (!ticks.empty()) ticks += ", ";
-      ticks += "'1/" + std::to_string(row.N) + "' " + full_digits(row.h);
+      ticks += "'1/" + std::to_string(N) + "' " + full_digits(h);
     }
     records.push_back("set xtics (" + ticks + ")");
   }
@@ -97,23 +91,19 @@ std::vector<std::string> settings(const PlotTitles& titles, std::span<const Vari
 /// The data block of variable number `v` (h, the plotted value and 1 where the row
 /// carries a flag) and its three curves: a line, filled clean points, hollow flagged
 /// ones; nothing when no point can be drawn on a logarithmic axis.
-void add_variable(const VariableStudy& study, std::size_t v, std::vector<std::string>& records,
+void add_variable(const PlotCurve& curve, std::size_t v, std::vector<std::string>& records,
                   std::vector<std::string>& curves) {
+  if (curve.points.empty()) return;
   const std::string block = "$variable" + std::to_string(v + 1);
   const std::string colour = " linecolor " + std::to_string(v + 1);
-  std::vector<std::string> points;
-  for (std::size_t k = 0; k < study.rows.size(); ++k) {
-    const std::optional<double> value = plotted(study.rows, k);
-    if (!value || *value == 0.0) continue;
-    points.push_back(full_digits(study.rows[k].h) + " " + full_digits(*value) +
-                     (flags(study.rows[k]).empty() ? " 0" : " 1"));
-  }
-  if (points.empty()) return;
   records.push_back(block + " << EOD");
-  records.insert(records.end(), points.begin(), points.end());
+  for (const PlotCurve::Point& point : curve.points) {
+    records.push_back(full_digits(point.h) + " " + full_digits(point.value) +
+                      (point.flagged ? " 1" : " 0"));
+  }
   records.emplace_back("EOD");
   curves.push_back(block + " using 1:2 with lines" + colour + " title " +
-                   gnuplot_quoted(study.name) + " noenhanced");
+                   gnuplot_quoted(curve.name) + " noenhanced");
   curves.push_back(block + " using 1:($3 == 0 ? $2 : NaN) with points pointtype 7" + colour +
                    " notitle");
   curves.push_back(block + " using 1:($3 == 1 ? $2 : NaN) with points pointtype 6" + colour +
@@ -122,24 +112,57 @@ void add_variable(const VariableStudy& study, std::size_t v, std::vector<std::st
 
 }  // namespace
 
+PlotCurve plot_curve(const VariableStudy& study) {
+  PlotCurve curve;
+  curve.name = study.name;
+  curve.exact = !study.rows.empty() && study.rows.front().exact.has_value();
+  curve.smallest_h = INFINITY;
+  const std::size_t stride =
+      std::max<std::size_t>((study.rows.size() + kPlottedMeshes - 1) / kPlottedMeshes, 1);
+  for (std::size_t k = 0; k < study.rows.size(); ++k) {
+    const MeshRow& row = study.rows[k];
+    const bool flagged = !flags(row).empty();
+    curve.meshes.emplace_back(row.N, row.h);
+    curve.largest_h = std::max(curve.largest_h, row.h);
+    curve.smallest_h = std::min(curve.smallest_h, row.h);
+    (flagged ? curve.any_flagged : curve.any_clean) = true;
+    const std::optional<double> value = plotted(study.rows, k);
+    if (!value) continue;
+    curve.largest = std::max(curve.largest, *value);
+    if (k % stride == 0 && *value != 0.0) curve.points.push_back({row.h, *value, flagged});
+  }
+  return curve;
+}
+
+std::vector<std::string> plot_script_records(const PlotTitles& titles,
+                                             std::span<const PlotCurve> curves,
+                                             std::string_view png_name) {
+  curves = curves.first(std::min(curves.size(), kPlottedVariables));
+  const Extent extent = extent_of(curves);
+  std::vector<std::string> records = settings(titles, curves, extent, png_name);
+  std::vector<std::string> lines;
+  for (std::size_t v = 0; v < curves.size(); ++v) add_variable(curves[v], v, records, lines);
+  if (extent.any_flagged) {
+    lines.emplace_back(
+        "NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, see the notes'");
+  }
+  lines.emplace_back("e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1'");
+  lines.emplace_back("e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'");
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    records.push_back((i == 0 ? "plot " : "     ") + lines[i] +
+                      (i + 1 < lines.size() ? ", \\" : ""));
+  }
+  return records;
+}
+
 std::vector<std::string> plot_script_records(const PlotTitles& titles,
                                              std::span<const VariableStudy> studies,
                                              std::string_view png_name) {
-  const Extent extent = extent_of(studies);
-  std::vector<std::string> records = settings(titles, studies, extent, png_name);
-  std::vector<std::string> curves;
-  for (std::size_t v = 0; v < studies.size(); ++v) add_variable(studies[v], v, records, curves);
-  if (extent.any_flagged) {
-    curves.emplace_back(
-        "NaN with points pointtype 6 linecolor 'black' title 'hollow: flagged, see the notes'");
+  std::vector<PlotCurve> curves;
+  for (const VariableStudy& study : studies.first(std::min(studies.size(), kPlottedVariables))) {
+    curves.push_back(plot_curve(study));
   }
-  curves.emplace_back("e0 * (x / h0) with lines dashtype 2 linecolor 'gray40' title 'order 1'");
-  curves.emplace_back("e0 * (x / h0)**2 with lines dashtype 3 linecolor 'gray20' title 'order 2'");
-  for (std::size_t i = 0; i < curves.size(); ++i) {
-    records.push_back((i == 0 ? "plot " : "     ") + curves[i] +
-                      (i + 1 < curves.size() ? ", \\" : ""));
-  }
-  return records;
+  return plot_script_records(titles, curves, png_name);
 }
 
 }  // namespace talvenor

@@ -15,9 +15,6 @@
 namespace talvenor {
 namespace {
 
-/// The channel that failure reports name for the study's files.
-constexpr int kStudyUnit = 12;
-
 /// Appends `item` to a list written "a, b, c".
 void add_to_list(std::string& list, std::string_view item) {
   if (!list.empty()) list += ", ";
@@ -231,24 +228,11 @@ std::string value_fit_line(const VariableStudy& study) {
          std::to_string(study.value_fit_meshes) + " meshes";
 }
 
-/// Whether any row of `study` has an error: an exact value, or a norm of the error.
-bool has_errors(const VariableStudy& study) {
-  return std::any_of(study.rows.begin(), study.rows.end(), [](const MeshRow& row) {
-    return row.exact.has_value() || row.error.has_value();
-  });
-}
-
 /// A block per variable: its name, a row per mesh with its notes and, where errors
 /// exist, the least-squares orders.
 std::string variable_blocks(std::span<const VariableStudy> studies) {
   std::string text;
-  for (const VariableStudy& study : studies) {
-    text.append("\n").append(study.name).append("\n").append(table_header()).append("\n");
-    for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
-    text.append("  ")
-        .append(has_errors(study) ? least_squares_line(study) : value_fit_line(study))
-        .append("\n");
-  }
+  for (const VariableStudy& study : studies) text += variable_block(study);
   return text;
 }
 
@@ -278,14 +262,28 @@ std::string study_table(const CaseData& base, Method method,
   return text;
 }
 
-std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
-                       std::span<const Verdict> verdicts, bool formal_known) {
-  std::string text = head + "\n" + variable_blocks(studies);
-  if (!std::any_of(studies.begin(), studies.end(), has_errors)) {
-    text +=
-        "\nNo exact values: no error, effective order, least-squares order or verdict;"
-        " p_U, Richardson, GCI, the uncertainties and the least-squares fit come from the"
-        " values alone.\n";
+bool has_errors(const VariableStudy& study) {
+  return std::any_of(study.rows.begin(), study.rows.end(), [](const MeshRow& row) {
+    return row.exact.has_value() || row.error.has_value();
+  });
+}
+
+std::string variable_block(const VariableStudy& study) {
+  std::string text = "\n" + study.name + "\n" + table_header() + "\n";
+  for (const MeshRow& row : study.rows) text.append(table_row(row)).append("\n");
+  return text.append("  ")
+      .append(has_errors(study) ? least_squares_line(study) : value_fit_line(study))
+      .append("\n");
+}
+
+std::string data_table_end(bool any_errors, bool formal_known,
+                           std::span<const std::string> variables,
+                           std::span<const Verdict> verdicts) {
+  std::string text;
+  if (!any_errors) {
+    text += "\nNo exact values: no error, effective order, least-squares order or verdict;"
+            " p_U, Richardson, GCI, the uncertainties and the least-squares fit come from the"
+            " values alone.\n";
   }
   if (!formal_known) {
     text +=
@@ -298,7 +296,7 @@ std::string data_table(const std::string& head, std::span<const VariableStudy> s
   VerdictCounts counts{};
   count_verdicts(verdicts, counts);
   for (std::size_t v = 0; v < verdicts.size(); ++v) {
-    text += verdict_summary(studies[v].name, verdicts[v]) + "\n";
+    text += verdict_summary(variables[v], verdicts[v]) + "\n";
   }
   return text + "\n" + tally_line(counts) + "\n";
 }
@@ -400,13 +398,13 @@ PlotTitles case_plot_titles(const CaseData& base, Method method) {
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records) {
   // Built beside its place and renamed into it: complete, or the file as it was.
-  TextFile file = TextFile::replacing(path, kStudyUnit, std::string(role));
+  TextFile file = TextFile::replacing(path, kNoUnit, std::string(role));
   for (const std::string& record : records) file.write_record(record);
   file.close();
 }
 
 void check_records_file(const std::string& path, std::string_view role) {
-  TextFile::check_creatable(path, kStudyUnit, std::string(role));
+  TextFile::check_creatable(path, kNoUnit, std::string(role));
 }
 
 }  // namespace talvenor

@@ -24,13 +24,21 @@ namespace talvenor {
 std::string study_table(const CaseData& base, Method method,
                         std::span<const VariableStudy> studies);
 
-/// The table of a data file's study: `head`, a line naming the file and its meshes,
-/// then a block per variable as study_table gives it, a line saying once that the
-/// file has no exact values when none of them has, one saying why u_fs is empty
-/// unless `formal_known`, and with `verdicts` (one per study) a line per variable
-/// (verdict_summary) and the tally.
-std::string data_table(const std::string& head, std::span<const VariableStudy> studies,
-                       std::span<const Verdict> verdicts, bool formal_known);
+/// A data file's study writes its table a variable at a time (variable_block), so
+/// that the table of 10^5 variables is never held whole; data_table_end closes it: a
+/// line saying once that the file has no exact values when none of `any_errors`' rows
+/// has, one saying why u_fs is empty unless `formal_known`, and with `verdicts` (one per
+/// variable, named by `variables`) a line per variable (verdict_summary) and the tally.
+std::string data_table_end(bool any_errors, bool formal_known,
+                           std::span<const std::string> variables,
+                           std::span<const Verdict> verdicts);
+
+/// A variable's block of a table: its name, a row per mesh with its notes, then the
+/// least-squares orders where errors exist, else the least-squares fit of the values.
+std::string variable_block(const VariableStudy& study);
+
+/// Whether any row of `study` has an error: an exact value, or a norm of the error.
+bool has_errors(const VariableStudy& study);
 
 /// "drag: FAILED, order 1.201; effective orders 1.10, 1.20 on ...": a variable's
 /// verdict, its order and its reason where they exist.

@@ -1,8 +1,12 @@
 #include "study_reports/report.hpp"
+#include "study_reports/audit_report.hpp"
 #include "study_reports/plot_script.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <regex>
+#include <sstream>
 #include <vector>
 
 namespace talvenor {
@@ -154,6 +158,122 @@ TEST(StudyPlot, DrawsTheErrorsOfEachVariableAndTwoReferenceSlopes) {
   const auto begin = std::find(records.begin(), records.end(), "$variable1 << EOD");
   const auto end = std::find(begin, records.end(), "EOD");
   EXPECT_EQ(end - begin, 4);
+}
+
+/// The cells of each row of the HTML tables in `lines`, the headings' row included,
+/// their text unescaped.
+std::vector<std::vector<std::string>> html_cells(const std::vector<std::string>& lines) {
+  std::vector<std::vector<std::string>> rows;
+  const std::regex cell("<t[hd]>([^<]*)</t[hd]>");
+  for (const std::string& line : lines) {
+    if (line.rfind("<tr>", 0) != 0) continue;
+    rows.emplace_back();
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), cell);
+         it != std::sregex_iterator(); ++it) {
+      std::string text = (*it)[1];
+      for (const auto& [entity, character] :
+           {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
+        for (std::size_t at; (at = text.find(entity)) != std::string::npos;) {
+          text.replace(at, std::string_view(entity).size(), character);
+        }
+      }
+      rows.back().push_back(text);
+    }
+  }
+  return rows;
+}
+
+TEST(AuditReports, TheTerminalTheCsvAndTheHtmlHoldOneTable) {
+  // Four values of u_gci and one of u_fs: one not covered at P = 1.5, one without U.
+  const auto row = [](Estimator estimator, std::optional<double> u, double error,
+                      std::optional<double> P, bool finest) {
+    return AuditRow{estimator, u, error, "esquema 1", 0.5, P, finest, "v, N = 40"};
+  };
+  const std::vector<AuditRow> rows = {
+      row(Estimator::gci, 2.0, 1.0, 1.0, false), row(Estimator::gci, 0.5, 1.0, 1.5, true),
+      row(Estimator::gci, std::nullopt, 1.0, std::nullopt, false),
+      row(Estimator::gci, 1.25, 1.0, 1.0, false), row(Estimator::fs, 1.6, -1.0, 1.0, true)};
+  const Audit result = audit_estimators(rows);
+  const std::vector<std::string> csv = audit_csv_records(result);
+  const auto html = html_cells(audit_html_records(result, html_escape));
+  const std::string text = audit_text(result, "");
+  // The groups' table, then the failures' table: its heading row and the one failure.
+  ASSERT_EQ(html.size(), csv.size() + 2);
+  for (std::size_t r = 1; r < csv.size(); ++r) {
+    std::vector<std::string> fields;
+    std::istringstream items(csv[r] + ",");
+    for (std::string item; std::getline(items, item, ',');) fields.push_back(item);
+    ASSERT_EQ(fields.size(), html[r].size()) << csv[r];
+    std::size_t at = 0;  // the terminal's line holds the same cells, in order
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+      const std::string& shown = html[r][c];
+      at = text.find(shown, at);
+      EXPECT_NE(at, std::string::npos) << shown << " of " << csv[r];
+      if (c < 2 || fields[c].find('.') == std::string::npos) {
+        EXPECT_EQ(shown, fields[c]);  // names and counts alike
+      } else {
+        EXPECT_NEAR(std::stod(shown), std::stod(fields[c]), 5e-3 * std::stod(fields[c])) << csv[r];
+      }
+    }
+  }
+  // u_gci over all: 3 values, 2 covered, Wilson's 20.8 % to 93.9 %, one abstained.
+  EXPECT_EQ(csv[1].substr(0, 17), "u_gci,all,3,2,6.6");
+  EXPECT_EQ(html[1], (std::vector<std::string>{"u_gci", "all", "3", "2", "66.7", "20.8", "93.9",
+                                               "1", "0.500", "1.25", "2.00"}));
+  EXPECT_NE(text.find("u_gci fails on v, N = 40: U = 5.00e-01, |E| = 1.00e+00"), std::string::npos);
+}
+
+TEST(StudyPlot, DrawsAtMostTenVariablesOfAtMostAThousandPointsEach) {
+  // Twelve variables of 2500 meshes: ten curves, every third mesh from the coarsest.
+  std::vector<VariableStudy> studies(12);
+  for (std::size_t v = 0; v < studies.size(); ++v) {
+    studies[v].name = "q" + std::to_string(v);
+    for (int k = 0; k < 2500; ++k) {
+      MeshRow row;
+      row.h = 1.0 / (10 + k);
+      row.exact = 1.0;
+      row.numerical = 1.0 + row.h;
+      row.error = -row.h;
+      studies[v].rows.push_back(row);
+    }
+  }
+  const std::vector<std::string> records =
+      plot_script_records({"big.csv", "big.csv", false}, studies, "big.png");
+  std::vector<std::ptrdiff_t> points;
+  for (auto begin = records.begin(); begin != records.end(); ++begin) {
+    if (!begin->ends_with(" << EOD")) continue;
+    const auto end = std::find(begin, records.end(), "EOD");
+    points.push_back(end - begin - 1);
+    EXPECT_EQ(*(begin + 2), "7.6923076923076927e-02 7.6923076923076927e-02 0");  // h = 1/13
+  }
+  EXPECT_EQ(points, std::vector<std::ptrdiff_t>(kPlottedVariables, 834));
+}
+
+TEST(AuditTable, KeepsItsColumnsApartForAnyFigure) {
+  // Effectivities of 1e10 and more, and counts of many digits, fill their columns.
+  Audit audit;
+  for (const double largest : {3.5e12, 1e100, 2.0}) {
+    Coverage coverage;
+    coverage.group = "all";
+    coverage.valued = 123456789;
+    coverage.covered = 12345678;
+    coverage.effectivity_min = largest / 2.0;
+    coverage.effectivity_median = largest;
+    coverage.effectivity_max = largest * 10.0;
+    audit.groups.push_back(coverage);
+  }
+  std::istringstream lines(audit_text(audit, ""));
+  std::string line;
+  while (std::getline(lines, line) && !line.starts_with("estimator")) {
+  }
+  for (std::size_t k = 0; k < audit.groups.size(); ++k) {
+    ASSERT_TRUE(std::getline(lines, line));
+    std::istringstream words(line);
+    std::vector<std::string> fields;
+    for (std::string word; words >> word;) fields.push_back(word);
+    ASSERT_EQ(fields.size(), 11u) << line;
+    EXPECT_EQ(std::stod(fields[10]), *audit.groups[k].effectivity_max * 1.0) << line;
+  }
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 #include "study_reports/markup.hpp"
+#include "study_reports/plot_script.hpp"
 #include "textio/number_format.hpp"
 #include "textio/shortest_text.hpp"
 
@@ -52,6 +54,12 @@ struct Frame {
   }
 };
 
+/// The variables the plot draws: the first kPlottedVariables, as in the gnuplot script.
+std::span<const VariableStudy> plotted(const Combination& combination) {
+  return std::span(combination.studies).first(
+      std::min(combination.studies.size(), kPlottedVariables));
+}
+
 /// The frame of `combination`: its meshes, and decades that hold every |E| and the
 /// reference slope of the formal order.
 Frame frame_of(const Combination& combination) {
@@ -61,7 +69,7 @@ Frame frame_of(const Combination& combination) {
   frame.h_coarse = meshes.front().h;
   double smallest = INFINITY;
   double largest = 0.0;
-  for (const VariableStudy& study : combination.studies) {
+  for (const VariableStudy& study : plotted(combination)) {
     for (const MeshRow& row : study.rows) {
       if (!row.error || *row.error == 0.0) continue;
       smallest = std::min(smallest, std::fabs(*row.error));
@@ -154,7 +162,7 @@ void draw_grid(const Frame& frame, const std::vector<MeshRow>& meshes,
 /// Each variable's line through its errors, and its markers.
 void draw_curves(const Frame& frame, const Combination& combination,
                  std::vector<std::string>& lines) {
-  for (std::size_t v = 0; v < combination.studies.size(); ++v) {
+  for (std::size_t v = 0; v < plotted(combination).size(); ++v) {
     std::string path;
     std::vector<std::string> markers;
     for (const MeshRow& row : combination.studies[v].rows) {
@@ -178,7 +186,7 @@ void draw_curves(const Frame& frame, const Combination& combination,
 void draw_legend(const Combination& combination, std::vector<std::string>& lines) {
   const double x = kLeft + kWidth + 20.0;
   double y = kTop + 12.0;
-  for (std::size_t v = 0; v < combination.studies.size(); ++v, y += 16.0) {
+  for (std::size_t v = 0; v < plotted(combination).size(); ++v, y += 16.0) {
     lines.push_back(marker(v, x + 4.0, y - 4.0, false) +
                     label(x + 16.0, y, "", combination.studies[v].name));
   }
@@ -194,16 +202,101 @@ void draw_legend(const Combination& combination, std::vector<std::string>& lines
       label(x + 16.0, y, "", "hollow: flagged mesh"));
 }
 
+/// The opening tag of an inline SVG picture `width` by `height` pixels.
+std::string svg_open(double width, double height) {
+  return open_tag("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
+                          {"width", number(width)},
+                          {"height", number(height)},
+                          {"viewBox", "0 0 " + number(width) + " " + number(height)},
+                          {"role", "img"}});
+}
+
+// The coverage plot and its frame, in pixels.
+constexpr double kCoverageWidth = 640.0;
+constexpr double kCoverageHeight = 240.0;
+constexpr double kCoverageFrame = kCoverageWidth - kLeft - kRight;
+constexpr double kCoverageTall = kCoverageHeight - kTop - kBottom;
+constexpr std::size_t kBandCount = std::size(kOrderBands);
+
+double band_x(std::size_t band, std::size_t estimator) {
+  const double slot = kCoverageFrame / static_cast<double>(kBandCount);
+  return kLeft + slot * (static_cast<double>(band) + 0.5) +
+         12.0 * (static_cast<double>(estimator) - 1.0);
+}
+
+double percent_y(double percent) {
+  return kTop + (100.0 - percent) / 100.0 * kCoverageTall;
+}
+
+/// The frame, a line and label per quarter of the coverage, a label per band, the
+/// dashed line at 95 % and the axes' names.
+void draw_coverage_frame(std::vector<std::string>& lines) {
+  lines.push_back(empty_element("rect", {{"x", number(kLeft)},
+                                         {"y", number(kTop)},
+                                         {"width", number(kCoverageFrame)},
+                                         {"height", number(kCoverageTall)},
+                                         {"fill", "#ffffff"},
+                                         {"stroke", "#444444"}}));
+  for (int percent = 0; percent <= 100; percent += 25) {
+    const double y = percent_y(percent);
+    lines.push_back(line(kLeft, y, kLeft + kCoverageFrame, y, "#dddddd") +
+                    label(kLeft - 6.0, y + 4.0, "end", std::to_string(percent) + " %"));
+  }
+  const double y95 = percent_y(95.0);
+  lines.push_back(line(kLeft, y95, kLeft + kCoverageFrame, y95, "#555555", "6 4"));
+  for (std::size_t band = 0; band < kBandCount; ++band) {
+    lines.push_back(
+        label(band_x(band, 1), kTop + kCoverageTall + 16.0, "middle", kOrderBands[band].name));
+  }
+  lines.push_back(label(kLeft + kCoverageFrame / 2.0, kCoverageHeight - 6.0, "middle",
+                        "P = p_apparent / p_formal"));
+  lines.push_back(text_element(
+      "text",
+      {{"transform", "translate(14," + number(kTop + kCoverageTall / 2.0) + ") rotate(-90)"},
+       {"text-anchor", "middle"}},
+      "values covered"));
+}
+
+/// Each estimator's marker and interval bar in the bands where it gives values, and
+/// its name in the legend.
+void draw_coverage(const Audit& audit, std::vector<std::string>& lines) {
+  for (const Coverage& coverage : audit.groups) {
+    const auto e = static_cast<std::size_t>(coverage.estimator);
+    for (std::size_t band = 0; band < kBandCount; ++band) {
+      if (coverage.group != kOrderBands[band].name || !coverage.percent()) continue;
+      const double x = band_x(band, e);
+      const Interval interval = *coverage.interval();
+      lines.push_back(line(x, percent_y(100.0 * interval.low), x, percent_y(100.0 * interval.high),
+                           kCurveColours[e]) +
+                      marker(e, x, percent_y(*coverage.percent()), false));
+    }
+  }
+  const double x = kLeft + kCoverageFrame + 20.0;
+  for (std::size_t e = 0; e < kEstimatorCount; ++e) {
+    const double y = kTop + 12.0 + 16.0 * static_cast<double>(e);
+    lines.push_back(marker(e, x + 4.0, y - 4.0, false) +
+                    label(x + 16.0, y, "", kEstimators[e].name));
+  }
+  lines.push_back(line(x - 4.0, kTop + 56.0, x + 12.0, kTop + 56.0, "#555555", "6 4") +
+                  label(x + 16.0, kTop + 60.0, "", "95 %"));
+}
+
 }  // namespace
+
+std::vector<std::string> coverage_plot(const Audit& audit) {
+  std::vector<std::string> lines = {
+      svg_open(kCoverageWidth, kCoverageHeight),
+      text_element("title", "coverage of each estimator against P, with its 95 % interval")};
+  draw_coverage_frame(lines);
+  draw_coverage(audit, lines);
+  lines.emplace_back("</svg>");
+  return lines;
+}
 
 std::vector<std::string> error_plot(const Combination& combination, const std::string& label) {
   const Frame frame = frame_of(combination);
   std::vector<std::string> lines = {
-      open_tag("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
-                       {"width", number(kPlotWidth)},
-                       {"height", number(kPlotHeight)},
-                       {"viewBox", "0 0 " + number(kPlotWidth) + " " + number(kPlotHeight)},
-                       {"role", "img"}}),
+      svg_open(kPlotWidth, kPlotHeight),
       text_element("title", "|E| against h, " + label),
       empty_element("rect", {{"x", number(kLeft)},
                              {"y", number(kTop)},

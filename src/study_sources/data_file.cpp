@@ -11,6 +11,8 @@
 
 #include "analysis/study_columns.hpp"
 #include "system/error.hpp"
+#include "system/platform.hpp"
+#include "textio/shortest_text.hpp"
 #include "textio/text_helpers.hpp"
 
 namespace talvenor {
@@ -23,6 +25,13 @@ constexpr std::string_view kDefaultVariable = "value";
   throw Error(Error::Kind::case_file, message);
 }
 
+/// Rows read between two looks for an interruption: a few milliseconds of reading.
+constexpr std::size_t kRowsBetweenChecks = 4096;
+
+void stop_if_interrupted() {
+  if (std::optional<Error> stop = interruption()) throw std::move(*stop);
+}
+
 std::string_view trimmed(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t'; };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
@@ -30,22 +39,60 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
-/// The records of a CSV file, one at a time: fields split at commas, quoted fields
-/// unquoted (a quoted field may span lines), CR LF and a leading byte-order mark
-/// accepted, blank lines passed over.
+/// The separator of a header line: ',' or ';' where the line holds one of them outside
+/// quotes, a tab where it holds neither; a header with both is refused, since its
+/// columns could be either.
+///   "h;value" -> ';'   "h\tvalue" -> '\t'   "\"a;b\",h,value" -> ','
+char separator_of(std::string_view text, const std::string& where) {
+  bool inside = false;
+  bool comma = false;
+  bool semicolon = false;
+  bool tab = false;
+  for (const char c : text) {
+    if (c == '"') inside = !inside;
+    if (inside) continue;
+    comma = comma || c == ',';
+    semicolon = semicolon || c == ';';
+    tab = tab || c == '\t';
+  }
+  if (comma && semicolon) {
+    fail(where + ": the header holds both ',' and ';' between its names: separate the columns"
+                 " with one of them and quote a name that holds the other");
+  }
+  return semicolon ? ';' : (!comma && tab) ? '\t' : ',';
+}
+
+/// The records of a CSV file, one at a time: fields split at the header's separator
+/// (see separator_of), quoted fields unquoted (a quoted field may span lines), CR LF
+/// and a leading UTF-8 byte-order mark accepted, blank lines and lines of bare
+/// separators passed over. What it cannot read exactly is refused: a comment line,
+/// UTF-16 text, line ends of CR alone.
 class CsvRecords {
  public:
   CsvRecords(std::string_view name, std::istream& in) : name_(name), in_(in) {}
 
-  /// The next record into `fields`, false at the end of the file.
+  /// The next record into `fields`, false at the end of the file. The first record
+  /// (the header) fixes the separator.
   bool next(std::vector<std::string>& fields) {
     do {
-      if (!read_line(text_)) return false;
-    } while (trimmed(text_).empty());
-    start_ = line_;
-    split(text_, fields);
+      do {
+        if (!read_line(text_)) return false;
+      } while (trimmed(text_).empty());
+      start_ = line_;
+      if (trimmed(text_).starts_with('#')) {
+        fail(at_line() + ": a comment line (it starts with '#'): the file holds the header and"
+                         " the rows alone; delete the line");
+      }
+      if (!header_seen_) separator_ = separator_of(text_, at_line());
+      split(text_, fields);
+    } while (std::all_of(fields.begin(), fields.end(),
+                         [](const std::string& field) { return trimmed(field).empty(); }));
+    header_seen_ = true;
     return true;
   }
+
+  /// The separator of the fields: ',', ';' or a tab.
+  char separator() const { return separator_; }
 
   /// The line where the last record starts.
   std::size_t line() const { return start_; }
@@ -66,9 +113,24 @@ class CsvRecords {
     }
     ++line_;
     if (line_ == 1 && text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+    if (line_ == 1 && (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))) {
+      fail(std::string(name_) + ": UTF-16 text (it starts with a UTF-16 byte-order mark): save"
+                                " the file as UTF-8 or ASCII text (CSV UTF-8)");
+    }
+    if (text.find('\0') != std::string::npos) {
+      fail(std::string(name_) + " line " + std::to_string(line_) +
+           ": a NUL byte: the file is UTF-16 or not text; save it as UTF-8 or ASCII text");
+    }
     if (!text.empty() && text.back() == '\r') text.pop_back();
+    if (text.find('\r') != std::string::npos) {
+      fail(std::string(name_) + " line " + std::to_string(line_) +
+           ": a CR that ends no line: line ends of CR alone (classic Mac OS) are not read; save"
+           " the file with LF or CR LF line ends");
+    }
     return true;
   }
+
+  bool blank(char c) const { return c == ' ' || (c == '\t' && separator_ != '\t'); }
 
   /// Splits the record that starts with `text` into `fields`, reading on while a
   /// quoted field is open.
@@ -80,25 +142,25 @@ class CsvRecords {
     std::size_t i = 0;
     while (i <= text.size()) {
       const std::size_t start = i;
-      while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+      while (i < text.size() && blank(text[i])) ++i;
       if (i < text.size() && text[i] == '"') {
         i = quoted(text, i + 1, fields[count - 1]);
       } else {
         i = start;
-        const std::size_t end = std::min(text.find(',', i), text.size());
+        const std::size_t end = std::min(text.find(separator_, i), text.size());
         fields[count - 1].append(text, i, end - i);
         i = end;
       }
       if (i >= text.size()) break;
       if (++count > fields.size()) fields.emplace_back();
       fields[count - 1].clear();
-      ++i;  // the comma
+      ++i;  // the separator
     }
     fields.resize(count);
   }
 
   /// Reads a quoted field from `text` after its opening quote, into `field`; returns
-  /// where the field ends (at a comma or the end of the record).
+  /// where the field ends (at a separator or the end of the record).
   std::size_t quoted(std::string& text, std::size_t i, std::string& field) {
     for (;;) {
       if (i >= text.size()) {
@@ -118,20 +180,21 @@ class CsvRecords {
       }
     }
     ++i;  // the closing quote
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    if (i < text.size() && text[i] != ',') {
+    while (i < text.size() && blank(text[i])) ++i;
+    if (i < text.size() && text[i] != separator_) {
       fail(where(column_of(std::string_view(text).substr(0, i))) + ": text after the closing quote");
     }
     return i;
   }
 
-  /// The field number (from 1) of the end of `text`, counting the commas outside quotes.
-  static std::size_t column_of(std::string_view text) {
+  /// The field number (from 1) of the end of `text`, counting the separators outside
+  /// quotes.
+  std::size_t column_of(std::string_view text) const {
     std::size_t column = 1;
     bool inside = false;
     for (const char c : text) {
       if (c == '"') inside = !inside;
-      if (c == ',' && !inside) ++column;
+      if (c == separator_ && !inside) ++column;
     }
     return column;
   }
@@ -141,6 +204,8 @@ class CsvRecords {
   std::string text_;  ///< the last record, its storage kept for the next
   std::size_t line_ = 0;
   std::size_t start_ = 0;
+  char separator_ = ',';
+  bool header_seen_ = false;
 };
 
 /// A hash of variable names that finds a name from a string_view without a copy.
@@ -185,38 +250,72 @@ Columns find_columns(const CsvRecords& records, const std::vector<std::string>& 
   if (!columns.h && !columns.cells) {
     fail(file + ": no column h or cells: the first line names the columns, h (or cells) and value");
   }
-  if (!columns.value) {
-    fail(file + ": no column value or numerical: the first line names the columns, h (or cells)"
-                " and value");
+  // A table of norms of the error gives its errors alone: h and error.
+  if (!columns.value && !columns.error) {
+    fail(file + ": no column value, numerical or error: the first line names the columns, h (or"
+                " cells) and value");
   }
   return columns;
 }
 
-/// The number in `field`, finite, or the reason it is none: "expected a number".
-std::optional<double> number(const std::string& field, std::string_view& fault) {
-  std::string_view text = trimmed(field);
-  if (text.starts_with('+')) text.remove_prefix(1);
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || end != text.data() + text.size() ||
-      (error != std::errc() && error != std::errc::result_out_of_range)) {
-    fault = "expected a number";
-    return {};
+/// Reads the numbers of the rows: finite, written as from_chars reads them, a '+'
+/// allowed. With ';' or a tab between the fields a number may have a decimal comma
+/// ("16,31" -> 16.31). The first number with a decimal mark fixes the file's; one with
+/// the other mark is refused, since "1.234" in a file of decimal commas may mean 1234.
+class Numbers {
+ public:
+  explicit Numbers(char separator) : commas_(separator != ',') {}
+
+  /// The number in `field` of the row on `line`, or nothing with `fault` set:
+  /// "expected a number".
+  std::optional<double> read(const std::string& field, std::size_t line, std::string& fault) {
+    std::string_view text = trimmed(field);
+    if (text.starts_with('+')) text.remove_prefix(1);
+    if (const std::size_t at = text.find_first_of(".,"); commas_ && at != std::string_view::npos) {
+      if (mark_ == 0) {
+        mark_ = text[at];
+        mark_line_ = line;
+      }
+      if (text[at] != mark_) {
+        fault = std::string("a decimal ") + mark_name(text[at]) + " where line " +
+                std::to_string(mark_line_) + " has a decimal " + mark_name(mark_) +
+                ": use one decimal mark in the file";
+        return {};
+      }
+      copy_.assign(text);
+      copy_[at] = '.';
+      text = copy_;
+    }
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || end != text.data() + text.size() ||
+        (error != std::errc() && error != std::errc::result_out_of_range)) {
+      fault = "expected a number";
+      return {};
+    }
+    if (error != std::errc() || !std::isfinite(value)) {
+      fault = "expected a finite number";
+      return {};
+    }
+    return value;
   }
-  if (error != std::errc() || !std::isfinite(value)) {
-    fault = "expected a finite number";
-    return {};
-  }
-  return value;
-}
+
+ private:
+  static const char* mark_name(char mark) { return mark == ',' ? "comma" : "point"; }
+
+  bool commas_;          ///< decimal commas may be read
+  char mark_ = 0;        ///< the file's decimal mark, once a number has shown it
+  std::size_t mark_line_ = 0;
+  std::string copy_;     ///< a number with its comma made a point
+};
 
 /// Reads the fields of one row: its point and its variable's name.
 class RowReader {
  public:
   RowReader(const CsvRecords& records, const Columns& columns, std::optional<int> dimension)
-      : records_(records), columns_(columns), dimension_(dimension) {}
+      : records_(records), columns_(columns), dimension_(dimension), numbers_(records.separator()) {}
 
-  DataPoint point(const std::vector<std::string>& fields) const {
+  DataPoint point(const std::vector<std::string>& fields) {
     DataPoint point;
     point.line = records_.line();
     if (columns_.h) {
@@ -229,8 +328,9 @@ class RowReader {
       point.cells = cells(fields);
       point.h = mesh_size(point.cells);
     }
-    const std::string& value = field(fields, *columns_.value);
-    if (!trimmed(value).empty()) point.value = number_in(fields, *columns_.value);
+    if (columns_.value && !trimmed(field(fields, *columns_.value)).empty()) {
+      point.value = number_in(fields, *columns_.value);
+    }
     if (columns_.exact) {
       const std::string& exact = field(fields, *columns_.exact);
       if (!trimmed(exact).empty()) point.exact = number_in(fields, *columns_.exact);
@@ -259,11 +359,11 @@ class RowReader {
 
  private:
   /// The number in field `column`; a report names the field otherwise.
-  double number_in(const std::vector<std::string>& fields, std::size_t column) const {
+  double number_in(const std::vector<std::string>& fields, std::size_t column) {
     const std::string& text = field(fields, column);
-    std::string_view fault;
-    const std::optional<double> value = number(text, fault);
-    if (!value) fail(where(column) + ": " + std::string(fault) + ", found '" + printable(text) + "'");
+    std::string fault;
+    const std::optional<double> value = numbers_.read(text, records_.line(), fault);
+    if (!value) fail(where(column) + ": " + fault + ", found '" + printable(text) + "'");
     return *value;
   }
 
@@ -272,7 +372,7 @@ class RowReader {
     return fields[column];
   }
 
-  std::int64_t cells(const std::vector<std::string>& fields) const {
+  std::int64_t cells(const std::vector<std::string>& fields) {
     const std::size_t column = *columns_.cells;
     const double count = number_in(fields, column);
     if (count <= 0.0 || count != std::floor(count) || count > 9.0e15) {
@@ -294,10 +394,15 @@ class RowReader {
   const CsvRecords& records_;
   const Columns& columns_;
   std::optional<int> dimension_;
+  Numbers numbers_;
 };
 
+/// Two meshes whose h differ by no more than this share of the larger are one mesh
+/// written twice, or too close for any ratio of theirs to give an order.
+constexpr double kSameMesh = 1e-12;
+
 /// Sorts each series coarse to fine and checks that it has two meshes, no two of
-/// one h.
+/// one h (or within kSameMesh of each other).
 void check_series(std::string_view name, const Columns& columns, DataFile& file) {
   const std::string column = columns.h ? "h" : "cells";
   const std::size_t position = (columns.h ? *columns.h : *columns.cells) + 1;
@@ -307,18 +412,65 @@ void check_series(std::string_view name, const Columns& columns, DataFile& file)
     for (std::size_t k = 1; k < series.points.size(); ++k) {
       const DataPoint& one = series.points[k - 1];
       const DataPoint& other = series.points[k];
-      if (one.h != other.h) continue;
+      if (one.h - other.h > kSameMesh * one.h) continue;
       const DataPoint& later = one.line > other.line ? one : other;
       const DataPoint& earlier = one.line > other.line ? other : one;
       fail(std::string(name) + " line " + std::to_string(later.line) + ", column " +
            std::to_string(position) + " (" + column + "): variable '" + printable(series.variable) +
-           "' has this mesh already on line " + std::to_string(earlier.line));
+           (one.h == other.h ? "' has this mesh already on line " + std::to_string(earlier.line)
+                             : "' has h = " + shortest(later.h) + " here and h = " +
+                                   shortest(earlier.h) + " on line " +
+                                   std::to_string(earlier.line) +
+                                   ", equal within 1e-12: one mesh, or too close to give an order"));
     }
     if (series.points.size() < 2) {
       fail(std::string(name) + " line " + std::to_string(series.points.front().line) +
            ": variable '" + printable(series.variable) +
            "' has one mesh; a study needs at least two");
     }
+  }
+}
+
+/// Whether `text` is digits alone, after a '-' where `sign` allows one.
+bool digits(std::string_view text, bool sign) {
+  text = trimmed(text);
+  if (sign && text.starts_with('-')) text.remove_prefix(1);
+  return !text.empty() && std::all_of(text.begin(), text.end(),
+                                      [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+/// Refuses a row of more fields than the header has names (a field would be
+/// dropped), saying where a column of numbers and the field after it read as one
+/// number with a decimal comma: "18000,16,31" under "cells,value" -> '16,31'.
+void check_width(const CsvRecords& records, const Columns& columns,
+                 const std::vector<std::string>& fields) {
+  const std::size_t names = columns.names.size();
+  if (fields.size() <= names) return;
+  std::string message = records.at_line() + ": " + std::to_string(fields.size()) +
+                        " fields under a header of " + std::to_string(names) + " columns";
+  for (const auto& column : {columns.h, columns.value, columns.exact, columns.error}) {
+    if (!column || !digits(fields[*column], true) || !digits(fields[*column + 1], false)) {
+      continue;
+    }
+    fail(message + ": is '" + printable(trimmed(fields[*column])) + "," +
+         printable(trimmed(fields[*column + 1])) +
+         "' one number with a decimal comma? Quote such numbers, or separate the columns"
+         " with ';'");
+  }
+  fail(message + "; give every row the header's columns (quote a field that holds the separator)");
+}
+
+/// The options the columns need: cells need --dimension, h takes none.
+void check_dimension(const CsvRecords& records, const Columns& columns,
+                     std::optional<int> dimension) {
+  if (columns.cells && !dimension) {
+    fail(records.where(*columns.cells + 1) + " (" + printable(columns.names[*columns.cells]) +
+         "): cells need --dimension 1, 2 or 3 to give the mesh size h = cells^(-1/D)");
+  }
+  if (columns.h && dimension) {
+    throw Error(Error::Kind::usage,
+                "--dimension " + std::to_string(*dimension) + ": " + records.where(*columns.h + 1) +
+                    " gives h, not cells; leave --dimension out");
   }
 }
 
@@ -332,16 +484,15 @@ DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> 
                              " and value");
   }
   const Columns columns = find_columns(records, fields);
-  if (columns.cells && !dimension) {
-    fail(records.where(*columns.cells + 1) + " (" + printable(columns.names[*columns.cells]) +
-         "): cells need --dimension 1, 2 or 3 to give the mesh size h = cells^(-1/D)");
-  }
+  check_dimension(records, columns, dimension);
   DataFile file;
   file.count = columns.cells ? MeshCount::cells : MeshCount::none;
   file.has_errors = columns.exact.has_value() || columns.error.has_value();
-  const RowReader reader(records, columns, dimension);
+  RowReader reader(records, columns, dimension);
   std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> index;
-  while (records.next(fields)) {
+  for (std::size_t rows = 1; records.next(fields); ++rows) {
+    if (rows % kRowsBetweenChecks == 0) stop_if_interrupted();
+    check_width(records, columns, fields);
     const DataPoint point = reader.point(fields);
     const std::string_view variable = reader.variable(fields);
     auto found = index.find(variable);
@@ -383,13 +534,16 @@ std::vector<MeshRow> data_rows(const DataSeries& series) {
   return rows;
 }
 
-std::vector<VariableStudy> data_studies(DataFile file, std::optional<double> formal) {
-  std::vector<VariableStudy> studies;
+void data_studies(DataFile& file, std::optional<double> formal,
+                  const std::function<void(VariableStudy&&)>& take,
+                  const std::function<void()>& between_rows) {
   for (DataSeries& series : file.series) {
-    studies.push_back(analyse_variable(series.variable, data_rows(series), formal, file.count));
+    if (between_rows) between_rows();
+    VariableStudy study =
+        analyse_variable(series.variable, data_rows(series), formal, file.count, between_rows);
     std::vector<DataPoint>().swap(series.points);  // the study holds them now
+    take(std::move(study));
   }
-  return studies;
 }
 
 }  // namespace talvenor

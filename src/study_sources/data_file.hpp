@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
@@ -46,22 +47,34 @@ DataFile read_data_file(const std::string& path, std::optional<int> dimension);
 
 /// Reads a data file from `in`, named `name` in reports. The first line names the
 /// columns (case-insensitive, blanks around a name ignored, any order, other columns
-/// ignored): h, or cells with `dimension` (h = cells^(-1/D)); value or numerical;
-/// optionally exact and variable (rows of one name form one study; default "value"),
-/// and error, read only where a row has no value: a norm of the error given alone
-/// ("L2(e),,1.25e-01,,,4.7e-03,...", as a study's CSV writes it).
-/// Fields follow RFC 4180: separated by commas, quoted with '"' when they hold
-/// commas, quotes ("") or line ends. A UTF-8 byte-order mark, CR LF line ends and
-/// blank lines are accepted. Bad input throws Error (case_file) with one line naming
-/// the file, the line and the column:
+/// ignored): h, or cells with `dimension` (h = cells^(-1/D); h with a dimension is a
+/// usage Error); value or numerical; optionally exact and variable (rows of one name
+/// form one study; default "value"), and error, read only where a row has no value: a
+/// norm of the error given alone ("L2(e),,1.25e-01,,,4.7e-03,...", as a study's CSV
+/// writes it). A file of h and error alone is a table of norms.
+/// Fields follow RFC 4180: separated by the header's separator (',', else ';', else a
+/// tab; with ';' or a tab a number may have a decimal comma, "16,31", the file using
+/// one decimal mark), quoted with '"' when they hold the separator, quotes ("") or line
+/// ends. A UTF-8 byte-order mark, CR LF line ends, blank lines and lines of bare
+/// separators are accepted. Bad input throws Error (case_file) with one line naming the
+/// file, the line and the column:
 ///   "runs.csv line 4, column 2 (value): expected a number, found 'abc'"
-/// Every variable needs two meshes of distinct h; an empty value is a mesh without a
-/// value (diverged), an empty exact field leaves that row without an exact value.
+/// and so does what cannot be read exactly: a row of more fields than the header's
+/// (naming a likely decimal comma), a comment line ('#'), UTF-16 text, CR line ends.
+/// Every variable needs two meshes of distinct h (more than 1e-12 apart, relatively);
+/// an empty value is a mesh without a value (diverged), an empty exact field leaves
+/// that row without an exact value. An interruption stops the reading (Error
+/// interrupted) within a few thousand rows.
 DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> dimension);
 
 /// Each series of `file` analysed (analyse_variable with `formal` and the file's mesh
-/// count) in the order of the file: the road of a data file's rows to the reports.
-std::vector<VariableStudy> data_studies(DataFile file, std::optional<double> formal);
+/// count) in the order of the file and handed to `take` at once, its rows of the file
+/// let go: the road of a data file's rows to the reports, a variable at a time, so that
+/// 10^5 variables are never analysed all at once. `between_rows`, when given, runs
+/// before each variable and each row's fit: an interruption throws from it.
+void data_studies(DataFile& file, std::optional<double> formal,
+                  const std::function<void(VariableStudy&&)>& take,
+                  const std::function<void()>& between_rows = {});
 
 /// The rows of `series` as the analysis takes them: N the cells (0 for h), the value
 /// or none with the fault "no value in the data file", and round-off only where the

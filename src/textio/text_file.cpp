@@ -259,9 +259,9 @@ void TextFile::fail(std::string_view operation, int error_number) const {
 }
 
 void TextFile::fail(std::string_view operation, const std::string& reason) const {
+  const std::string unit = channel_ == kNoUnit ? "" : " (unit " + std::to_string(channel_) + ")";
   throw Error(Error::Kind::file, "cannot " + std::string(operation) + " the " + role_ + " '" +
-                                     path_ + "' (unit " + std::to_string(channel_) +
-                                     "): " + reason);
+                                     path_ + "'" + unit + ": " + reason);
 }
 
 }  // namespace talvenor

@@ -18,10 +18,13 @@ namespace talvenor {
 /// An interruption noted by the system layer (see defer_interruptions) stops the
 /// writing at the next record: opening or committing a record throws its Error.
 /// Every failure (open, read, write, close) throws Error (file) naming the file's role,
-/// its name and its channel:
+/// its name and its channel, which only talvenor's own files have (kNoUnit: none):
 ///   "cannot write the listing '/dev/full' (unit 10): No space left on device".
 /// The destructor flushes what is buffered and closes, but never throws: it is for
 /// unwinding, and a file whose failure matters is closed with close().
+/// The channel of a file that has no unit number (a study's): reports leave it out.
+inline constexpr int kNoUnit = 0;
+
 class TextFile {
  public:
   /// Opens `path` for writing from its start: created when missing, replaced when present.
@@ -54,8 +57,8 @@ class TextFile {
   /// removed; a folder in the place of `path` is refused ("Is a directory"), and so
   /// is a regular file there that the run may not write (opened for appending and
   /// closed). A symbolic link in the place is never followed.
-  ///   check_creatable("nowhere/x.csv", 12, "study table") -> "cannot open the study
-  ///   table 'nowhere/x.csv' (unit 12): No such file or directory"
+  ///   check_creatable("nowhere/x.csv", kNoUnit, "study table") -> "cannot open the
+  ///   study table 'nowhere/x.csv': No such file or directory"
   static void check_creatable(const std::string& path, int channel, const std::string& role);
 
   TextFile(TextFile&& other) noexcept;

@@ -46,7 +46,7 @@ std::vector<std::string> documented_names() {
   for (const ColumnInfo& column : csv_columns()) names.emplace_back(column.name);
   for (const ColumnInfo& column : kCombinationColumns) names.emplace_back(column.name);
   names.emplace_back(kVerdictColumn.name);
-  std::stringstream audit{std::string(kAuditCsvHeader)};
+  std::stringstream audit{audit_csv_header()};
   for (std::string column; std::getline(audit, column, ',');) names.push_back(column);
   for (const EstimatorInfo& estimator : kEstimators) names.emplace_back(estimator.name);
   return names;

@@ -130,6 +130,54 @@ TEST(DataStudy, AFormalOrderGateEndsWithItsStatusAfterEveryFile) {
             "tests 2 failures 1 errors 0 skipped 0; 2 cases, 1 failure\n");
 }
 
+TEST(DataStudy, TheGateFailsWhatItDoesNotAccept) {
+  // second: 1 + h^2 (verified); approaching: 1 + h^2 + 10 h^3 on three meshes
+  // (refine); first: 1 + 0.3 h on six meshes, declared second order, effective orders
+  // 1 to round-off (FAILED, whatever round-off does to the orders).
+  const auto data = [](bool with_first) {
+    std::ostringstream rows;
+    rows.precision(17);
+    rows << "variable,h,value,exact\n";
+    for (const double h : {0.1, 0.05, 0.025}) {
+      rows << "second," << h << "," << 1.0 + h * h << ",1\n"
+           << "approaching," << h << "," << 1.0 + h * h + 10.0 * h * h * h << ",1\n";
+    }
+    for (double h = 0.1; with_first && h > 0.003; h /= 2.0) {
+      rows << "first," << h << "," << 1.0 + 0.3 * h << ",1\n";
+    }
+    return rows.str();
+  };
+  struct Case {
+    std::string name;
+    bool with_first;
+    std::string require;
+    int status;
+    std::string stderr_text;  ///< its last line
+    std::string junit;
+  };
+  const std::string not_verified =
+      "talvenor-study: 1 of the 2 variables are not verified, as --require verified asks; the"
+      " table gives each reason\n";
+  const Case cases[] = {
+      {"gate_open", false, "", 0, "", "tests 2 failures 0 errors 0 skipped 1; 2 cases, 0 failure\n"},
+      {"gate_verified", false, " --require verified", 9, not_verified,
+       "tests 2 failures 1 errors 0 skipped 0; 2 cases, 1 failure\n"},
+      {"gate_first_order", true, "", 9,
+       "talvenor-study: 1 of the 3 variables FAILED: their orders do not approach the formal"
+       " order 2; the table gives each reason\n",
+       "tests 3 failures 1 errors 0 skipped 1; 3 cases, 1 failure\n"},
+  };
+  for (const Case& c : cases) {
+    const fs::path folder = folder_holding(c.name, "solver.csv", data(c.with_first));
+    const Outcome outcome = run_program(
+        kStudy, folder, "--data solver.csv --formal-order 2 --junit gate.xml" + c.require);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    // The last line (a warning that the plotter is missing may come before it).
+    EXPECT_TRUE(outcome.stderr_text.ends_with(c.stderr_text)) << c.name << outcome.stderr_text;
+    EXPECT_EQ(junit_summary(folder / "gate.xml", c.name), c.junit) << c.name;
+  }
+}
+
 TEST(DataStudy, ACampaignsJunitFileHoldsItsFailedCell) {
   // Central differences on x^4 at Re = 20, N = 4, 8, 16: the slope FAILED, the value
   // and the mean refine (skipped: not yet judged).
@@ -144,6 +192,14 @@ TEST(DataStudy, ACampaignsJunitFileHoldsItsFailedCell) {
             "tests 6 failures 1 errors 0 skipped 5; 6 cases, 1 failure\n");
   EXPECT_NE(read_bytes(folder / "campaign.xml")
                 .find("<testcase name=\"esquema 2, fonte 4, Re = 20: inclinacao(1)\""),
+            std::string::npos);
+  // Requiring verified, the open cells fail too.
+  const Outcome required = run_program(
+      kStudy, folder, "--sweep Re=20 --meshes 4,8,16 --junit campaign.xml --require verified");
+  EXPECT_EQ(required.status, 9);
+  EXPECT_EQ(junit_summary(folder / "campaign.xml", "data_campaign_junit"),
+            "tests 6 failures 6 errors 0 skipped 0; 6 cases, 6 failure\n");
+  EXPECT_NE(read_bytes(folder / "campaign.xml").find("message=\"refine, verified required\""),
             std::string::npos);
 }
 

@@ -302,8 +302,9 @@ TEST(Safety, StudyChecksBeforeItWorks) {
   const fs::path folder = folder_with("safety_study", study_case);
   const Outcome unwritable = run_program(kStudy, folder, "--output nowhere/x");
   EXPECT_EQ(unwritable.status, 3);
-  EXPECT_EQ(unwritable.stderr_text, "talvenor-study: cannot open the study table 'nowhere/x.csv' "
-                                    "(unit 12): No such file or directory\n");
+  // A study's files have no unit number: that is talvenor's.
+  EXPECT_EQ(unwritable.stderr_text, "talvenor-study: cannot open the study table 'nowhere/x.csv':"
+                                    " No such file or directory\n");
   EXPECT_EQ(unwritable.stdout_text, "");  // no mesh ran
 
   const Outcome fixed = run_program(kStudy, folder, "--output Talvenor_u");
@@ -401,6 +402,41 @@ TEST(Safety, InterruptedStudyLeavesCompleteFilesOrNone) {
   EXPECT_EQ(exit_status(study), 8);
   EXPECT_EQ(read_bytes(kScratch / "safety_study_signal.stderr"),
             "talvenor-study: interrupted by SIGTERM; every file ends with its last whole record\n");
+  EXPECT_EQ(folder_files(folder), before);
+}
+
+// 9b. SIGINT in the middle of a data study's analysis: it ends within a second,
+// status 8, and every file is complete or as it was (the table is put in place only
+// once every variable is written).
+TEST(Safety, InterruptedDataStudyEndsAtOnceLeavingFilesWhole) {
+  if (!fs::exists("/proc/self/status")) GTEST_SKIP() << "no /proc here";
+  const fs::path folder = kScratch / "safety_data_signal";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  std::string text = "variable,h,value,exact\n";
+  for (int v = 0; v < 100; ++v) {
+    for (int k = 0; k < 1000; ++k) {
+      const double h = 1.0 / (10 + k);
+      text += "v" + std::to_string(v) + "," + std::to_string(h) + "," +
+              std::to_string(1.0 + h * h) + ",1\n";
+    }
+  }
+  write_bytes(folder / "big.csv", text);
+  write_bytes(folder / "big-study.csv", "a table of an earlier study\r\n");
+  const auto before = folder_files(folder);
+  const fs::path table = kScratch / "safety_data_signal.stdout";
+  fs::remove(table);
+  const pid_t study = start(kStudy, folder, "",
+                            "--data big.csv >'" + table.string() +
+                                "' 2>../safety_data_signal.stderr");
+  // Once the table has begun, the file is read and the variables are being analysed.
+  wait_for([&] { return fs::exists(table) && fs::file_size(table) > 0; });
+  const auto sent = std::chrono::steady_clock::now();
+  kill(study, SIGINT);
+  EXPECT_EQ(exit_status(study), 8);
+  EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1));
+  EXPECT_EQ(read_bytes(kScratch / "safety_data_signal.stderr"),
+            "talvenor-study: interrupted by SIGINT; every file ends with its last whole record\n");
   EXPECT_EQ(folder_files(folder), before);
 }
 
