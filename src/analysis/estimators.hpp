@@ -35,7 +35,8 @@ inline constexpr std::array<EstimatorInfo, kEstimatorCount> kEstimators = {{
     {"u_gci",
      "grid convergence index (Roache; Celik et al. 2008)",
      "Fs |f_fine - f_coarse| / (r^p - 1), p = p_U of three meshes (first factor), else the"
-     " formal order on two (second factor)",
+     " formal order on two (second factor); values that go up and down: the range of the"
+     " last three (Stern et al. 2001)",
      {kSafetyThreeMeshes, kSafetyTwoMeshes}},
     {"u_fs",
      "factor of safety (Xing and Stern 2010)",

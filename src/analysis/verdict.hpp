@@ -47,9 +47,10 @@ inline constexpr std::array<VerdictNames, 7> kVerdicts = {{
     {VerdictKind::exact, "exact", "exact", "#bcd7f5", true, VerdictOutcome::pass,
      "every error at round-off: the scheme reproduces the solution"},
     {VerdictKind::refine, "refine", "refine", "#ffe38f", true, VerdictOutcome::open,
-     "the effective orders approach the formal one: the meshes to add are named"},
+     "the effective orders approach the formal one by a margin far above their round-off and"
+     " head for it (man talvenor-study gives the rule): the meshes to add are named"},
     {VerdictKind::failed, "FAILED", "failed", "#e8796f", true, VerdictOutcome::fail,
-     "an order that is wrong or moves away from the formal one"},
+     "an order that is wrong, steady, moving away or heading for another limit"},
     {VerdictKind::not_converged, "not converged", "not-converged", "#d6d6d6", false,
      VerdictOutcome::open, "a mesh's iterations have not converged (the mesh and note named)"},
     {VerdictKind::diverged, "diverged", "diverged", "#b58fcf", false, VerdictOutcome::open,

@@ -100,8 +100,11 @@ std::string columns_section() {
   }
   return text + wrapped("",
                         "PREFIX-estimators.csv has the columns " + columns +
-                            ": for each estimator and group of values, how many U " +
-                            "cover |E| and the effectivity U / |E|.",
+                            ": for each estimator and group of values (all, the finest " +
+                            "mesh of each study, each scheme, Re*h < 2 and >= 2 of the " +
+                            "value's own mesh, the bands of P = p_U / formal order), how " +
+                            "many U cover |E| with the 95 % Wilson interval, how many rows " +
+                            "have no U, and the effectivity U / |E|.",
                         0);
 }
 
@@ -201,8 +204,10 @@ std::string notes_paragraph() {
           " % of the error or more: raise itmax), \"round-off\" (|E| below 100 N machine"
           " epsilons of the exact value, the rounding noise of a mesh of N elements);"
           " \"oscillatory\" (the successive differences change sign: no p_U, Richardson value"
-          " or GCI), \"not converging\" (p_U <= 0: the differences grow under refinement, no"
-          " Richardson value or GCI), \"diverged\" (a floating-point fault stopped that mesh;"
+          " or GCI; u_gci is the range of the three values), \"not converging\" (p_U below " +
+          shortest(kLeastOrder) +
+          ", on either side of zero: the differences hardly shrink, or grow; no Richardson"
+          " value, GCI, u_gci or u_fs), \"diverged\" (a floating-point fault stopped that mesh;"
           " the others still run).",
       0);
 }

@@ -225,7 +225,8 @@ constexpr std::array<OptionInfo, 13> kOptions = {{
      "a study of your own solver's numbers, no Talvenor.in needed: a CSV file whose first"
      " line names the columns (any order, any case): h, or cells with --dimension; value (or"
      " numerical); optionally exact and variable (the rows of one variable form one study;"
-     " default \"value\")",
+     " default \"value\"), and error (h and error alone: a table of error norms); the"
+     " header's separator is ',', else ';' or a tab (then a decimal comma is read too)",
      kDataStudy,
      [](auto option, auto value, StudyOptions& options) {
        options.data = file_name(option, value, "file name");

@@ -44,7 +44,8 @@ inline constexpr std::array<ExitStatus, 10> kExitStatuses = {{
     {7, "busy", "another run is working in the same folder; nothing was touched", kBothBits},
     {8, "interrupted", "interrupted (SIGINT, SIGTERM); every file ends with a whole record",
      kBothBits},
-    {9, "verification", "a verification gate found a cell FAILED; its files are complete",
+    {9, "verification", "a verification gate found a cell FAILED (or, under --require verified, one"
+     " not verified); its files are complete",
      kStudyBit},
 }};
 
