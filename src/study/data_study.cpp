@@ -72,6 +72,7 @@ std::vector<AuditRow> stream_variables(DataFile& file, StudyOutcome& outcome, Te
   if (file.has_errors) graded.reserve(row_count(file) * kEstimatorCount);
   Combination& group = outcome.groups.front();
   const bool table = outcome.table != PaperTable::none;
+  group.studies.reserve(file.series.size());
   csv.write_record(csv_header());
   data_studies(
       file, outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt,
@@ -113,9 +114,9 @@ void run_data_study(const StudyOptions& options) {
   std::fputs((outcome.data_head + "\n").c_str(), stdout);
   // Written as the variables are analysed, and put in place whole once all are.
   TextFile csv = open_streamed(outcome);
-  const std::vector<AuditRow> graded = stream_variables(file, outcome, csv);
+  // The graded values, a hundred bytes each, let go once the audit is drawn from them.
+  outcome.audit = audit_estimators(stream_variables(file, outcome, csv));
   csv.close();
-  outcome.audit = audit_estimators(graded);
   deliver(outcome);
 }
 
