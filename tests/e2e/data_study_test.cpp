@@ -204,3 +204,45 @@ TEST(DataStudy, ACampaignsJunitFileHoldsItsFailedCell) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataStudy, ManyVariablesOfTheirOwnMeshesReachEveryReport) {
+  // Twelve variables of three to six meshes each stream through the analysis: the
+  // table and the CSV hold all twelve; the plot, the HTML report's too, the first ten;
+  // the paper's table and the JUnit file a row each.
+  std::string text = "variable,h,value,exact\n";
+  for (int v = 0; v < 12; ++v) {
+    double h = 0.1;
+    for (int k = 0; k < 3 + v % 4; ++k, h /= 2.0) {
+      std::ostringstream row;
+      row.precision(17);
+      row << "v" << v << "," << h << "," << 1.0 + v + 0.3 * h + 0.2 * h * h << "," << 1.0 + v
+          << "\n";
+      text += row.str();
+    }
+  }
+  const fs::path folder = folder_holding("data_many", "many.csv", text);
+  const Outcome outcome = run_program(
+      kStudy, folder, "--data many.csv --formal-order 1 --table markdown --junit many.xml");
+  EXPECT_EQ(outcome.status, 0) << outcome.stderr_text;
+  EXPECT_NE(outcome.stdout_text.find("\nThe plot draws the first 10 of the 12 variables;"),
+            std::string::npos);
+  const std::vector<std::vector<std::string>> csv = csv_rows(folder / "many-study.csv");
+  ASSERT_EQ(csv.size(), 1u + 3u * (3u + 4u + 5u + 6u));
+  EXPECT_EQ(csv.back().front(), "v11");
+  const std::string html = read_bytes(folder / "many-study.html");
+  std::size_t curves = 0;
+  for (std::size_t at = html.find("<path"); at != std::string::npos; at = html.find("<path", at + 1))
+    ++curves;
+  EXPECT_EQ(curves, 10u);
+  EXPECT_NE(html.find("<th>v11</th>"), std::string::npos);
+  std::istringstream table(read_bytes(folder / "many-study.md"));
+  std::size_t lines = 0;
+  for (std::string line; std::getline(table, line);) ++lines;
+  EXPECT_EQ(lines, 2u + 12u);
+  EXPECT_EQ(junit_summary(folder / "many.xml", "data_many"),
+            "tests 12 failures 0 errors 0 skipped 0; 12 cases, 0 failure\n");
+}
+
+}  // namespace
