@@ -49,7 +49,7 @@ void stop_if_interrupted() {
 /// What the reports after the stream draw of variable number `v`: the first
 /// kPlottedVariables keep every ceil(meshes / kPlottedMeshes)-th row from the coarsest
 /// and the finest (the HTML plot), the others the finest row when --table asks for it
-/// (the paper's table), else none. Some 250 bytes a row are never kept for all.
+/// (the paper's table). Some 250 bytes a row are never kept for all.
 std::vector<MeshRow> kept_rows(const VariableStudy& study, std::size_t v, bool table) {
   std::vector<MeshRow> rows;
   if (v < kPlottedVariables) {
@@ -64,25 +64,32 @@ std::vector<MeshRow> kept_rows(const VariableStudy& study, std::size_t v, bool t
 
 /// The data study's variables through the one analysis, a variable at a time: each
 /// judged and graded (judge_and_grade), its block of the table printed and its rows
-/// written into `csv` at once, then only what the other reports need kept in `outcome`.
-std::vector<AuditRow> stream_variables(DataFile& file, StudyOutcome& outcome, TextFile& csv) {
+/// written into `csv` at once, then only what the other reports need kept: in
+/// `outcome` the studies that keep rows (kept_rows), the first ones; in `names` the
+/// names of the others, which join the group once the audit's values are let go.
+std::vector<AuditRow> stream_variables(DataFile file, StudyOutcome& outcome, TextFile& csv,
+                                       std::vector<std::string>& names) {
   std::vector<AuditRow> graded;
   // Room for every value once per estimator, set aside at once: a vector grown by
   // doubling would hold up to twice as much while it moves.
   if (file.has_errors) graded.reserve(row_count(file) * kEstimatorCount);
   Combination& group = outcome.groups.front();
   const bool table = outcome.table != PaperTable::none;
-  group.studies.reserve(file.series.size());
+  if (outcome.judged) group.verdicts.reserve(file.series.size());
   csv.write_record(csv_header());
   data_studies(
-      file, outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt,
+      std::move(file), outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt,
       [&](VariableStudy&& study) {
         judge_and_grade(outcome, group, study, graded);
         std::fputs(variable_block(study).c_str(), stdout);
         for (const MeshRow& row : study.rows) csv.write_record(csv_record(study.name, row));
         outcome.any_errors = outcome.any_errors || has_errors(study);
-        const std::size_t v = group.studies.size();
+        const std::size_t v = group.studies.size() + names.size();
         if (v < kPlottedVariables) outcome.curves.push_back(plot_curve(study));
+        if (v >= kPlottedVariables && !table) {
+          names.push_back(std::move(study.name));
+          return;
+        }
         study.rows = kept_rows(study, v, table);
         group.studies.push_back(std::move(study));
       },
@@ -114,9 +121,13 @@ void run_data_study(const StudyOptions& options) {
   std::fputs((outcome.data_head + "\n").c_str(), stdout);
   // Written as the variables are analysed, and put in place whole once all are.
   TextFile csv = open_streamed(outcome);
-  // The graded values, a hundred bytes each, let go once the audit is drawn from them.
-  outcome.audit = audit_estimators(stream_variables(file, outcome, csv));
+  // The graded values, a hundred bytes each, let go once the audit is drawn from them;
+  // only then do the variables that keep no rows take the room of a study each.
+  std::vector<std::string> names;
+  outcome.audit = audit_estimators(stream_variables(std::move(file), outcome, csv, names));
   csv.close();
+  std::vector<VariableStudy>& studies = outcome.groups.front().studies;
+  for (std::string& name : names) studies.emplace_back().name = std::move(name);
   deliver(outcome);
 }
 

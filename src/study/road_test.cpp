@@ -30,7 +30,7 @@ TEST(StudyCsv, ReadBackAsDataGivesTheSameNamesAndNumbers) {
   DataFile file = parse_data("study.csv", csv, std::nullopt);
   EXPECT_TRUE(file.has_errors);
   std::vector<VariableStudy> read;
-  data_studies(file, 1.0, [&](VariableStudy&& study) { read.push_back(std::move(study)); });
+  data_studies(std::move(file), 1.0, [&](VariableStudy&& study) { read.push_back(std::move(study)); });
   ASSERT_EQ(read.size(), 1u);
   EXPECT_EQ(read[0].name, written[0].name);
   ASSERT_EQ(read[0].rows.size(), rows.size());

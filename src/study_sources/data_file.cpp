@@ -534,7 +534,7 @@ std::vector<MeshRow> data_rows(const DataSeries& series) {
   return rows;
 }
 
-void data_studies(DataFile& file, std::optional<double> formal,
+void data_studies(DataFile file, std::optional<double> formal,
                   const std::function<void(VariableStudy&&)>& take,
                   const std::function<void()>& between_rows) {
   for (DataSeries& series : file.series) {

@@ -69,10 +69,10 @@ DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> 
 
 /// Each series of `file` analysed (analyse_variable with `formal` and the file's mesh
 /// count) in the order of the file and handed to `take` at once, its rows of the file
-/// let go: the road of a data file's rows to the reports, a variable at a time, so that
-/// 10^5 variables are never analysed all at once. `between_rows`, when given, runs
+/// let go (the file itself once all are): the road of a data file's rows to the reports,
+/// a variable at a time, so that 10^5 variables are never analysed all at once. `between_rows`, when given, runs
 /// before each variable and each row's fit: an interruption throws from it.
-void data_studies(DataFile& file, std::optional<double> formal,
+void data_studies(DataFile file, std::optional<double> formal,
                   const std::function<void(VariableStudy&&)>& take,
                   const std::function<void()>& between_rows = {});
 
