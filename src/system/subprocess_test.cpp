@@ -22,7 +22,7 @@ namespace {
 #define LINE_END "\r\n"
 #define PAUSE "ping -n 2 127.0.0.1 >NUL"
 constexpr double PAUSE_SECONDS = 1.0;
-constexpr int NOT_FOUND_STATUS = 1;
+constexpr int NOT_FOUND_STATUS = 9009;  // cmd: "not recognized"
 #else
 #define LINE_END "\n"
 #define PAUSE "sleep 0.5"
@@ -63,7 +63,7 @@ TEST_F(SubprocessTest, ReportsHowTheCommandEnded) {
 }
 
 TEST_F(SubprocessTest, KeepsTheOutputInFilesOfTheFolder) {
-  const CommandEnd end = run("echo out&& 1>&2 echo err&& echo here>made.txt");
+  const CommandEnd end = run("echo out&& echo err>&2&& echo here>made.txt");
   EXPECT_TRUE(end.succeeded());
   EXPECT_EQ(read("runs/N20/stdout.txt"), "out" LINE_END);
   EXPECT_EQ(read("runs/N20/stderr.txt"), "err" LINE_END);
