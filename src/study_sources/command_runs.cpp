@@ -243,7 +243,8 @@ void analyse_combination(const CommandSettings& settings, std::span<const MeshRe
                          CommandCombination& combination) {
   std::vector<DataSeries> series;
   for (const MeshReading& reading : readings) {
-    for (const auto& [name, point] : reading.values) {
+    for (const auto& value : reading.values) {
+      const std::string& name = value.first;
       const auto same = [&name](const DataSeries& one) { return one.variable == name; };
       if (std::none_of(series.begin(), series.end(), same)) series.push_back({name, {}});
     }
