@@ -1,6 +1,6 @@
 // A small solver of another equation than Burgers, to show talvenor-study --run on a
 // code of one's own: -u'' = f on [0, 1] by second-order central differences, with the
-// manufactured solution u = sin(pi x) + x^2, so f = pi^2 sin(pi x) - 2, u(0) = 0 and
+// manufactured solution u = sin(pi x) + x^3, so f = pi^2 sin(pi x) - 6 x, u(0) = 0 and
 // u(1) = 1.
 //
 //   poisson --n N [--scheme central|shifted|wrong] [--print nodes|values] [--to FILE]
@@ -24,9 +24,9 @@ namespace {
 
 const double kPi = std::acos(-1.0);
 
-double exact(double x) { return std::sin(kPi * x) + x * x; }
-double exact_slope(double x) { return kPi * std::cos(kPi * x) + 2.0 * x; }
-double source(double x) { return kPi * kPi * std::sin(kPi * x) - 2.0; }
+double exact(double x) { return std::sin(kPi * x) + x * x * x; }
+double exact_slope(double x) { return kPi * std::cos(kPi * x) + 3.0 * x * x; }
+double source(double x) { return kPi * kPi * std::sin(kPi * x) - 6.0 * x; }
 
 struct Options {
   int n = 0;
