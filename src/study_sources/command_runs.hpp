@@ -54,7 +54,8 @@ struct CommandSettings {
   std::optional<std::string> result; ///< the file read, in the mesh's folder; none: stdout
   std::optional<double> timeout;     ///< seconds per mesh
   std::vector<double> points;        ///< u at these x becomes a variable ("u(0.5)")
-  std::function<double(double)> exact;  ///< u(x) exact; empty: none known
+  /// u(x) exact, called from the threads of the runs at once; empty: none known.
+  std::function<double(double)> exact;
   std::vector<OwnOption> sweep;         ///< empty: one study
   FormalOrders formal;
   int jobs = 1;

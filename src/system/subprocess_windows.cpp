@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -75,7 +76,9 @@ bool start(const CommandLaunch& launch, HANDLE job, PROCESS_INFORMATION& process
   startup.hStdInput = input.get();
   startup.hStdOutput = output.get();
   startup.hStdError = errors.get();
-  const std::string folder = launch.folder.string();
+  // CreateProcess takes the working folder as a full path.
+  std::error_code error_code;
+  const std::string folder = std::filesystem::absolute(launch.folder, error_code).string();
   if (!input.valid() || !output.valid() || !errors.valid() ||
       !CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
                       folder.c_str(), &startup, &process)) {
