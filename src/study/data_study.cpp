@@ -71,53 +71,65 @@ std::vector<JunitCell> junit_cells(const std::vector<VariableStudy>& studies,
 
 }  // namespace
 
-void run_data_study(const StudyOptions& options) {
-  const std::string& path = *options.data;
-  DataFile file = read_data_file(path, options.dimension);
-  const StudyFiles files = data_files(path, options);
-  std::vector<VariableStudy> studies;
-  std::vector<Verdict> verdicts;
-  for (DataSeries& series : file.series) {
-    studies.push_back(
-        analyse_variable(series.variable, data_rows(series), options.formal_order, file.count));
-    std::vector<DataPoint>().swap(series.points);  // the study holds them now
-    // Without exact values the formal order still serves u_fs and the two-mesh GCI.
-    if (options.formal_order && file.has_errors) {
-      verdicts.push_back(judge(studies.back(), *options.formal_order));
-    }
-  }
-  const std::string head = data_head(path, studies, file.count, options);
+void report_variables(const VariableReport& report, const StudyFiles& files,
+                      const StudyOptions& options) {
+  const std::vector<VariableStudy>& studies = report.studies;
   // Where exact values exist, the estimators are graded against them.
   const Audit audit = talvenor::audit(audit_rows(studies, "", std::nullopt, ""));
-  std::fputs((data_table(head, studies, verdicts, options.formal_order.has_value()) +
-              (file.has_errors ? audit_text(audit, "") : ""))
+  std::string notes;
+  for (const std::string& note : report.notes) notes += note + "\n";
+  std::fputs((data_table(report.head, studies, report.verdicts, report.formal_known) + notes +
+              (report.has_errors ? audit_text(audit, "") : ""))
                  .c_str(),
              stdout);
   write_records(files.csv, kTableRole, csv_records(studies));
-  if (file.has_errors) write_records(files.estimators, kEstimatorsTable, audit_csv_records(audit));
-  const PlotTitles titles{printable(path), printable(path), false};
+  if (report.has_errors) write_records(files.estimators, kEstimatorsTable, audit_csv_records(audit));
+  const PlotTitles titles{report.subject, report.subject, false};
   write_records(files.script, kScriptRole, plot_script_records(titles, studies, files.png));
   if (options.junit) {
     write_records(*options.junit, kJunitRole,
-                  junit_records("Mesh-refinement study of " + printable(path),
-                                junit_cells(studies, verdicts, file.has_errors,
-                                            options.formal_order.value_or(0.0))));
+                  junit_records("Mesh-refinement study of " + report.subject,
+                                junit_cells(studies, report.verdicts, report.has_errors,
+                                            report.formal.value_or(0.0))));
   }
   std::fflush(stdout);
   const bool drawn = draw_plot(files.script, files.png);
   std::printf("\nwritten: %s, %s%s%s%s%s%s%s\n", files.csv.c_str(),
-              file.has_errors ? files.estimators.c_str() : "", file.has_errors ? ", " : "",
+              report.has_errors ? files.estimators.c_str() : "", report.has_errors ? ", " : "",
               files.script.c_str(),
               drawn ? ", " : "", drawn ? files.png.c_str() : "", options.junit ? ", " : "",
               options.junit ? options.junit->c_str() : "");
   VerdictCounts counts{};
-  count_verdicts(verdicts, counts);
+  count_verdicts(report.verdicts, counts);
   if (const std::size_t failed = count_of(counts, VerdictKind::failed); failed > 0) {
     throw Error(Error::Kind::verification,
-                std::to_string(failed) + " of the " + std::to_string(verdicts.size()) +
-                    " variables FAILED: their orders do not approach the formal order " +
-                    shortest(*options.formal_order) + "; the table gives each reason");
+                std::to_string(failed) + " of the " + std::to_string(report.verdicts.size()) +
+                    " variables FAILED: their orders do not approach the formal order" +
+                    (report.formal ? " " + shortest(*report.formal) : "") +
+                    "; the table gives each reason");
   }
+}
+
+void run_data_study(const StudyOptions& options) {
+  const std::string& path = *options.data;
+  DataFile file = read_data_file(path, options.dimension);
+  const StudyFiles files = data_files(path, options);
+  VariableReport report;
+  for (DataSeries& series : file.series) {
+    report.studies.push_back(
+        analyse_variable(series.variable, data_rows(series), options.formal_order, file.count));
+    std::vector<DataPoint>().swap(series.points);  // the study holds them now
+    // Without exact values the formal order still serves u_fs and the two-mesh GCI.
+    if (options.formal_order && file.has_errors) {
+      report.verdicts.push_back(judge(report.studies.back(), *options.formal_order));
+    }
+  }
+  report.subject = printable(path);
+  report.head = data_head(path, report.studies, file.count, options);
+  report.formal = options.formal_order;
+  report.formal_known = options.formal_order.has_value();
+  report.has_errors = file.has_errors;
+  report_variables(report, files, options);
 }
 
 }  // namespace talvenor

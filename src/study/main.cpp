@@ -17,6 +17,7 @@
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "input/value_reader.hpp"
+#include "study/command_study.hpp"
 #include "study/data_study.hpp"
 #include "study/options.hpp"
 #include "study/study_files.hpp"
@@ -176,6 +177,8 @@ int main(int argc, char** argv) {
     const talvenor::FolderGuard guard;  // one run at a time in a folder, talvenor's or a study's
     if (options.data) {
       talvenor::run_data_study(options);
+    } else if (options.run) {
+      talvenor::run_command_study(options);
     } else {
       talvenor::run_study(options);
     }

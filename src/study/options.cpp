@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "input/dados.hpp"
@@ -19,6 +20,11 @@ constexpr std::string_view kHelp =
     R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
                       [--output PREFIX] [--sweep NAME=V1,V2,... ...] [--junit FILE]
        talvenor-study --data FILE [--dimension D] [--formal-order P] [--junit FILE]
+                      [--output PREFIX]
+       talvenor-study --run COMMAND --meshes N1,N2,... [--result FILE]
+                      [--point X,...] [--timeout SECONDS] [--jobs J]
+                      [--sweep NAME=V1,V2,... ...] [--dimension D]
+                      [--formal-order P|NAME=VALUE:P,...] [--junit FILE]
                       [--output PREFIX]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
@@ -48,10 +54,27 @@ Options:
                       (any order, any case): h, or cells with --dimension;
                       value (or numerical); optionally exact and variable (the
                       rows of one variable form one study; default "value")
-  --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D)
-  --formal-order P    with --data: the scheme's order, for u_fs and the second
-                      mesh's GCI; with an exact column also a verdict per
-                      variable against P, as a campaign gives it
+  --run COMMAND       a study of your own solver: COMMAND, with {N}, {h} and
+                      each swept {NAME} replaced, runs through the command
+                      interpreter (sh -c; cmd /c on Windows) once per mesh, in
+                      PREFIX-runs/N<N>/ (with --sweep PREFIX-runs/NAME=VALUE,.../
+                      N<N>/), where its output stays; it prints (or writes to
+                      --result) CSV: variable,value[,exact] rows as --data reads
+                      them, or x,u columns, its nodal solution (see --point).
+                      A mesh that fails, times out or prints nothing readable
+                      is diverged, with a note: status and last error line
+  --result FILE       with --run: read FILE in each mesh's folder, not the output
+  --timeout SECONDS   with --run: end a mesh's command (its whole process group)
+                      after SECONDS; the mesh gets a note (default: no limit)
+  --point X,...       with --run and x,u output: u at a node within 1e-9 of each
+                      X is a variable, u(X)
+  --dimension D       1, 2 or 3: a data file's cells give h = cells^(-1/D);
+                      with --run, N counts cells and {h} = N^(-1/D) (else 1/N)
+  --formal-order P    with --data or --run: the scheme's order, for u_fs and the
+                      second mesh's GCI; with an exact column also a verdict per
+                      variable against P, as a campaign gives it. With --run and
+                      --sweep also NAME=VALUE:P,VALUE:P,...: an order per value
+                      of the swept NAME (verdicts when every combination has one)
   --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
                       a test case per cell, for a CI server
   --help              shows this text
@@ -225,17 +248,6 @@ Method parse_solver(std::string_view option, std::string_view text) {
   bad(option, "expected " + expected + ", found '" + std::string(text) + "'");
 }
 
-/// The formal order of --formal-order: a real number above 0.
-double parse_order(std::string_view option, std::string_view text) {
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value) || value <= 0.0) {
-    bad(option, "expected an order above 0, found '" + std::string(text) + "'");
-  }
-  return value;
-}
-
 int parse_jobs(std::string_view option, std::string_view text) {
   const auto jobs = whole_number(text);
   if (!jobs || *jobs < 1 || *jobs > std::numeric_limits<int>::max()) {
@@ -250,18 +262,61 @@ std::string file_name(std::string_view option, std::string_view value, std::stri
   return std::string(value);
 }
 
+/// A real number above 0, `what` in the message: positive("--timeout", "0", "a number")
+/// -> "--timeout: expected a number above 0, found '0'".
+double positive(std::string_view option, std::string_view text, std::string_view what) {
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      !std::isfinite(value) || value <= 0.0) {
+    bad(option, "expected " + std::string(what) + " above 0, found '" + std::string(text) + "'");
+  }
+  return value;
+}
+
+/// One --sweep of a user's command, "NAME=V1,V2,...": NAME a word other than N and h,
+/// swept once, its values not empty and not repeated.
+OwnOption parse_own_sweep(std::string_view text, const std::vector<OwnOption>& before) {
+  const std::size_t equals = text.find('=');
+  const std::string name(text.substr(0, std::min(equals, text.size())));
+  const std::string option = "--sweep", shown = option + " " + name;
+  const bool word = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+    return std::isalnum(c) != 0 || c == '_';
+  });
+  if (equals == std::string_view::npos || !word || name == "N" || name == "h") {
+    bad(option, "expected NAME=V1,V2,... with NAME a word of letters, digits and _ other than N "
+                "and h, found '" + std::string(text) + "'");
+  }
+  for (const OwnOption& earlier : before) {
+    if (earlier.name == name) bad(shown, "swept twice; list all its values once");
+  }
+  OwnOption swept{name, {}};
+  std::string_view values = text.substr(equals + 1);
+  for (;;) {
+    const std::string item(values.substr(0, values.find(',')));
+    if (item.empty() || std::find(swept.values.begin(), swept.values.end(), item) !=
+                            swept.values.end()) {
+      bad(shown, "an empty or repeated value in '" + std::string(text) + "'");
+    }
+    swept.values.push_back(item);
+    if (item.size() == values.size()) return swept;
+    values.remove_prefix(item.size() + 1);
+  }
+}
+
 /// An option of the command line and what its value does to the options.
 struct OptionEntry {
   std::string_view name;
   void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
 };
 
-constexpr std::array<OptionEntry, 9> kOptions = {{
+constexpr std::array<OptionEntry, 13> kOptions = {{
     {"--meshes", [](auto option, auto value, StudyOptions& options) {
        options.meshes = parse_meshes(option, value);
      }},
-    {"--sweep", [](auto option, auto value, StudyOptions& options) {
-       parse_sweep(option, value, options.sweep);
+    {"--sweep", [](auto, auto value, StudyOptions& options) {
+       // Read once the command line is whole: with --run any NAME is the user's.
+       options.sweep_texts.emplace_back(value);
      }},
     {"--jobs", [](auto option, auto value, StudyOptions& options) {
        options.jobs = parse_jobs(option, value);
@@ -283,12 +338,53 @@ constexpr std::array<OptionEntry, 9> kOptions = {{
        options.dimension = static_cast<int>(*dimension);
      }},
     {"--formal-order", [](auto option, auto value, StudyOptions& options) {
-       options.formal_order = parse_order(option, value);
+       if (value.find('=') != std::string_view::npos) {
+         options.formal_by_value = std::string(value);
+       } else {
+         options.formal_order = positive(option, value, "an order");
+       }
      }},
     {"--junit", [](auto option, auto value, StudyOptions& options) {
        options.junit = file_name(option, value, "file name");
      }},
+    {"--run", [](auto option, auto value, StudyOptions& options) {
+       options.run = file_name(option, value, "command");
+     }},
+    {"--result", [](auto option, auto value, StudyOptions& options) {
+       options.result = file_name(option, value, "file name");
+       if (std::filesystem::path(*options.result).has_root_path()) {  // "/u.csv", "C:u.csv" too
+         bad(option, "a name in each mesh's folder, not an absolute path");
+       }
+     }},
+    {"--timeout", [](auto option, auto value, StudyOptions& options) {
+       options.timeout = positive(option, value, "a number");
+     }},
+    {"--point", [](auto option, auto value, StudyOptions& options) {
+       for (std::string_view rest = value;;) {
+         const std::size_t comma = rest.find(',');
+         const std::string_view item = rest.substr(0, comma);
+         double x = 0.0;
+         const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), x);
+         if (item.empty() || error != std::errc() || end != item.data() + item.size()) {
+           bad(option, "expected numbers x separated by commas, found '" + std::string(item) + "'");
+         }
+         options.points.push_back(x);
+         if (comma == std::string_view::npos) break;
+         rest.remove_prefix(comma + 1);
+       }
+     }},
 }};
+
+/// The --sweep values as given, read as talvenor's names or, with --run, the user's.
+void read_sweeps(StudyOptions& options) {
+  for (const std::string& text : options.sweep_texts) {
+    if (options.run) {
+      options.own_sweep.push_back(parse_own_sweep(text, options.own_sweep));
+    } else {
+      parse_sweep("--sweep", text, options.sweep);
+    }
+  }
+}
 
 /// The options that go together: --data takes no meshes, sweep or solver (the file
 /// has its own numbers); --dimension and --formal-order go with --data alone, and
@@ -297,15 +393,22 @@ void check_together(const StudyOptions& options, const std::vector<std::string_v
   const auto has = [&](std::string_view name) {
     return std::find(given.begin(), given.end(), name) != given.end();
   };
-  for (const std::string_view name : {"--meshes", "--sweep", "--solver"}) {
+  for (const std::string_view name : {"--meshes", "--sweep", "--solver", "--run"}) {
     if (options.data && has(name)) {
       bad(name, "not with --data: the data file holds its own meshes and values");
     }
   }
   for (const std::string_view name : {"--dimension", "--formal-order"}) {
-    if (!options.data && has(name)) bad(name, "only with --data FILE");
+    if (!options.data && !options.run && has(name)) bad(name, "only with --data FILE or --run");
   }
-  if (options.junit && !options.data && options.sweep.empty()) {
+  for (const std::string_view name : {"--result", "--timeout", "--point"}) {
+    if (!options.run && has(name)) bad(name, "only with --run COMMAND");
+  }
+  if (options.run && has("--solver")) bad("--solver", "not with --run: the command solves");
+  if (options.formal_by_value && !options.run) {
+    bad("--formal-order", "an order per value only with --run and its --sweep");
+  }
+  if (options.junit && !options.data && !options.run && options.sweep.empty()) {
     bad("--junit", "only with --sweep or --data: the studies that end with verdicts");
   }
 }
@@ -340,6 +443,7 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     entry->apply(option, value, options);
     given.push_back(entry->name);
   }
+  read_sweeps(options);
   check_together(options, given);
   return options;
 }

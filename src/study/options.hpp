@@ -9,6 +9,7 @@
 
 #include "record/solver_method.hpp"
 #include "study_sources/campaign.hpp"
+#include "study_sources/command_runs.hpp"
 
 namespace talvenor {
 
@@ -24,6 +25,14 @@ struct StudyOptions {
   std::optional<int> dimension;       ///< of a data file's cells: h = cells^(-1/D)
   std::optional<double> formal_order; ///< a data file's verdicts against this order
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
+  // The study of a user's own command (--run).
+  std::optional<std::string> run;     ///< the command, {N}, {h} and {NAME} replaced per mesh
+  std::optional<std::string> result;  ///< the file it writes, in each mesh's folder
+  std::optional<double> timeout;      ///< seconds per mesh
+  std::vector<double> points;         ///< --point: u at these x, from an x,u result
+  std::vector<OwnOption> own_sweep;   ///< --sweep with --run: any NAME, any values
+  std::vector<std::string> sweep_texts;  ///< each --sweep as given, read when all is parsed
+  std::optional<std::string> formal_by_value;  ///< --formal-order NAME=VALUE:P,...
 };
 
 /// Reads the arguments after the program name. Each option takes its value as the

@@ -102,13 +102,45 @@ TEST(StudyOptions, DataGoesWithItsOwnOptionsAlone) {
             "--sweep: not with --data: the data file holds its own meshes and values" + tail);
   EXPECT_EQ(usage_error({"--solver", "picard", "--data", "r.csv"}),
             "--solver: not with --data: the data file holds its own meshes and values" + tail);
-  EXPECT_EQ(usage_error({"--formal-order", "2"}), "--formal-order: only with --data FILE" + tail);
+  EXPECT_EQ(usage_error({"--formal-order", "2"}),
+            "--formal-order: only with --data FILE or --run" + tail);
   EXPECT_EQ(usage_error({"--junit", "j.xml"}),
             "--junit: only with --sweep or --data: the studies that end with verdicts" + tail);
   EXPECT_EQ(usage_error({"--data", "r.csv", "--dimension", "4"}),
             "--dimension: expected 1, 2 or 3, found '4'" + tail);
   EXPECT_EQ(usage_error({"--data", "r.csv", "--formal-order", "0"}),
             "--formal-order: expected an order above 0, found '0'" + tail);
+}
+
+TEST(StudyOptions, RunSweepsTheUsersOwnOptions) {
+  const StudyOptions run =
+      parsed({"--sweep", "scheme=up,central", "--run", "solve {N} {scheme}", "--meshes", "10,20",
+              "--point", "0.5,0.25", "--timeout", "2.5", "--result", "out/u.csv",
+              "--formal-order", "scheme=up:1,central:2"});
+  ASSERT_EQ(run.own_sweep.size(), 1u);
+  EXPECT_EQ(run.own_sweep[0].name, "scheme");
+  EXPECT_EQ(run.own_sweep[0].values, (std::vector<std::string>{"up", "central"}));
+  EXPECT_TRUE(run.sweep.empty());
+  EXPECT_EQ(run.points, (std::vector<double>{0.5, 0.25}));
+  EXPECT_EQ(run.timeout, 2.5);
+  EXPECT_EQ(run.formal_by_value, "scheme=up:1,central:2");
+  const std::string tail = " (talvenor-study --help lists the options)";
+  const std::vector<std::pair<std::vector<std::string_view>, std::string>> bad = {
+      {{"--run", "s", "--sweep", "N=1,2"},
+       "--sweep: expected NAME=V1,V2,... with NAME a word of letters, digits and _ other than N "
+       "and h, found 'N=1,2'"},
+      {{"--run", "s", "--sweep", "a=1", "--sweep", "a=2"},
+       "--sweep a: swept twice; list all its values once"},
+      {{"--run", "s", "--sweep", "a=1,,2"}, "--sweep a: an empty or repeated value in 'a=1,,2'"},
+      {{"--run", "s", "--solver", "newton"}, "--solver: not with --run: the command solves"},
+      {{"--timeout", "1"}, "--timeout: only with --run COMMAND"},
+      {{"--run", "s", "--timeout", "0"}, "--timeout: expected a number above 0, found '0'"},
+      {{"--run", "s", "--result", "/tmp/u.csv"},
+       "--result: a name in each mesh's folder, not an absolute path"},
+      {{"--data", "r.csv", "--formal-order", "Re=1:2"},
+       "--formal-order: an order per value only with --run and its --sweep"},
+  };
+  for (const auto& [arguments, message] : bad) EXPECT_EQ(usage_error(arguments), message + tail);
 }
 
 TEST(StudyOptions, BadJobCounts) {
@@ -132,7 +164,8 @@ TEST(StudyOptions, MeshesAreEvenAtLeastTwoAndGrowFromCoarseToFine) {
 
 TEST(StudyOptions, HelpNamesEveryOption) {
   for (const std::string_view option : {"--meshes", "--jobs", "--output", "--data", "--dimension",
-                                        "--formal-order", "--junit", "--help"}) {
+                                        "--formal-order", "--junit", "--help", "--run",
+                                        "--result", "--timeout", "--point"}) {
     EXPECT_NE(help_text().find(option), std::string_view::npos) << option;
   }
 }
