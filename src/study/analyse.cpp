@@ -9,9 +9,13 @@
 namespace talvenor {
 namespace {
 
-/// The values of `group` as the audit grades them.
-std::vector<AuditRow> graded_values(const StudyOutcome& outcome, const Combination& group) {
-  if (outcome.mode == kDataStudy) return audit_rows(group.studies, "", std::nullopt, "");
+/// The values of group `c` as the audit grades them.
+std::vector<AuditRow> graded_values(const StudyOutcome& outcome, std::size_t c) {
+  const Combination& group = outcome.groups[c];
+  if (outcome.mode & kUsersValues) {
+    return audit_rows(group.studies, "", std::nullopt,
+                      c < outcome.labels.size() ? outcome.labels[c] : "");
+  }
   const std::string label = outcome.mode == kCampaign ? combination_label(group.case_values) : "";
   return audit_rows(group.studies, "esquema " + std::to_string(group.case_values.esquema), group.case_values.Re,
                     label);
@@ -21,15 +25,17 @@ std::vector<AuditRow> graded_values(const StudyOutcome& outcome, const Combinati
 
 void judge_and_audit(StudyOutcome& outcome) {
   std::vector<AuditRow> rows;
-  for (Combination& group : outcome.groups) {
+  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
+    Combination& group = outcome.groups[c];
     if (outcome.judged) {
-      const std::optional<double> reynolds =
-          outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.case_values.Re);
+      const std::optional<double> reynolds = (outcome.mode & kUsersValues)
+                                                 ? std::nullopt
+                                                 : std::optional<double>(group.case_values.Re);
       for (const VariableStudy& study : group.studies) {
         group.verdicts.push_back(judge(study, group.formal, reynolds));
       }
     }
-    const std::vector<AuditRow> graded = graded_values(outcome, group);
+    const std::vector<AuditRow> graded = graded_values(outcome, c);
     rows.insert(rows.end(), graded.begin(), graded.end());
   }
   outcome.audit = audit_estimators(rows);

@@ -50,7 +50,7 @@ void run_data_study(const StudyOptions& options) {
   Combination group;
   group.formal = options.formal_order.value_or(0.0);
   group.studies = data_studies(std::move(file), options.formal_order);
-  outcome.data_head = data_head(path, group.studies, count, options);
+  outcome.head = data_head(path, group.studies, count, options);
   outcome.groups.push_back(std::move(group));
   judge_and_audit(outcome);
   deliver(outcome);

@@ -154,7 +154,10 @@ std::string verdicts_section() {
 /// "(a study, a data study)": the studies of `modes`.
 std::string studies_named(unsigned modes) {
   constexpr std::pair<unsigned, std::string_view> kNames[] = {
-      {kCaseStudy, "a study"}, {kCampaign, "a campaign"}, {kDataStudy, "a data study"}};
+      {kCaseStudy, "a study"},
+      {kCampaign, "a campaign"},
+      {kDataStudy, "a data study"},
+      {kRunStudy, "a --run study"}};
   std::string names;
   for (const auto& [mode, name] : kNames) {
     if (modes & mode) names.append(names.empty() ? "" : ", ").append(name);
@@ -215,12 +218,20 @@ constexpr std::string_view kStudiesParagraphs =
     " it with one line naming the file, the line and the column. Rows may come in any order"
     " and any refinement ratios; each variable needs two meshes (three for p_U). Without"
     " exact values the table has no error, p_E or verdict, and says so. PREFIX.csv has the"
-    " study's columns, N holding the cells where the file gives cells.";
+    " study's columns, N holding the cells where the file gives cells.\n"
+    "A --run study runs your command on each mesh and reads what it prints as a data study"
+    " reads its file (no h or cells column: the mesh is the run's); it writes what a data"
+    " study writes, PREFIX \"run-study\" by default, each combination of its --sweep a group"
+    " of the HTML report and the --table file, its variables named \"NAME=VALUE: VARIABLE\""
+    " in the table, PREFIX.csv and the plot. A mesh whose command fails, outlives --timeout"
+    " or prints nothing readable is diverged with a note; SIGINT or SIGTERM ends every"
+    " command it started, whole process groups.";
 
 std::string build_help() {
   std::string text =
       usage("", kCaseStudy | kCampaign, "", true) +
-      usage("--data FILE", kDataStudy, "--data", false) + "\n" + wrapped("", kIntroduction, 0) +
+      usage("--data FILE", kDataStudy, "--data", false) +
+      usage("--run COMMAND", kRunStudy, "--run", false) + "\n" + wrapped("", kIntroduction, 0) +
       "\n" + options_section() + "\n" + columns_section() + "\n" + estimators_section() + "\n" +
       formal_orders_section() + "\n" + notes_paragraph() + "\n" + verdicts_section() + "\n";
   std::string_view paragraphs = kStudiesParagraphs;

@@ -22,30 +22,60 @@
 namespace talvenor {
 namespace {
 
-constexpr unsigned kOwnCharts = kCaseStudy | kDataStudy;  ///< the studies of one group
-
-const std::vector<VariableStudy>& studies_of(const StudyOutcome& outcome) {
-  return outcome.groups.front().studies;
-}
+/// The studies of one table (talvenor's case, a data file, a command and its combinations).
+constexpr unsigned kOwnCharts = kCaseStudy | kUsersValues;
 
 /// A label per group: a combination's values, or the study's subject.
 std::vector<std::string> labels(const StudyOutcome& outcome) {
   std::vector<std::string> names;
-  for (const Combination& group : outcome.groups) {
-    names.push_back(outcome.mode == kCampaign ? combination_label(group.case_values) : outcome.subject);
+  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
+    if (outcome.mode == kCampaign) {
+      names.push_back(combination_label(outcome.groups[c].case_values));
+    } else {
+      const bool own = c < outcome.labels.size() && !outcome.labels[c].empty();
+      names.push_back(own ? outcome.labels[c] : outcome.subject);
+    }
   }
   return names;
 }
 
+/// Whether a variable is named after its group in the reports of one table and the
+/// JUnit cells: "LABEL: VARIABLE" in a campaign of talvenor's case or of a command.
+bool labelled(const StudyOutcome& outcome) {
+  return outcome.mode == kCampaign || (outcome.mode == kRunStudy && outcome.groups.size() > 1);
+}
+
+/// The studies and verdicts of the one table, every group's in order; a variable named
+/// after its group where `labelled` ("scheme=upwind: u(0.5)").
+struct OneTable {
+  std::vector<VariableStudy> studies;
+  std::vector<Verdict> verdicts;
+};
+
+OneTable one_table(const StudyOutcome& outcome) {
+  if (outcome.groups.size() == 1) return {outcome.groups[0].studies, outcome.groups[0].verdicts};
+  OneTable table;
+  const std::vector<std::string> names = labels(outcome);
+  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
+    const Combination& group = outcome.groups[c];
+    for (const VariableStudy& study : group.studies) {
+      table.studies.push_back(study);
+      table.studies.back().name = names[c] + ": " + study.name;
+    }
+    table.verdicts.insert(table.verdicts.end(), group.verdicts.begin(), group.verdicts.end());
+  }
+  return table;
+}
+
 PlotTitles plot_titles(const StudyOutcome& outcome) {
-  if (outcome.mode == kDataStudy) return {outcome.subject, outcome.subject, false};
+  if (outcome.mode & kUsersValues) return {outcome.subject, outcome.subject, false};
   return case_plot_titles(outcome.base, outcome.method);
 }
 
 HtmlPage html_page(const StudyOutcome& outcome) {
   HtmlPage page{outcome.title, {}, labels(outcome), outcome.judged, outcome.has_errors};
-  if (outcome.mode == kDataStudy) {
-    page.paragraphs = {outcome.data_head};
+  if (outcome.mode & kUsersValues) {
+    page.paragraphs = {outcome.head};
   } else {
     page.paragraphs = {
         utf8_from_windows_1252(outcome.base.titulo.trimmed()),
@@ -65,7 +95,7 @@ std::vector<JunitCell> junit_cells(const StudyOutcome& outcome) {
   for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
     const Combination& group = outcome.groups[c];
     for (std::size_t v = 0; v < group.studies.size(); ++v) {
-      cells.push_back({(outcome.mode == kCampaign ? names[c] + ": " : "") + group.studies[v].name,
+      cells.push_back({(labelled(outcome) ? names[c] + ": " : "") + group.studies[v].name,
                        outcome.judged ? std::optional<Verdict>(group.verdicts[v]) : std::nullopt,
                        group.formal, outcome.mode == kCampaign ? std::string() : none});
     }
@@ -83,7 +113,7 @@ bool always(const StudyOutcome&) {
 
 const std::array<Report, 9> kReports = {{
     {".csv", "study table", kOwnCharts, "the table with full 17-digit numbers and the notes",
-     always, [](const StudyOutcome& o) { return csv_records(studies_of(o)); }},
+     always, [](const StudyOutcome& o) { return csv_records(one_table(o).studies); }},
     {".csv", "campaign table", kCampaign,
      "every row of every study, the combination first and the verdict last", always,
      [](const StudyOutcome& o) { return campaign_csv_records(o.groups); }},
@@ -96,11 +126,11 @@ const std::array<Report, 9> kReports = {{
      " slopes 1 and 2, flagged points hollow",
      always,
      [](const StudyOutcome& o) {
-       return plot_script_records(plot_titles(o), studies_of(o), o.prefix + ".png");
+       return plot_script_records(plot_titles(o), one_table(o).studies, o.prefix + ".png");
      }},
     {".png", "study plot", kOwnCharts, "the picture of the script, drawn when gnuplot can be run",
      always, nullptr},
-    {".html", "HTML report", kCampaign | kDataStudy,
+    {".html", "HTML report", kCampaign | kUsersValues,
      "the verdict matrix, the audit and a log-log plot per combination, for any browser,"
      " offline",
      always,
@@ -113,7 +143,7 @@ const std::array<Report, 9> kReports = {{
     {".tex", "LaTeX table", kEveryStudy, "with --table latex: the same table as a LaTeX tabular",
      [](const StudyOutcome& o) { return o.table == PaperTable::latex; },
      [](const StudyOutcome& o) { return latex_records(paper(o)); }},
-    {"", "JUnit report", kCampaign | kDataStudy,
+    {"", "JUnit report", kCampaign | kUsersValues,
      "the file of --junit: the verdicts, a test case per cell, for a CI server",
      [](const StudyOutcome& o) { return o.junit.has_value(); },
      [](const StudyOutcome& o) { return junit_records(o.title, junit_cells(o)); }},
@@ -127,20 +157,32 @@ bool in_study(const Report& report, const StudyOutcome& outcome) {
   return (report.modes & outcome.mode) != 0 && report.wanted(outcome);
 }
 
-/// The table of the standard output, with the audit where errors exist.
+/// The table of the standard output, with the audit where errors exist; a --run study's
+/// notes of the meshes that gave nothing between them.
 std::string console_text(const StudyOutcome& outcome) {
-  const std::vector<Verdict>& verdicts = outcome.groups.front().verdicts;
-  switch (outcome.mode) {
-    case kCampaign:
-      return campaign_table(outcome.base, outcome.meshes, outcome.method, outcome.groups) +
-             audit_text(outcome.audit, outcome.prefix + ".html");
-    case kDataStudy:
-      return data_table(outcome.data_head, studies_of(outcome), verdicts, outcome.formal_known) +
-             (outcome.has_errors ? audit_text(outcome.audit, "") : "");
-    default:
-      return study_table(outcome.base, outcome.method, studies_of(outcome)) +
-             audit_text(outcome.audit, "");
+  if (outcome.mode == kCampaign) {
+    return campaign_table(outcome.base, outcome.meshes, outcome.method, outcome.groups) +
+           audit_text(outcome.audit, outcome.prefix + ".html");
   }
+  const OneTable table = one_table(outcome);
+  if (outcome.mode == kCaseStudy) {
+    return study_table(outcome.base, outcome.method, table.studies) +
+           audit_text(outcome.audit, "");
+  }
+  std::string notes;
+  for (const std::string& note : outcome.notes) notes += note + "\n";
+  return data_table(outcome.head, table.studies, table.verdicts, outcome.formal_known) + notes +
+         (outcome.has_errors ? audit_text(outcome.audit, "") : "");
+}
+
+/// " 2", the formal order every group shares; "" when the groups differ (a --run
+/// campaign's order per value).
+std::string shared_order(const StudyOutcome& outcome) {
+  const double formal = outcome.groups.front().formal;
+  for (const Combination& group : outcome.groups) {
+    if (group.formal != formal) return "";
+  }
+  return " " + shortest(formal);
 }
 
 /// Error (verification) when a cell is FAILED, after every file is written.
@@ -157,13 +199,13 @@ void gate(const StudyOutcome& outcome) {
                         " cells FAILED: their orders do not approach the formal order; the"
                         " table gives each reason, " +
                         outcome.prefix + ".html the plots"
-                  : reason + " variables FAILED: their orders do not approach the formal order " +
-                        shortest(outcome.groups.front().formal) + "; the table gives each reason");
+                  : reason + " variables FAILED: their orders do not approach the formal order" +
+                        shared_order(outcome) + "; the table gives each reason");
 }
 
 /// The warning of a study of talvenor's case whose meshes are in trouble.
 void warn_troubled(const StudyOutcome& outcome) {
-  const std::size_t troubled = troubled_meshes(studies_of(outcome));
+  const std::size_t troubled = troubled_meshes(outcome.groups.front().studies);
   if (outcome.mode != kCaseStudy || troubled == 0) return;
   warn(std::to_string(troubled) + " of the " + std::to_string(outcome.meshes.size()) +
        " meshes diverged or are not iteratively converged; the table ends with the details");
