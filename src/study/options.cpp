@@ -371,6 +371,24 @@ void read_sweeps(StudyOptions& options) {
   }
 }
 
+/// An order per value names an option the command sweeps and values of it, so that no
+/// order is lost to a typing mistake:
+///   --sweep scheme=up,central --formal-order schem=up:1 -> "--formal-order: 'schem' is
+///   not swept: give its values with --sweep schem=V1,V2,..."
+void check_orders_by_value(const FormalOrders& orders, const std::vector<OwnOption>& sweep) {
+  const auto swept = std::find_if(sweep.begin(), sweep.end(),
+                                  [&](const OwnOption& option) { return option.name == orders.name; });
+  if (swept == sweep.end()) {
+    bad("--formal-order", "'" + orders.name + "' is not swept: give its values with --sweep " +
+                              orders.name + "=V1,V2,...");
+  }
+  for (const auto& [value, order] : orders.by_value) {
+    if (std::find(swept->values.begin(), swept->values.end(), value) == swept->values.end()) {
+      bad("--formal-order", "'" + value + "' is not a value of --sweep " + orders.name);
+    }
+  }
+}
+
 /// What the options of a study of `mode` ask of each other: talvenor's meshes even, a
 /// command's meshes given, an order per value only for an option the command sweeps.
 void check_together(const StudyOptions& options, StudyMode mode) {
@@ -381,6 +399,7 @@ void check_together(const StudyOptions& options, StudyMode mode) {
   if (options.formal_by_value && (mode != kRunStudy || options.own_sweep.empty())) {
     bad("--formal-order", "an order per value only with --run and its --sweep");
   }
+  if (options.formal_by_value) check_orders_by_value(*options.formal_by_value, options.own_sweep);
 }
 
 /// The number of single-character edits that turn `a` into `b` (Levenshtein).

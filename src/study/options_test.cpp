@@ -147,6 +147,10 @@ TEST(StudyOptions, RunSweepsTheUsersOwnOptions) {
       {{"--run", "s", "--timeout", "0"}, "--timeout: expected a number above 0, found '0'"},
       {{"--run", "s", "--result", "/tmp/u.csv"},
        "--result: a name in each mesh's folder, not an absolute path"},
+      {{"--run", "s", "--meshes", "1,2", "--sweep", "a=1,2", "--formal-order", "b=1:2"},
+       "--formal-order: 'b' is not swept: give its values with --sweep b=V1,V2,..."},
+      {{"--run", "s", "--meshes", "1,2", "--sweep", "a=1,2", "--formal-order", "a=1:2,3:1"},
+       "--formal-order: '3' is not a value of --sweep a"},
       {{"--data", "r.csv", "--formal-order", "Re=1:2"},
        "--formal-order: an order per value only with --run and its --sweep"},
   };
