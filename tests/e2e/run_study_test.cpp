@@ -118,3 +118,39 @@ TEST(RunStudy, SigtermEndsEveryCommandItStarted) {
 }
 
 }  // namespace
+
+namespace {
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t found = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++found;
+  }
+  return found;
+}
+
+// A campaign over the solver's option takes the road of every study: each combination
+// a group of the HTML matrix, the JUnit file and the paper table, its variables named
+// after it in the table and the CSV file.
+TEST(RunStudy, ACampaignWritesEveryReport) {
+  const fs::path folder = fresh("run_reports");
+  const Outcome outcome = run_program(
+      kStudy, folder,
+      "--run \"" + kSolver + " --print values --scheme {scheme}\" --meshes 10,20,40,80 "
+      "--sweep scheme=central,shifted --formal-order scheme=central:2,shifted:1 "
+      "--table markdown --junit j.xml --output r");
+  ASSERT_EQ(outcome.status, 0) << outcome.stderr_text;
+  EXPECT_TRUE(has(outcome.stdout_text, "written: r.csv, r-estimators.csv, r.gnu, "))
+      << outcome.stdout_text;
+  EXPECT_TRUE(has(outcome.stdout_text, ", r.html, r.md, j.xml\n")) << outcome.stdout_text;
+  EXPECT_TRUE(has(read_bytes(folder / "r.csv"), "\nscheme=shifted: u(0.5),80,"));
+  const std::string junit = read_bytes(folder / "j.xml");
+  EXPECT_EQ(count(junit, "<testcase "), 4u) << junit;
+  EXPECT_TRUE(has(junit, "scheme=shifted: slope(1)")) << junit;
+  const std::string table = read_bytes(folder / "r.md");
+  EXPECT_EQ(count(table, "| scheme=central | "), 2u) << table;
+  EXPECT_EQ(count(table, "| verified |"), 4u) << table;
+  EXPECT_EQ(count(read_bytes(folder / "r.html"), "<svg"), 2u);
+}
+
+}  // namespace
