@@ -221,7 +221,7 @@ constexpr std::string_view kStudiesParagraphs =
     " study's columns, N holding the cells where the file gives cells.\n"
     "A --run study runs your command on each mesh and reads what it prints as a data study"
     " reads its file (no h or cells column: the mesh is the run's); it writes what a data"
-    " study writes, PREFIX \"run-study\" by default, each combination of its --sweep a group"
+    " study writes, each combination of its --sweep a group"
     " of the HTML report and the --table file, its variables named \"NAME=VALUE: VARIABLE\""
     " in the table, PREFIX.csv and the plot. A mesh whose command fails, outlives --timeout"
     " or prints nothing readable is diverged with a note; SIGINT or SIGTERM ends every"

@@ -250,7 +250,7 @@ constexpr std::array<OptionInfo, 16> kOptions = {{
     {"--output", "PREFIX",
      "the files' prefix (Files below; default: caso without trailing blanks, then \"-study\","
      " \"study\" for a blank caso; with --data the data file's name without extension, then"
-     " \"-study\")",
+     " \"-study\"; with --run \"run-study\")",
      kEveryStudy,
      [](auto option, auto value, StudyOptions& options) {
        options.output = file_name(option, value, "prefix");
@@ -281,7 +281,7 @@ constexpr std::array<OptionInfo, 16> kOptions = {{
      " PREFIX-runs/N<N>/, where its output stays; it prints (or writes to --result) CSV:"
      " variable,value[,exact] rows as --data reads them, or x,u columns, its nodal solution"
      " (see --point). A mesh that fails, times out or prints nothing readable is diverged,"
-     " with a note: status and last error line. PREFIX defaults to \"run-study\"",
+     " with a note: status and last error line",
      kRunStudy,
      [](auto option, auto value, StudyOptions& options) {
        options.run = file_name(option, value, "command");
