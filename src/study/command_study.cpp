@@ -9,6 +9,7 @@
 #include "study_sources/command_runs.hpp"
 #include "system/console.hpp"
 #include "system/platform.hpp"
+#include "system/program.hpp"
 #include "textio/shortest_text.hpp"
 #include "textio/text_helpers.hpp"
 
@@ -65,6 +66,9 @@ void add_groups(std::vector<CommandCombination> combinations, StudyOutcome& outc
     outcome.labels.push_back(label);
     outcome.groups.push_back(
         {{}, combination.formal.value_or(0.0), std::move(combination.studies), {}});
+  }
+  if (outcome.groups.front().studies.empty()) {
+    warn("no mesh of any combination gave a value: nothing to judge; the notes say why");
   }
   outcome.has_errors = has_errors(outcome.groups);
   outcome.judged = outcome.formal_known && outcome.has_errors;

@@ -239,9 +239,8 @@ std::vector<MeshReading> run_all(const CommandSettings& settings,
   return readings;
 }
 
-/// The studies of one combination from the readings of its meshes.
-void analyse_combination(const CommandSettings& settings, std::span<const MeshReading> readings,
-                         CommandCombination& combination) {
+/// The variables of every reading, in the order they first appear, each an empty series.
+std::vector<DataSeries> variables_of(std::span<const MeshReading> readings) {
   std::vector<DataSeries> series;
   for (const MeshReading& reading : readings) {
     for (const auto& value : reading.values) {
@@ -250,6 +249,14 @@ void analyse_combination(const CommandSettings& settings, std::span<const MeshRe
       if (std::none_of(series.begin(), series.end(), same)) series.push_back({name, {}});
     }
   }
+  return series;
+}
+
+/// The studies of one combination from the readings of its meshes, one per variable of
+/// `series` (every combination's: a combination whose meshes all failed still has a
+/// study per variable, each mesh diverged with its note, and so a verdict).
+void analyse_combination(const CommandSettings& settings, std::span<const MeshReading> readings,
+                         std::vector<DataSeries> series, CommandCombination& combination) {
   const MeshCount count = settings.dimension ? MeshCount::cells : MeshCount::elements;
   for (DataSeries& one : series) {
     for (std::size_t m = 0; m < readings.size(); ++m) {
@@ -339,8 +346,9 @@ std::vector<CommandCombination> run_command_study(const CommandSettings& setting
   std::vector<CommandCombination> all = combinations(settings);
   const std::vector<MeshReading> readings = run_all(settings, all, progress);
   const std::size_t meshes = settings.meshes.size();
+  const std::vector<DataSeries> series = variables_of(readings);
   for (std::size_t c = 0; c < all.size(); ++c) {
-    analyse_combination(settings, std::span(readings).subspan(c * meshes, meshes), all[c]);
+    analyse_combination(settings, std::span(readings).subspan(c * meshes, meshes), series, all[c]);
   }
   return all;
 }

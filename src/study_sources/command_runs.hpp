@@ -85,8 +85,8 @@ std::string substitute(std::string_view command,
 /// RUNS/[COMBINATION/]N<N>/ (COMBINATION: "NAME=VALUE,NAME=VALUE" with any character
 /// but letters, digits and . _ + - = replaced by _), its standard output in
 /// stdout.txt and its error in stderr.txt there. Then each combination's studies: one
-/// per variable the results give (see parse_mesh_result), in the order they first
-/// appear. An x,u result gives, with `exact`, the norms L1(e), L2(e) and Linf(e) of
+/// per variable the results of any combination give (see parse_mesh_result), in the
+/// order they first appear. An x,u result gives, with `exact`, the norms L1(e), L2(e) and Linf(e) of
 /// the nodal error (trapezoidal weights), and u(P) for each of `points`, read at a node
 /// within 1e-9 of P (a mesh with none gets a note for that variable). A mesh whose
 /// command fails, times out or prints nothing readable is a diverged mesh with a note

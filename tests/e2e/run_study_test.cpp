@@ -153,4 +153,20 @@ TEST(RunStudy, ACampaignWritesEveryReport) {
   EXPECT_EQ(count(read_bytes(folder / "r.html"), "<svg"), 2u);
 }
 
+// A combination whose every mesh fails still has the variables of the others, each
+// mesh diverged with its note: cells not judged, never cells left out.
+TEST(RunStudy, ACombinationThatGivesNothingHasItsCellsNotJudged) {
+  const fs::path folder = fresh("run_nothing");
+  const Outcome outcome = run_program(
+      kStudy, folder,
+      "--run \"" + kSolver + " --print values --scheme {scheme}\" --meshes 10,20,40,80 "
+      "--sweep scheme=central,none --formal-order 2 --junit j.xml --table latex");
+  ASSERT_EQ(outcome.status, 0) << outcome.stderr_text;
+  EXPECT_TRUE(has(outcome.stdout_text, "\nscheme=none: N = 80: status 2: usage: poisson"))
+      << outcome.stdout_text;
+  const std::string junit = read_bytes(folder / "j.xml");
+  EXPECT_EQ(count(junit, "<testcase "), 4u) << junit;
+  EXPECT_EQ(count(junit, "<skipped message=\"diverged: "), 2u) << junit;
+}
+
 }  // namespace
