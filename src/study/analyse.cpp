@@ -12,12 +12,15 @@
 namespace talvenor {
 namespace {
 
-/// Where the values of `group` come from, as the audit groups them: a data file's in
-/// no scheme and no band of Re*h, and in a band of P only with --formal-order.
+/// Where the values of `group` (one of outcome.groups) come from, as the audit groups
+/// them: a user's values (a data file, a command) in no scheme and no band of Re*h, in
+/// a band of P only with --formal-order, labelled by the group's own label if any.
 AuditSource source_of(const StudyOutcome& outcome, const Combination& group) {
-  if (outcome.mode == kDataStudy) {
+  if (outcome.mode & kUsersValues) {
+    const auto c = static_cast<std::size_t>(&group - outcome.groups.data());
     return {"", std::nullopt,
-            outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt, ""};
+            outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt,
+            c < outcome.labels.size() ? outcome.labels[c] : ""};
   }
   const std::string label = outcome.mode == kCampaign ? combination_label(group.case_values) : "";
   return {"esquema " + std::to_string(group.case_values.esquema), group.case_values.Re,
@@ -29,8 +32,9 @@ AuditSource source_of(const StudyOutcome& outcome, const Combination& group) {
 void judge_and_grade(const StudyOutcome& outcome, Combination& group,
                      const VariableStudy& study, std::vector<AuditRow>& graded) {
   if (outcome.judged) {
-    const std::optional<double> reynolds =
-        outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.case_values.Re);
+    const std::optional<double> reynolds = (outcome.mode & kUsersValues)
+                                               ? std::nullopt
+                                               : std::optional<double>(group.case_values.Re);
     group.verdicts.push_back(judge(study, group.formal, reynolds));
   }
   for (AuditRow& row : audit_rows(std::span(&study, 1), source_of(outcome, group))) {

@@ -13,7 +13,8 @@ namespace talvenor {
 /// talvenor's cases also give their Reynolds number to the advice), and the audit of
 /// every value with an exact error: talvenor's values grouped by scheme and by the cell
 /// Reynolds number of the finest mesh and, in a campaign, labelled by combination; a
-/// data file's in no group but "all".
+/// data file's or a command's in no group but "all", a command's labelled by its
+/// combination.
 void judge_and_audit(StudyOutcome& outcome);
 
 /// The part of judge_and_audit for one variable `study` of `group`: its verdict

@@ -116,9 +116,9 @@ void run_data_study(const StudyOptions& options) {
   outcome.table = options.table;
   outcome.streamed = true;
   check_reports(outcome, path);
-  outcome.data_head = data_head(path, file, options);
+  outcome.head = data_head(path, file, options);
   outcome.groups.push_back({CaseData{}, options.formal_order.value_or(0.0), {}, {}});
-  std::fputs((outcome.data_head + "\n").c_str(), stdout);
+  std::fputs((outcome.head + "\n").c_str(), stdout);
   // Written as the variables are analysed, and put in place whole once all are.
   TextFile csv = open_streamed(outcome);
   // The graded values, a hundred bytes each, let go once the audit is drawn from them;

@@ -18,6 +18,7 @@
 #include "input/run_names.hpp"
 #include "record/schemes.hpp"
 #include "study/analyse.hpp"
+#include "study/command_study.hpp"
 #include "study/data_study.hpp"
 #include "study/options.hpp"
 #include "study/reports.hpp"
@@ -118,6 +119,8 @@ int main(int argc, char** argv) {
     const talvenor::FolderGuard guard;  // one run at a time in a folder, talvenor's or a study's
     if (options.data) {
       talvenor::run_data_study(options);
+    } else if (options.run) {
+      talvenor::run_command_study(options);
     } else {
       talvenor::run_study(options);
     }

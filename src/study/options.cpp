@@ -49,10 +49,6 @@ std::vector<std::int32_t> parse_meshes(std::string_view option, std::string_view
       bad(option, "expected mesh sizes N separated by commas, found '" + std::string(item) + "'");
     }
     const std::string shown = "N = " + std::to_string(*N);
-    if (*N < 2) bad(option, shown + " is below 2");
-    if (*N % 2 != 0) {
-      bad(option, shown + " is odd; u(1/2) is taken at node N/2, so every N must be even");
-    }
     if (!meshes.empty() && *N <= meshes.back()) {
       bad(option, shown + " after N = " + std::to_string(meshes.back()) +
                       "; list the meshes coarse to fine, each N larger than the one before");
@@ -63,6 +59,20 @@ std::vector<std::int32_t> parse_meshes(std::string_view option, std::string_view
   }
   if (meshes.size() < 2) bad(option, "a study needs at least two meshes");
   return meshes;
+}
+
+/// The meshes of a study of `mode`: talvenor's case takes each N even and at least 2, as
+/// its u(1/2) is node N/2; a --run command any N of at least 1.
+void check_meshes(const std::vector<std::int32_t>& meshes, StudyMode mode) {
+  const bool own_case = (mode & kTalvenorCase) != 0;
+  for (const std::int32_t N : meshes) {
+    const std::string shown = "N = " + std::to_string(N);
+    if (N < (own_case ? 2 : 1)) bad("--meshes", shown + " is below " + (own_case ? "2" : "1"));
+    if (own_case && N % 2 != 0) {
+      bad("--meshes", shown + " is odd; talvenor's u(1/2) is taken at node N/2, so every N of"
+                              " its case must be even (a --run command takes any N)");
+    }
+  }
 }
 
 /// One value of a swept list, `item`, added to `integers` (0 to `largest`) or to
@@ -130,15 +140,64 @@ Method parse_solver(std::string_view option, std::string_view text) {
   bad(option, "expected " + expected + ", found '" + std::string(text) + "'");
 }
 
-/// The formal order of --formal-order: a real number above 0.
-double parse_order(std::string_view option, std::string_view text) {
+/// A real number above 0, `what` in the message: positive("--timeout", "0", "a number")
+/// -> "--timeout: expected a number above 0, found '0'".
+double positive(std::string_view option, std::string_view text, std::string_view what) {
   double value = 0.0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
       !std::isfinite(value) || value <= 0.0) {
-    bad(option, "expected an order above 0, found '" + std::string(text) + "'");
+    bad(option, "expected " + std::string(what) + " above 0, found '" + std::string(text) + "'");
   }
   return value;
+}
+
+/// One --sweep of a user's command, "NAME=V1,V2,...": NAME a word other than N and h,
+/// swept once, its values not empty and not repeated.
+OwnOption parse_own_sweep(std::string_view text, const std::vector<OwnOption>& before) {
+  const std::size_t equals = text.find('=');
+  const std::string name(text.substr(0, std::min(equals, text.size())));
+  const std::string option = "--sweep", shown = option + " " + name;
+  const bool word = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+    return std::isalnum(c) != 0 || c == '_';
+  });
+  if (equals == std::string_view::npos || !word || name == "N" || name == "h") {
+    bad(option, "expected NAME=V1,V2,... with NAME a word of letters, digits and _ other than N "
+                "and h, found '" + std::string(text) + "'");
+  }
+  for (const OwnOption& earlier : before) {
+    if (earlier.name == name) bad(shown, "swept twice; list all its values once");
+  }
+  OwnOption swept{name, {}};
+  std::string_view values = text.substr(equals + 1);
+  for (;;) {
+    const std::string item(values.substr(0, values.find(',')));
+    if (item.empty() || std::find(swept.values.begin(), swept.values.end(), item) !=
+                            swept.values.end()) {
+      bad(shown, "an empty or repeated value in '" + std::string(text) + "'");
+    }
+    swept.values.push_back(item);
+    if (item.size() == values.size()) return swept;
+    values.remove_prefix(item.size() + 1);
+  }
+}
+
+/// The points of --point, "X,...", each a finite real number.
+std::vector<double> parse_points(std::string_view option, std::string_view text) {
+  std::vector<double> points;
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    double x = 0.0;
+    const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), x);
+    if (item.empty() || error != std::errc() || end != item.data() + item.size() ||
+        !std::isfinite(x)) {
+      bad(option, "expected numbers x separated by commas, found '" + std::string(item) + "'");
+    }
+    points.push_back(x);
+    if (comma == std::string_view::npos) return points;
+    text.remove_prefix(comma + 1);
+  }
 }
 
 int parse_jobs(std::string_view option, std::string_view text) {
@@ -178,14 +237,13 @@ void set_dimension(std::string_view option, std::string_view value, StudyOptions
   options.dimension = static_cast<int>(*dimension);
 }
 
-constexpr unsigned kTalvenorCase = kCaseStudy | kCampaign;
-constexpr unsigned kWithVerdicts = kCampaign | kDataStudy;
+constexpr unsigned kWithVerdicts = kCampaign | kUsersValues;
 
-constexpr std::array<OptionInfo, 13> kOptions = {{
+constexpr std::array<OptionInfo, 17> kOptions = {{
     {"--meshes", "N1,N2,...",
-     "the meshes, coarse to fine, each N even and at least 2 (default: the case's N and three"
-     " successive doublings)",
-     kTalvenorCase,
+     "the meshes, coarse to fine: for talvenor's case each N even and at least 2 (default: the"
+     " case's N and three successive doublings); with --run any N of at least 1 (no default)",
+     kTalvenorCase | kRunStudy,
      [](auto option, auto value, StudyOptions& options) {
        options.meshes = parse_meshes(option, value);
      }},
@@ -207,7 +265,7 @@ constexpr std::array<OptionInfo, 13> kOptions = {{
     {"--output", "PREFIX",
      "the files' prefix (Files below; default: caso without trailing blanks, then \"-study\","
      " \"study\" for a blank caso; with --data the data file's name without extension, then"
-     " \"-study\")",
+     " \"-study\"; with --run \"run-study\")",
      kEveryStudy,
      [](auto option, auto value, StudyOptions& options) {
        options.output = output_prefix(option, value);
@@ -215,10 +273,13 @@ constexpr std::array<OptionInfo, 13> kOptions = {{
     {"--sweep", "NAME=V1,...",
      "a verification campaign: NAME is esquema, fonte, Re or beta; repeat the option for more"
      " names. Each combination of the listed values (the others from Talvenor.in) is a study"
-     " on the meshes; beta only multiplies esquema 0",
-     kCampaign,
-     [](auto option, auto value, StudyOptions& options) {
-       parse_sweep(option, value, options.sweep);
+     " on the meshes; beta only multiplies esquema 0. With --run, NAME is any word of letters,"
+     " digits and _ but N and h, replacing {NAME} in the command: each combination of the"
+     " values is a study of the command, run in PREFIX-runs/NAME=VALUE,.../N<N>/",
+     kCampaign | kRunStudy,
+     [](auto, auto value, StudyOptions& options) {
+       // Read once the command line is whole: with --run any NAME is the user's.
+       options.sweep_texts.emplace_back(value);
      },
      true},
     {"--data", "FILE",
@@ -231,14 +292,56 @@ constexpr std::array<OptionInfo, 13> kOptions = {{
      [](auto option, auto value, StudyOptions& options) {
        options.data = file_name(option, value, "file name");
      }},
-    {"--dimension", "D", "1, 2 or 3: a data file's cells give h = cells^(-1/D)", kDataStudy,
-     set_dimension},
+    {"--run", "COMMAND",
+     "a study of your own solver: COMMAND, with {N}, {h} and each swept {NAME} replaced, runs"
+     " through the command interpreter (sh -c; cmd /c on Windows) once per mesh, in"
+     " PREFIX-runs/N<N>/, where its output stays; it prints (or writes to --result) CSV:"
+     " variable,value[,exact] rows as --data reads them, or x,u columns, its nodal solution"
+     " (see --point). A mesh that fails, times out or prints nothing readable is diverged,"
+     " with a note: status and last error line",
+     kRunStudy,
+     [](auto option, auto value, StudyOptions& options) {
+       options.run = file_name(option, value, "command");
+     }},
+    {"--result", "FILE", "read FILE in each mesh's folder, not the command's standard output",
+     kRunStudy,
+     [](auto option, auto value, StudyOptions& options) {
+       options.result = file_name(option, value, "file name");
+       if (std::filesystem::path(*options.result).has_root_path()) {  // "/u.csv", "C:u.csv" too
+         bad(option, "a name in each mesh's folder, not an absolute path");
+       }
+     }},
+    {"--timeout", "SECONDS",
+     "end a mesh's command (its whole process group) after SECONDS; the mesh gets a note"
+     " (default: no limit)",
+     kRunStudy,
+     [](auto option, auto value, StudyOptions& options) {
+       options.timeout = positive(option, value, "a number");
+     }},
+    {"--point", "X,...",
+     "with x,u output: u at a node within 1e-9 (of the span of the nodes) of each X is a"
+     " variable, u(X)",
+     kRunStudy,
+     [](auto option, auto value, StudyOptions& options) {
+       const std::vector<double> points = parse_points(option, value);
+       options.points.insert(options.points.end(), points.begin(), points.end());
+     }},
+    {"--dimension", "D",
+     "1, 2 or 3: a data file's cells give h = cells^(-1/D); with --run, N counts cells and"
+     " {h} = N^(-1/D) (else 1/N)",
+     kUsersValues, set_dimension},
     {"--formal-order", "P",
      "the scheme's order, for u_fs and the second mesh's GCI; with an exact column also a"
-     " verdict per variable against P, as a campaign gives it",
-     kDataStudy,
+     " verdict per variable against P, as a campaign gives it. With --run and --sweep also"
+     " NAME=VALUE:P,VALUE:P,...: an order per value of the swept NAME (verdicts when every"
+     " combination has one)",
+     kUsersValues,
      [](auto option, auto value, StudyOptions& options) {
-       options.formal_order = parse_order(option, value);
+       if (value.find('=') != std::string_view::npos) {
+         options.formal_by_value = formal_orders(value);
+       } else {
+         options.formal_order = positive(option, value, "an order");
+       }
      }},
     {"--junit", "FILE", "the verdicts as a JUnit XML file, a test case per cell, for a CI server",
      kWithVerdicts,
@@ -274,11 +377,55 @@ constexpr std::array<OptionInfo, 13> kOptions = {{
 /// Why an option that accepts the studies `accepted` is refused in a study of `mode`.
 std::string refusal(unsigned accepted, StudyMode mode) {
   if (mode == kDataStudy) return "not with --data: the data file holds its own meshes and values";
-  if (accepted == kDataStudy) return "only with --data FILE";
+  if (mode == kRunStudy) return "not with --run: the command solves";
+  if (accepted == kRunStudy) return "only with --run COMMAND";
+  if (accepted == kUsersValues) return "only with --data FILE or --run";
   if (accepted == kWithVerdicts) {
-    return "only with --sweep or --data: the studies that end with verdicts";
+    return "only with --sweep, --data or --run: the studies that end with verdicts";
   }
   return "not with --sweep";
+}
+
+/// The --sweep values as given, read as talvenor's names or, with --run, the user's.
+void read_sweeps(StudyOptions& options) {
+  for (const std::string& text : options.sweep_texts) {
+    if (options.run && !options.data) {
+      options.own_sweep.push_back(parse_own_sweep(text, options.own_sweep));
+    } else {
+      parse_sweep("--sweep", text, options.sweep);
+    }
+  }
+}
+
+/// An order per value names an option the command sweeps and values of it, so that no
+/// order is lost to a typing mistake:
+///   --sweep scheme=up,central --formal-order schem=up:1 -> "--formal-order: 'schem' is
+///   not swept: give its values with --sweep schem=V1,V2,..."
+void check_orders_by_value(const FormalOrders& orders, const std::vector<OwnOption>& sweep) {
+  const auto swept = std::find_if(sweep.begin(), sweep.end(),
+                                  [&](const OwnOption& option) { return option.name == orders.name; });
+  if (swept == sweep.end()) {
+    bad("--formal-order", "'" + orders.name + "' is not swept: give its values with --sweep " +
+                              orders.name + "=V1,V2,...");
+  }
+  for (const auto& [value, order] : orders.by_value) {
+    if (std::find(swept->values.begin(), swept->values.end(), value) == swept->values.end()) {
+      bad("--formal-order", "'" + value + "' is not a value of --sweep " + orders.name);
+    }
+  }
+}
+
+/// What the options of a study of `mode` ask of each other: talvenor's meshes even, a
+/// command's meshes given, an order per value only for an option the command sweeps.
+void check_together(const StudyOptions& options, StudyMode mode) {
+  check_meshes(options.meshes, mode);
+  if (mode == kRunStudy && options.meshes.empty()) {
+    bad("--run", "--meshes N1,N2,... names the meshes to run it on");
+  }
+  if (options.formal_by_value && (mode != kRunStudy || options.own_sweep.empty())) {
+    bad("--formal-order", "an order per value only with --run and its --sweep");
+  }
+  if (options.formal_by_value) check_orders_by_value(*options.formal_by_value, options.own_sweep);
 }
 
 /// The number of single-character edits that turn `a` into `b` (Levenshtein).
@@ -340,10 +487,12 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     entry->apply(option, value, options);
     given.push_back(entry);
   }
+  read_sweeps(options);
   const StudyMode mode = study_mode(options);
   for (const OptionInfo* entry : given) {
     if ((entry->modes & mode) == 0) bad(entry->name, refusal(entry->modes, mode));
   }
+  check_together(options, mode);
   return options;
 }
 
@@ -353,6 +502,7 @@ std::span<const OptionInfo> option_table() {
 
 StudyMode study_mode(const StudyOptions& options) {
   if (options.data) return kDataStudy;
+  if (options.run) return kRunStudy;
   return options.sweep.empty() ? kCaseStudy : kCampaign;
 }
 

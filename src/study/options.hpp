@@ -11,6 +11,7 @@
 #include "record/solver_method.hpp"
 #include "study/study_files.hpp"
 #include "study_sources/campaign.hpp"
+#include "study_sources/command_runs.hpp"
 
 namespace talvenor {
 
@@ -28,6 +29,14 @@ struct StudyOptions {
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
   PaperTable table = PaperTable::none;  ///< --table: the study's table for a paper
   Requirement require = Requirement::order;  ///< what the gate asks: --require verified
+  // The study of a user's own command (--run).
+  std::optional<std::string> run;     ///< the command, {N}, {h} and {NAME} replaced per mesh
+  std::optional<std::string> result;  ///< the file it writes, in each mesh's folder
+  std::optional<double> timeout;      ///< seconds per mesh
+  std::vector<double> points;         ///< --point: u at these x, from an x,u result
+  std::vector<OwnOption> own_sweep;   ///< --sweep with --run: any NAME, any values
+  std::vector<std::string> sweep_texts;  ///< each --sweep as given, read when all is parsed
+  std::optional<FormalOrders> formal_by_value;  ///< --formal-order NAME=VALUE:P,...
 };
 
 /// One option of talvenor-study, the one home of its name, the name of its argument
@@ -49,17 +58,19 @@ struct OptionInfo {
 /// Every option, in the order the help lists them.
 std::span<const OptionInfo> option_table();
 
-/// The kind of study a command line asks for: --data a data study, --sweep a campaign,
-/// else a study of talvenor's case.
+/// The kind of study a command line asks for: --data a data study, --run a study of the
+/// user's command, --sweep a campaign, else a study of talvenor's case.
 StudyMode study_mode(const StudyOptions& options);
 
 /// Reads the arguments after the program name. Each option takes its value as the
 /// next argument or after "=": --meshes 20,40,80 or --meshes=20,40,80. A bad option
 /// or value throws Error (usage) with one line naming it:
 ///   {"--jobs", "0"} -> "--jobs: expected a whole number of at least 1, found '0'"
-/// Meshes must be even, at least 2, at least two of them, each finer than the last.
+/// Meshes: at least two, each finer than the last; for talvenor's case each N even and
+/// at least 2 (u(1/2) is its node N/2), with --run any N of at least 1.
 /// --sweep NAME=V1,V2,... (repeatable, each NAME once) takes esquema 0 to 2, fonte 0 to
-/// 4, or real numbers for Re and beta, no value twice:
+/// 4, or real numbers for Re and beta, no value twice; with --run any NAME but N and h
+/// (the command's own {NAME}), any values, no value twice:
 ///   {"--sweep", "fonte=1,7"} -> "--sweep fonte: expected 0 to 4, found '7'"
 StudyOptions parse_options(std::span<const std::string_view> arguments);
 

@@ -108,11 +108,12 @@ TEST(StudyOptions, DataGoesWithItsOwnOptionsAlone) {
             "--sweep: not with --data: the data file holds its own meshes and values" + tail);
   EXPECT_EQ(usage_error({"--solver", "picard", "--data", "r.csv"}),
             "--solver: not with --data: the data file holds its own meshes and values" + tail);
-  EXPECT_EQ(usage_error({"--formal-order", "2"}), "--formal-order: only with --data FILE" + tail);
+  EXPECT_EQ(usage_error({"--formal-order", "2"}),
+            "--formal-order: only with --data FILE or --run" + tail);
   EXPECT_EQ(usage_error({"--junit", "j.xml"}),
-            "--junit: only with --sweep or --data: the studies that end with verdicts" + tail);
+            "--junit: only with --sweep, --data or --run: the studies that end with verdicts" + tail);
   EXPECT_EQ(usage_error({"--require", "verified"}),
-            "--require: only with --sweep or --data: the studies that end with verdicts" + tail);
+            "--require: only with --sweep, --data or --run: the studies that end with verdicts" + tail);
   EXPECT_EQ(usage_error({"--data", "r.csv", "--require", "refine"}),
             "--require: expected verified, found 'refine'" + tail);
   EXPECT_EQ(parsed({"--data", "r.csv", "--require=verified"}).require, Requirement::verified);
@@ -133,6 +134,44 @@ TEST(StudyOptions, DataGoesWithItsOwnOptionsAlone) {
             "'./run' for ./run.csv" + tail);
 }
 
+TEST(StudyOptions, RunSweepsTheUsersOwnOptions) {
+  const StudyOptions run =
+      parsed({"--sweep", "scheme=up,central", "--run", "solve {N} {scheme}", "--meshes", "10,20",
+              "--point", "0.5,0.25", "--timeout", "2.5", "--result", "out/u.csv",
+              "--formal-order", "scheme=up:1,central:2"});
+  ASSERT_EQ(run.own_sweep.size(), 1u);
+  EXPECT_EQ(run.own_sweep[0].name, "scheme");
+  EXPECT_EQ(run.own_sweep[0].values, (std::vector<std::string>{"up", "central"}));
+  EXPECT_TRUE(run.sweep.empty());
+  EXPECT_EQ(run.points, (std::vector<double>{0.5, 0.25}));
+  EXPECT_EQ(run.timeout, 2.5);
+  ASSERT_TRUE(run.formal_by_value);
+  EXPECT_EQ(run.formal_by_value->name, "scheme");
+  EXPECT_EQ(run.formal_by_value->by_value,
+            (std::vector<std::pair<std::string, double>>{{"up", 1.0}, {"central", 2.0}}));
+  const std::string tail = " (talvenor-study --help lists the options)";
+  const std::vector<std::pair<std::vector<std::string_view>, std::string>> bad = {
+      {{"--run", "s", "--sweep", "N=1,2"},
+       "--sweep: expected NAME=V1,V2,... with NAME a word of letters, digits and _ other than N "
+       "and h, found 'N=1,2'"},
+      {{"--run", "s", "--sweep", "a=1", "--sweep", "a=2"},
+       "--sweep a: swept twice; list all its values once"},
+      {{"--run", "s", "--sweep", "a=1,,2"}, "--sweep a: an empty or repeated value in 'a=1,,2'"},
+      {{"--run", "s", "--solver", "newton"}, "--solver: not with --run: the command solves"},
+      {{"--timeout", "1"}, "--timeout: only with --run COMMAND"},
+      {{"--run", "s", "--timeout", "0"}, "--timeout: expected a number above 0, found '0'"},
+      {{"--run", "s", "--result", "/tmp/u.csv"},
+       "--result: a name in each mesh's folder, not an absolute path"},
+      {{"--run", "s", "--meshes", "1,2", "--sweep", "a=1,2", "--formal-order", "b=1:2"},
+       "--formal-order: 'b' is not swept: give its values with --sweep b=V1,V2,..."},
+      {{"--run", "s", "--meshes", "1,2", "--sweep", "a=1,2", "--formal-order", "a=1:2,3:1"},
+       "--formal-order: '3' is not a value of --sweep a"},
+      {{"--data", "r.csv", "--formal-order", "Re=1:2"},
+       "--formal-order: an order per value only with --run and its --sweep"},
+  };
+  for (const auto& [arguments, message] : bad) EXPECT_EQ(usage_error(arguments), message + tail);
+}
+
 TEST(StudyOptions, BadJobCounts) {
   for (const std::string_view jobs : {"-1", "two", "2.0", "", "99999999999"}) {
     EXPECT_NE(usage_error({"--jobs", jobs}).find("expected a whole number"), std::string::npos)
@@ -143,6 +182,14 @@ TEST(StudyOptions, BadJobCounts) {
 TEST(StudyOptions, MeshesAreEvenAtLeastTwoAndGrowFromCoarseToFine) {
   EXPECT_NE(usage_error({"--meshes", "20,41"}).find("N = 41 is odd"), std::string::npos);
   EXPECT_NE(usage_error({"--meshes", "0,20"}).find("N = 0 is below 2"), std::string::npos);
+  // A user's command takes any N of at least 1: u(1/2) at node N/2 is talvenor's own.
+  EXPECT_EQ(parsed({"--run", "s {N}", "--meshes", "1,3,9"}).meshes,
+            (std::vector<std::int32_t>{1, 3, 9}));
+  EXPECT_NE(usage_error({"--run", "s", "--meshes", "0,3"}).find("N = 0 is below 1"),
+            std::string::npos);
+  EXPECT_EQ(usage_error({"--run", "s {N}"}),
+            "--run: --meshes N1,N2,... names the meshes to run it on (talvenor-study --help lists"
+            " the options)");
   EXPECT_NE(usage_error({"--meshes", "40,20"}).find("N = 20 after N = 40"), std::string::npos);
   EXPECT_NE(usage_error({"--meshes", "20,20"}).find("N = 20 after N = 20"), std::string::npos);
   EXPECT_NE(usage_error({"--meshes", "20"}).find("at least two meshes"), std::string::npos);

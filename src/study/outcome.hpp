@@ -1,7 +1,7 @@
 #pragma once
 
 // What a study found, whatever its source (talvenor's meshes, a campaign's
-// combinations, a data file): the one thing every report reads.
+// combinations, a data file, a user's command): the one thing every report reads.
 
 #include <cstdint>
 #include <optional>
@@ -25,16 +25,21 @@ struct StudyOutcome {
   std::string prefix;  ///< of the files: PREFIX.csv, ...
   std::string
       title;  ///< UTF-8: "Verification campaign of ...", "Mesh-refinement study of runs.csv"
-  std::string subject;  ///< the case's caso in UTF-8, or the data file's name (printable)
+  std::string subject;  ///< the case's caso in UTF-8, the data file's name or the command (printable)
   CaseData base;        ///< talvenor's case as read (a study, a campaign)
   std::vector<std::int32_t> meshes;
   Method method = Method::newton;
   std::vector<Combination> groups;
   Audit audit;
   bool has_errors = true;  ///< exact values exist: errors, the audit, verdicts
-  /// A data study: its head line, and whether --formal-order gave the order.
-  std::string data_head;
+  /// A study of a user's numbers (--data, --run): its head line, and whether every group
+  /// has a formal order (--formal-order).
+  std::string head;
   bool formal_known = true;
+  /// A --run study: a label per group ("scheme=upwind, grid=fine"; empty without
+  /// --sweep), and a line per mesh that gave nothing ("scheme=upwind: N = 40: status 3").
+  std::vector<std::string> labels;
+  std::vector<std::string> notes;
   /// Whether the groups carry verdicts (a campaign; a data study with --formal-order and
   /// exact values).
   bool judged = false;

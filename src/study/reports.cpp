@@ -23,8 +23,10 @@
 namespace talvenor {
 namespace {
 
-constexpr unsigned kOwnCharts = kCaseStudy | kDataStudy;  ///< the studies of one group
+/// The studies of one table (talvenor's case, a data file, a command and its combinations).
+constexpr unsigned kOwnCharts = kCaseStudy | kUsersValues;
 
+/// The one group of a data study's studies (the first ones only: it streams the others).
 const std::vector<VariableStudy>& studies_of(const StudyOutcome& outcome) {
   return outcome.groups.front().studies;
 }
@@ -32,21 +34,54 @@ const std::vector<VariableStudy>& studies_of(const StudyOutcome& outcome) {
 /// A label per group: a combination's values, or the study's subject.
 std::vector<std::string> labels(const StudyOutcome& outcome) {
   std::vector<std::string> names;
-  for (const Combination& group : outcome.groups) {
-    names.push_back(outcome.mode == kCampaign ? combination_label(group.case_values) : outcome.subject);
+  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
+    if (outcome.mode == kCampaign) {
+      names.push_back(combination_label(outcome.groups[c].case_values));
+    } else {
+      const bool own = c < outcome.labels.size() && !outcome.labels[c].empty();
+      names.push_back(own ? outcome.labels[c] : outcome.subject);
+    }
   }
   return names;
 }
 
+/// Whether a variable is named after its group in the reports of one table and the
+/// JUnit cells: "LABEL: VARIABLE" in a campaign of talvenor's case or of a command.
+bool labelled(const StudyOutcome& outcome) {
+  return outcome.mode == kCampaign || (outcome.mode == kRunStudy && outcome.groups.size() > 1);
+}
+
+/// The studies and verdicts of the one table, every group's in order; a variable named
+/// after its group where `labelled` ("scheme=upwind: u(0.5)").
+struct OneTable {
+  std::vector<VariableStudy> studies;
+  std::vector<Verdict> verdicts;
+};
+
+OneTable one_table(const StudyOutcome& outcome) {
+  if (outcome.groups.size() == 1) return {outcome.groups[0].studies, outcome.groups[0].verdicts};
+  OneTable table;
+  const std::vector<std::string> names = labels(outcome);
+  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
+    const Combination& group = outcome.groups[c];
+    for (const VariableStudy& study : group.studies) {
+      table.studies.push_back(study);
+      table.studies.back().name = names[c] + ": " + study.name;
+    }
+    table.verdicts.insert(table.verdicts.end(), group.verdicts.begin(), group.verdicts.end());
+  }
+  return table;
+}
+
 PlotTitles plot_titles(const StudyOutcome& outcome) {
-  if (outcome.mode == kDataStudy) return {outcome.subject, outcome.subject, false};
+  if (outcome.mode & kUsersValues) return {outcome.subject, outcome.subject, false};
   return case_plot_titles(outcome.base, outcome.method);
 }
 
 HtmlPage html_page(const StudyOutcome& outcome) {
   HtmlPage page{outcome.title, {}, labels(outcome), outcome.judged, outcome.has_errors};
-  if (outcome.mode == kDataStudy) {
-    page.paragraphs = {outcome.data_head};
+  if (outcome.mode & kUsersValues) {
+    page.paragraphs = {outcome.head};
   } else {
     page.paragraphs = {
         utf8_from_windows_1252(outcome.base.titulo.trimmed()),
@@ -66,7 +101,7 @@ std::vector<JunitCell> junit_cells(const StudyOutcome& outcome) {
   for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
     const Combination& group = outcome.groups[c];
     for (std::size_t v = 0; v < group.studies.size(); ++v) {
-      cells.push_back({(outcome.mode == kCampaign ? names[c] + ": " : "") + group.studies[v].name,
+      cells.push_back({(labelled(outcome) ? names[c] + ": " : "") + group.studies[v].name,
                        outcome.judged ? std::optional<Verdict>(group.verdicts[v]) : std::nullopt,
                        group.formal, outcome.mode == kCampaign ? std::string() : none});
     }
@@ -84,7 +119,7 @@ bool always(const StudyOutcome&) {
 
 const std::array<Report, 9> kReports = {{
     {".csv", "study table", kOwnCharts, "the table with full 17-digit numbers and the notes",
-     always, [](const StudyOutcome& o) { return csv_records(studies_of(o)); }, true},
+     always, [](const StudyOutcome& o) { return csv_records(one_table(o).studies); }, true},
     {".csv", "campaign table", kCampaign,
      "every row of every study, the combination first and the verdict last", always,
      [](const StudyOutcome& o) { return campaign_csv_records(o.groups); }},
@@ -99,11 +134,11 @@ const std::array<Report, 9> kReports = {{
      [](const StudyOutcome& o) {
        const std::string png = o.prefix + ".png";
        return o.streamed ? plot_script_records(plot_titles(o), o.curves, png)
-                         : plot_script_records(plot_titles(o), studies_of(o), png);
+                         : plot_script_records(plot_titles(o), one_table(o).studies, png);
      }},
     {".png", "study plot", kOwnCharts, "the picture of the script, drawn when gnuplot can be run",
      always, nullptr},
-    {".html", "HTML report", kCampaign | kDataStudy,
+    {".html", "HTML report", kCampaign | kUsersValues,
      "the verdict matrix, the audit and a log-log plot per combination, for any browser,"
      " offline",
      always,
@@ -116,7 +151,7 @@ const std::array<Report, 9> kReports = {{
     {".tex", "LaTeX table", kEveryStudy, "with --table latex: the same table as a LaTeX tabular",
      [](const StudyOutcome& o) { return o.table == PaperTable::latex; },
      [](const StudyOutcome& o) { return latex_records(paper(o)); }},
-    {"", "JUnit report", kCampaign | kDataStudy,
+    {"", "JUnit report", kCampaign | kUsersValues,
      "the file of --junit: the verdicts, a test case per cell, for a CI server",
      [](const StudyOutcome& o) { return o.junit.has_value(); },
      [](const StudyOutcome& o) { return junit_records(o.title, junit_cells(o), o.require); }},
@@ -148,17 +183,47 @@ std::string streamed_end(const StudyOutcome& outcome) {
   return text;
 }
 
-/// The table of the standard output, with the audit where errors exist.
+/// A --run study's table whole, as a data study writes it a variable at a time: the
+/// head, each variable's block, the closing lines.
+std::string users_table(const StudyOutcome& outcome, const OneTable& table) {
+  std::string text = outcome.head + "\n";
+  bool any_errors = false;
+  std::vector<std::string> names;
+  for (const VariableStudy& study : table.studies) {
+    text += variable_block(study);
+    any_errors = any_errors || has_errors(study);
+    names.push_back(study.name);
+  }
+  return text + data_table_end(any_errors, outcome.formal_known, names, table.verdicts);
+}
+
+/// The table of the standard output, with the audit where errors exist; a --run study's
+/// notes of the meshes that gave nothing between them.
 std::string console_text(const StudyOutcome& outcome) {
   if (outcome.streamed) return streamed_end(outcome);
-  switch (outcome.mode) {
-    case kCampaign:
-      return campaign_table(outcome.base, outcome.meshes, outcome.method, outcome.groups) +
-             audit_text(outcome.audit, outcome.prefix + ".html");
-    default:
-      return study_table(outcome.base, outcome.method, studies_of(outcome)) +
-             audit_text(outcome.audit, "");
+  if (outcome.mode == kCampaign) {
+    return campaign_table(outcome.base, outcome.meshes, outcome.method, outcome.groups) +
+           audit_text(outcome.audit, outcome.prefix + ".html");
   }
+  const OneTable table = one_table(outcome);
+  if (outcome.mode == kCaseStudy) {
+    return study_table(outcome.base, outcome.method, table.studies) +
+           audit_text(outcome.audit, "");
+  }
+  std::string notes;
+  for (const std::string& note : outcome.notes) notes += note + "\n";
+  return users_table(outcome, table) + notes +
+         (outcome.has_errors ? audit_text(outcome.audit, "") : "");
+}
+
+/// " 2", the formal order every group shares; "" when the groups differ (a --run
+/// campaign's order per value).
+std::string shared_order(const StudyOutcome& outcome) {
+  const double formal = outcome.groups.front().formal;
+  for (const Combination& group : outcome.groups) {
+    if (group.formal != formal) return "";
+  }
+  return " " + shortest(formal);
 }
 
 /// Error (verification) when a cell is FAILED, or under --require verified when a cell
@@ -184,8 +249,8 @@ void gate(const StudyOutcome& outcome) {
                         "FAILED: their orders do not approach the formal order; the"
                         " table gives each reason, " +
                         outcome.prefix + ".html the plots"
-                  : reason + "FAILED: their orders do not approach the formal order " +
-                        shortest(outcome.groups.front().formal) + "; the table gives each reason");
+                  : reason + "FAILED: their orders do not approach the formal order" +
+                        shared_order(outcome) + "; the table gives each reason");
 }
 
 /// The warning of a study of talvenor's case whose meshes are in trouble.

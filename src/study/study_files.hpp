@@ -17,7 +17,10 @@ enum StudyMode : unsigned {
   kCaseStudy = 1,  ///< talvenor's case on a sequence of meshes
   kCampaign = 2,   ///< --sweep: every combination of the swept values
   kDataStudy = 4,  ///< --data: a file's numbers
-  kEveryStudy = kCaseStudy | kCampaign | kDataStudy,
+  kRunStudy = 8,   ///< --run: a user's command on each mesh, each combination of its --sweep
+  kEveryStudy = kCaseStudy | kCampaign | kDataStudy | kRunStudy,
+  kTalvenorCase = kCaseStudy | kCampaign,  ///< the studies of Talvenor.in
+  kUsersValues = kDataStudy | kRunStudy,   ///< the studies of a user's own numbers
 };
 
 /// How --table writes the study's table for a paper: PREFIX.md or PREFIX.tex.

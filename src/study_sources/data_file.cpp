@@ -220,7 +220,9 @@ struct Columns {
   std::vector<std::string> names;  ///< every heading as written, trimmed
 };
 
-Columns find_columns(const CsvRecords& records, const std::vector<std::string>& header) {
+/// The columns of `header`; `mesh_given`: the mesh is known without an h or cells column.
+Columns find_columns(const CsvRecords& records, const std::vector<std::string>& header,
+                     bool mesh_given) {
   Columns columns;
   const std::string file = records.at_line();
   for (std::size_t k = 0; k < header.size(); ++k) {
@@ -247,7 +249,7 @@ Columns find_columns(const CsvRecords& records, const std::vector<std::string>& 
     fail(records.where(*columns.cells + 1) +
          " (cells): the file gives both h and cells; keep one of them");
   }
-  if (!columns.h && !columns.cells) {
+  if (!columns.h && !columns.cells && !mesh_given) {
     fail(file + ": no column h or cells: the first line names the columns, h (or cells) and value");
   }
   // A table of norms of the error gives its errors alone: h and error.
@@ -324,9 +326,9 @@ class RowReader {
         fail(where(*columns_.h) + ": expected a mesh size above 0, found '" +
              printable(fields[*columns_.h]) + "'");
       }
-    } else {
+    } else if (columns_.cells) {
       point.cells = cells(fields);
-      point.h = mesh_size(point.cells);
+      point.h = mesh_size(point.cells, dimension_);
     }
     if (columns_.value && !trimmed(field(fields, *columns_.value)).empty()) {
       point.value = number_in(fields, *columns_.value);
@@ -382,15 +384,6 @@ class RowReader {
     return static_cast<std::int64_t>(count);
   }
 
-  /// h = cells^(-1/D): the size of a cell of a unit domain; a constant factor cancels
-  /// in every ratio.
-  double mesh_size(std::int64_t count) const {
-    const auto cells = static_cast<double>(count);
-    if (*dimension_ == 1) return 1.0 / cells;
-    if (*dimension_ == 2) return 1.0 / std::sqrt(cells);
-    return 1.0 / std::cbrt(cells);
-  }
-
   const CsvRecords& records_;
   const Columns& columns_;
   std::optional<int> dimension_;
@@ -400,6 +393,59 @@ class RowReader {
 /// Two meshes whose h differ by no more than this share of the larger are one mesh
 /// written twice, or too close for any ratio of theirs to give an order.
 constexpr double kSameMesh = 1e-12;
+
+/// Which column of `header` is named `name` (case and blanks aside), if one is.
+std::optional<std::size_t> column_named(const std::vector<std::string>& header,
+                                        std::string_view name) {
+  for (std::size_t k = 0; k < header.size(); ++k) {
+    const std::string_view heading = trimmed(header[k]);
+    if (std::equal(heading.begin(), heading.end(), name.begin(), name.end(),
+                   [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; })) {
+      return k;
+    }
+  }
+  return std::nullopt;
+}
+
+/// The x,u rows of a mesh's result, after the header.
+void read_nodes(CsvRecords& records, std::size_t x, std::size_t u, MeshResult& result) {
+  Numbers numbers(records.separator());
+  std::vector<std::string> fields;
+  while (records.next(fields)) {
+    for (const auto& [column, values] : {std::pair{x, &result.x}, std::pair{u, &result.u}}) {
+      std::string fault = "the row ends before this column";
+      const std::optional<double> value =
+          column < fields.size() ? numbers.read(fields[column], records.line(), fault)
+                                 : std::nullopt;
+      if (!value) {
+        fail(records.where(column + 1) + ": " + std::string(fault) + ", found '" +
+             printable(column < fields.size() ? fields[column] : "") + "'");
+      }
+      values->push_back(*value);
+    }
+  }
+}
+
+/// The variable,value[,exact] rows of a mesh's result, after the header.
+void read_values(CsvRecords& records, const std::vector<std::string>& header,
+                 MeshResult& result) {
+  Columns columns = find_columns(records, header, true);
+  columns.h.reset();  // the mesh is the run's, whatever a column says
+  columns.cells.reset();
+  RowReader reader(records, columns, std::nullopt);
+  std::vector<std::string> fields;
+  while (records.next(fields)) {
+    const DataPoint point = reader.point(fields);
+    const std::string_view variable = reader.variable(fields);
+    for (const auto& [name, earlier] : result.values) {
+      if (name == variable) {
+        fail(records.at_line() + ": variable '" + printable(variable) + "' again (first on line " +
+             std::to_string(earlier.line) + ")");
+      }
+    }
+    result.values.emplace_back(std::string(variable), point);
+  }
+}
 
 /// Sorts each series coarse to fine and checks that it has two meshes, no two of
 /// one h (or within kSameMesh of each other).
@@ -483,7 +529,7 @@ DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> 
     fail(std::string(name) + " line 1: no header: the first line names the columns, h (or cells)"
                              " and value");
   }
-  const Columns columns = find_columns(records, fields);
+  const Columns columns = find_columns(records, fields, false);
   check_dimension(records, columns, dimension);
   DataFile file;
   file.count = columns.cells ? MeshCount::cells : MeshCount::none;
@@ -507,6 +553,29 @@ DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> 
   }
   check_series(name, columns, file);
   return file;
+}
+
+MeshResult parse_mesh_result(std::string_view name, std::istream& in) {
+  CsvRecords records(name, in);
+  std::vector<std::string> header;
+  if (!records.next(header)) fail(std::string(name) + ": empty: no line of results");
+  MeshResult result;
+  const std::optional<std::size_t> x = column_named(header, "x");
+  const std::optional<std::size_t> u = column_named(header, "u");
+  if (x && u) {
+    read_nodes(records, *x, *u, result);
+  } else {
+    read_values(records, header, result);
+  }
+  if (result.values.empty() && result.x.empty()) fail(std::string(name) + ": no rows of results");
+  return result;
+}
+
+double mesh_size(std::int64_t count, std::optional<int> dimension) {
+  const auto cells = static_cast<double>(count);
+  if (dimension.value_or(1) == 1) return 1.0 / cells;
+  if (*dimension == 2) return 1.0 / std::sqrt(cells);
+  return 1.0 / std::cbrt(cells);
 }
 
 DataFile read_data_file(const std::string& path, std::optional<int> dimension) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "analysis/mesh_study.hpp"
@@ -40,6 +41,11 @@ struct DataFile {
   bool has_errors = false;  ///< the file has an exact column, or an error column (norms)
   std::vector<DataSeries> series;     ///< in the order the variables first appear
 };
+
+/// h = cells^(-1/D), the size of a cell of a unit domain (a constant factor cancels
+/// in every ratio); without a dimension, 1/count:
+///   mesh_size(100, 2) -> 0.1, mesh_size(20, std::nullopt) -> 0.05
+double mesh_size(std::int64_t count, std::optional<int> dimension);
 
 /// Reads the data file `path` (see parse_data); a file that cannot be opened or read
 /// throws Error (case_file) naming it.
@@ -75,6 +81,23 @@ DataFile parse_data(std::string_view name, std::istream& in, std::optional<int> 
 void data_studies(DataFile file, std::optional<double> formal,
                   const std::function<void(VariableStudy&&)>& take,
                   const std::function<void()>& between_rows = {});
+
+/// What one run of a user's solver gave (talvenor-study --run): values of variables,
+/// or its nodal solution.
+struct MeshResult {
+  /// variable,value[,exact] rows in the order of the file, h and cells 0 (the mesh is
+  /// the run's).
+  std::vector<std::pair<std::string, DataPoint>> values;
+  std::vector<double> x, u;  ///< the x,u columns, in the order of the file
+};
+
+/// Reads a run's result from `in`, named `name` in reports. A header that names the
+/// columns x and u makes the rows a nodal solution (other columns ignored): every row
+/// gives both as finite numbers. Otherwise the rows are read as parse_data reads them
+/// (value, optionally variable and exact; no h or cells column is needed), each
+/// variable once. Bad input throws Error (case_file) with one line, as parse_data's:
+///   "stdout.txt line 3, column 2: expected a number, found 'nan'"
+MeshResult parse_mesh_result(std::string_view name, std::istream& in);
 
 /// The rows of `series` as the analysis takes them: N the cells (0 for h), the value
 /// or none with the fault "no value in the data file", and round-off only where the

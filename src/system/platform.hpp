@@ -139,6 +139,12 @@ namespace os {
 /// could be run.
 int run_interpreter(std::string_view command);
 
+#ifdef _WIN32
+/// The interpreter of command lines: COMSPEC, or "cmd.exe" when it is unset or
+/// empty; nothing when COMSPEC is longer than 260 characters.
+std::optional<std::string> interpreter_name();
+#endif
+
 /// `name`, which is not a plain name, quoted so that the interpreter takes every
 /// character of it literally and the program receives it as one argument.
 std::string quote_for_interpreter(std::string_view name);

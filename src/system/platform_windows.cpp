@@ -51,14 +51,19 @@ BOOL WINAPI note_event(DWORD event) {
 
 namespace os {
 
-int run_interpreter(std::string_view command) {
+std::optional<std::string> interpreter_name() {
   // COMSPEC is read into 261 characters: a value of up to 260 and its NUL.
   constexpr DWORD kNameBuffer = 261;
   char name[kNameBuffer];
   const DWORD name_length = GetEnvironmentVariableA("COMSPEC", name, kNameBuffer);
-  if (name_length >= kNameBuffer) return -1;  // the size the value would need
-  const std::string_view interpreter =
-      name_length == 0 ? std::string_view("cmd.exe") : std::string_view(name, name_length);
+  if (name_length >= kNameBuffer) return std::nullopt;  // the size the value would need
+  return name_length == 0 ? std::string("cmd.exe") : std::string(name, name_length);
+}
+
+int run_interpreter(std::string_view command) {
+  const std::optional<std::string> name = interpreter_name();
+  if (!name) return -1;
+  const std::string_view interpreter = *name;
 
   PROCESS_INFORMATION process{};
   {
