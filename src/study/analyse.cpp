@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "study_reports/campaign_report.hpp"
@@ -19,17 +20,23 @@ std::vector<AuditRow> graded_values(const StudyOutcome& outcome, const Combinati
 
 }  // namespace
 
+std::vector<AuditRow> judge_group(const StudyOutcome& outcome, Combination& group) {
+  if (outcome.judged) {
+    const std::optional<double> reynolds =
+        outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.case_values.Re);
+    for (const VariableStudy& study : group.studies) {
+      group.verdicts.push_back(judge(study, group.formal, reynolds));
+    }
+  }
+  return graded_values(outcome, group);
+}
+
 void judge_and_audit(StudyOutcome& outcome) {
   std::vector<AuditRow> rows;
-  for (Combination& group : outcome.groups) {
-    if (outcome.judged) {
-      const std::optional<double> reynolds =
-          outcome.mode == kDataStudy ? std::nullopt : std::optional<double>(group.case_values.Re);
-      for (const VariableStudy& study : group.studies) {
-        group.verdicts.push_back(judge(study, group.formal, reynolds));
-      }
-    }
-    const std::vector<AuditRow> graded = graded_values(outcome, group);
+  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
+    const std::vector<AuditRow> graded = outcome.finished.empty()
+                                             ? judge_group(outcome, outcome.groups[c])
+                                             : std::move(outcome.finished[c].graded);
     rows.insert(rows.end(), graded.begin(), graded.end());
   }
   outcome.audit = audit_estimators(rows);

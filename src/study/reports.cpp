@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "study/analyse.hpp"
 #include "study/study_files.hpp"
 #include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
@@ -28,13 +29,27 @@ const std::vector<VariableStudy>& studies_of(const StudyOutcome& outcome) {
   return outcome.groups.front().studies;
 }
 
-/// A label per group: a combination's values, or the study's subject.
+/// The label of a group: a combination's values, or the study's subject.
+std::string label_of(const StudyOutcome& outcome, const Combination& group) {
+  return outcome.mode == kCampaign ? combination_label(group.case_values) : outcome.subject;
+}
+
+/// A label per group.
 std::vector<std::string> labels(const StudyOutcome& outcome) {
   std::vector<std::string> names;
-  for (const Combination& group : outcome.groups) {
-    names.push_back(outcome.mode == kCampaign ? combination_label(group.case_values) : outcome.subject);
-  }
+  for (const Combination& group : outcome.groups) names.push_back(label_of(outcome, group));
   return names;
+}
+
+/// The campaign's CSV records: its head, then each combination's block, made in the
+/// pool when the campaign ran there.
+std::vector<std::string> campaign_records(const StudyOutcome& outcome) {
+  if (outcome.finished.empty()) return campaign_csv_records(outcome.groups);
+  std::vector<std::string> records = {campaign_csv_header()};
+  for (const FinishedGroup& finished : outcome.finished) {
+    if (!finished.csv.empty()) records.push_back(finished.csv);
+  }
+  return records;
 }
 
 PlotTitles plot_titles(const StudyOutcome& outcome) {
@@ -53,6 +68,13 @@ HtmlPage html_page(const StudyOutcome& outcome) {
             "."};
   }
   return page;
+}
+
+/// The HTML report, its sections made in the pool when the campaign ran there.
+std::vector<std::string> html_records(const StudyOutcome& outcome) {
+  std::vector<std::string> sections;
+  for (const FinishedGroup& finished : outcome.finished) sections.push_back(finished.html);
+  return html_report_records(html_page(outcome), outcome.groups, outcome.audit, sections);
 }
 
 /// The JUnit cells: each group's variables, "LABEL: VARIABLE" in a campaign.
@@ -86,7 +108,7 @@ const std::array<Report, 9> kReports = {{
      always, [](const StudyOutcome& o) { return csv_records(studies_of(o)); }},
     {".csv", "campaign table", kCampaign,
      "every row of every study, the combination first and the verdict last", always,
-     [](const StudyOutcome& o) { return campaign_csv_records(o.groups); }},
+     campaign_records},
     {"-estimators.csv", "estimators table", kEveryStudy,
      "the audit of the estimators against the exact errors (a data study: with exact values)",
      [](const StudyOutcome& o) { return o.has_errors; },
@@ -104,7 +126,7 @@ const std::array<Report, 9> kReports = {{
      "the verdict matrix, the audit and a log-log plot per combination, for any browser,"
      " offline",
      always,
-     [](const StudyOutcome& o) { return html_report_records(html_page(o), o.groups, o.audit); }},
+     html_records},
     {".md", "Markdown table", kEveryStudy,
      "with --table markdown: per variable the orders, Richardson value, uncertainties and"
      " verdict, ready to paste",
@@ -170,6 +192,13 @@ void warn_troubled(const StudyOutcome& outcome) {
 }
 
 }  // namespace
+
+FinishedGroup finish_group(const StudyOutcome& outcome, std::size_t index, Combination& group) {
+  FinishedGroup finished{judge_group(outcome, group), {}, {}};
+  finished.csv = campaign_csv_block(group);
+  finished.html = html_section(group, label_of(outcome, group), outcome.has_errors, index);
+  return finished;
+}
 
 std::span<const Report> reports() {
   return kReports;

@@ -405,6 +405,18 @@ void write_records(const std::string& path, std::string_view role,
   file.close();
 }
 
+std::string record_block(std::span<const std::string> records) {
+  std::size_t size = 0;
+  for (const std::string& record : records) size += record.size() + kRecordEnd.size();
+  std::string block;
+  block.reserve(size);
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    if (k > 0) block += kRecordEnd;
+    block += records[k];
+  }
+  return block;
+}
+
 void check_records_file(const std::string& path, std::string_view role) {
   TextFile::check_creatable(path, kStudyUnit, std::string(role));
 }

@@ -85,6 +85,12 @@ PlotTitles case_plot_titles(const CaseData& base, Method method);
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records);
 
+/// `records` joined by the line end that write_records puts after each record, so that
+/// a block written as one record gives the bytes of its records written one by one:
+/// {"a", "b"} -> "a\r\nb". A report made in pieces (a campaign's combinations, each
+/// on the thread that analysed it) keeps a block per piece, not a string per line.
+std::string record_block(std::span<const std::string> records);
+
 /// Throws the Error that write_records would throw on opening `path`, before the
 /// study computes anything; leaves the folder as it was (TextFile::check_creatable).
 void check_records_file(const std::string& path, std::string_view role);
