@@ -96,7 +96,9 @@ std::string campaign_csv_block(const Combination& combination) {
     const std::string_view verdict = verdict_name(combination.verdicts[v].kind);
     for (const MeshRow& row : study.rows) {
       if (!block.empty()) block += kRecordEnd;
-      block.append(fields).append(csv_record(study.name, row)).append(",").append(verdict);
+      block.append(fields);
+      append_csv_record(block, study.name, row);
+      block.append(",").append(verdict);
     }
   }
   return block;

@@ -1,5 +1,6 @@
 #include "study_reports/html_report.hpp"
 
+#include <iterator>
 #include <string>
 
 #include "study_reports/audit_report.hpp"
@@ -119,8 +120,9 @@ std::string html_section(const Combination& group, const std::string& label, boo
   lines.push_back(text_element(
       "h2", group.formal > 0.0 ? label + " (formal order " + shortest(group.formal) + ")" : label));
   if (plot) {
-    const std::vector<std::string> svg = error_plot(group, label);
-    lines.insert(lines.end(), svg.begin(), svg.end());
+    std::vector<std::string> svg = error_plot(group, label);
+    lines.insert(lines.end(), std::make_move_iterator(svg.begin()),
+                 std::make_move_iterator(svg.end()));
   }
   lines.emplace_back("<ul>");
   for (std::size_t v = 0; v < group.verdicts.size(); ++v) {

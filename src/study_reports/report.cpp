@@ -374,13 +374,19 @@ std::string csv_header() {
 }
 
 std::string csv_record(std::string_view name, const MeshRow& row) {
-  std::string line = csv_field(name) + "," + mesh_count(row);
+  std::string line;
+  append_csv_record(line, name, row);
+  return line;
+}
+
+void append_csv_record(std::string& line, std::string_view name, const MeshRow& row) {
+  line.append(csv_field(name)).append(",").append(mesh_count(row));
   for (const MeshColumn& column : kMeshColumns) {
     const std::optional<double> value = column.value(row);
     line += ',';
-    if (value) line += full_digits(*value);
+    if (value) append_full_digits(line, *value);
   }
-  return line + "," + notes(row, ";");
+  line.append(",").append(notes(row, ";"));
 }
 
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {

@@ -72,6 +72,9 @@ std::string csv_header();
 /// by ';' ("iteration not converging;round-off"), empty when clean.
 std::string csv_record(std::string_view name, const MeshRow& row);
 
+/// csv_record(name, row) appended to `line`, without a string of its own.
+void append_csv_record(std::string& line, std::string_view name, const MeshRow& row);
+
 /// The CSV records: csv_header(), then csv_record for each variable and mesh.
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies);
 

@@ -191,6 +191,13 @@ std::string scientific_text(double value, int digits) {
   return printed(value, std::chars_format::scientific, digits);
 }
 
+void append_full_digits(std::string& text, double value) {
+  char digits[32];  // "-d." 16 digits "e-308"
+  const auto result = std::to_chars(digits, digits + sizeof digits, value,
+                                    std::chars_format::scientific, kFullDigitsAfterThePoint);
+  text.append(digits, result.ptr);
+}
+
 std::string fixed_text(double value, int digits) {
   std::string text;
   if (short_fixed(value, digits, text)) return text;

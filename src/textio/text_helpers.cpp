@@ -34,6 +34,12 @@ std::string printable(std::string_view bytes) {
 }
 
 std::string html_escape(std::string_view text) {
+  std::string escaped;
+  append_html_escaped(escaped, text);
+  return escaped;
+}
+
+void append_html_escaped(std::string& escaped, std::string_view text) {
   // Most texts (numbers, names) need nothing: they are copied at once.
   const auto plain = [](char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -42,7 +48,7 @@ std::string html_escape(std::string_view text) {
   };
   const std::size_t first = static_cast<std::size_t>(
       std::find_if_not(text.begin(), text.end(), plain) - text.begin());
-  std::string escaped(text.substr(0, first));
+  escaped.append(text.substr(0, first));
   for (std::size_t position = first; position < text.size();) {
     const char c = text[position];
     const auto byte = static_cast<unsigned char>(c);
@@ -70,11 +76,13 @@ std::string html_escape(std::string_view text) {
         break;
       default:
         // No control character is text in XML.
-        escaped += byte < 0x20 && c != '\t' && c != '\n' && c != '\r' ? std::string("&#65533;")
-                                                                      : std::string(1, c);
+        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+          escaped += "&#65533;";
+        } else {
+          escaped += c;
+        }
     }
   }
-  return escaped;
 }
 
 std::string csv_field(std::string_view text) {
