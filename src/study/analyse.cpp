@@ -1,5 +1,6 @@
 #include "study/analyse.hpp"
 
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,10 +35,11 @@ std::vector<AuditRow> judge_group(const StudyOutcome& outcome, Combination& grou
 void judge_and_audit(StudyOutcome& outcome) {
   std::vector<AuditRow> rows;
   for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
-    const std::vector<AuditRow> graded = outcome.finished.empty()
-                                             ? judge_group(outcome, outcome.groups[c])
-                                             : std::move(outcome.finished[c].graded);
-    rows.insert(rows.end(), graded.begin(), graded.end());
+    std::vector<AuditRow> graded = outcome.finished.empty()
+                                       ? judge_group(outcome, outcome.groups[c])
+                                       : std::move(outcome.finished[c].graded);
+    rows.insert(rows.end(), std::make_move_iterator(graded.begin()),
+                std::make_move_iterator(graded.end()));
   }
   outcome.audit = audit_estimators(rows);
 }
