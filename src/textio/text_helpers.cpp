@@ -1,6 +1,7 @@
 #include "textio/text_helpers.hpp"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "textio/code_page.hpp"
@@ -39,13 +40,21 @@ std::string html_escape(std::string_view text) {
   return escaped;
 }
 
+namespace {
+
+/// The bytes that append_html_escaped copies as they are: printable ASCII but & < > " '.
+constexpr std::array<bool, 256> kPlainBytes = [] {
+  std::array<bool, 256> plain{};
+  for (std::size_t byte = 0x20; byte < 0x80; ++byte) plain[byte] = true;
+  for (const char c : {'&', '<', '>', '"', '\''}) plain[static_cast<unsigned char>(c)] = false;
+  return plain;
+}();
+
+}  // namespace
+
 void append_html_escaped(std::string& escaped, std::string_view text) {
   // Most texts (numbers, names) need nothing: they are copied at once.
-  const auto plain = [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x20 && byte < 0x80 && c != '&' && c != '<' && c != '>' && c != '"' &&
-           c != '\'';
-  };
+  const auto plain = [](char c) { return kPlainBytes[static_cast<unsigned char>(c)]; };
   const std::size_t first = static_cast<std::size_t>(
       std::find_if_not(text.begin(), text.end(), plain) - text.begin());
   escaped.append(text.substr(0, first));
