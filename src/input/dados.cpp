@@ -194,6 +194,10 @@ void check_meshes_memory(std::span<const std::int32_t> meshes,
 
 void prepare_mesh(CaseData& data) {
   check_mesh_memory(data.N, available_memory());
+  allocate_mesh(data);
+}
+
+void allocate_mesh(CaseData& data) {
   const auto nodes = static_cast<std::size_t>(std::int64_t{data.N} + 1);
   const auto refused = [&] {
     return Error(Error::Kind::memory,

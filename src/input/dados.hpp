@@ -47,6 +47,11 @@ void parse_case(CaseData& data, std::string_view bytes, std::string_view file_na
 /// A failed allocation throws Error (memory) like check_mesh_memory.
 void prepare_mesh(CaseData& data);
 
+/// prepare_mesh without its check of the memory available: for a mesh that was checked
+/// beforehand together with those running beside it (check_meshes_memory), as a study's
+/// pool does once for all its meshes instead of reading the system's figure per mesh.
+void allocate_mesh(CaseData& data);
+
 /// Throws Error (memory) when the N + 1 nodes of a mesh, kBytesPerNode each, need
 /// more than `available_bytes`; checks nothing when that is unknown:
 ///   check_mesh_memory(100000000, 2100 MiB) -> "the mesh of N = 100000000 needs

@@ -1,6 +1,7 @@
 #include "study/analyse.hpp"
 
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,12 +44,22 @@ void judge_and_grade(const StudyOutcome& outcome, Combination& group,
   }
 }
 
-void judge_and_audit(StudyOutcome& outcome) {
+std::vector<AuditRow> judge_group(const StudyOutcome& outcome, Combination& group) {
   std::vector<AuditRow> graded;
-  for (Combination& group : outcome.groups) {
-    for (const VariableStudy& study : group.studies) judge_and_grade(outcome, group, study, graded);
+  for (const VariableStudy& study : group.studies) judge_and_grade(outcome, group, study, graded);
+  return graded;
+}
+
+void judge_and_audit(StudyOutcome& outcome) {
+  std::vector<AuditRow> rows;
+  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
+    std::vector<AuditRow> graded = outcome.finished.empty()
+                                       ? judge_group(outcome, outcome.groups[c])
+                                       : std::move(outcome.finished[c].graded);
+    rows.insert(rows.end(), std::make_move_iterator(graded.begin()),
+                std::make_move_iterator(graded.end()));
   }
-  outcome.audit = audit_estimators(graded);
+  outcome.audit = audit_estimators(rows);
 }
 
 }  // namespace talvenor

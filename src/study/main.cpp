@@ -43,19 +43,29 @@ std::string study_prefix(const StudyOptions& options, const CaseData& base) {
   return options.output.value_or(caso.empty() ? "study" : std::string(caso) + "-study");
 }
 
-/// The combinations of --sweep, each a study of `outcome.meshes`, on the pool's threads.
-std::vector<Combination> sweep_groups(const StudyOptions& options, const StudyOutcome& outcome) {
+/// The combinations of --sweep, each a study of `outcome.meshes`, on the pool's threads,
+/// each judged and its blocks of the reports made there (`outcome.finished`).
+std::vector<Combination> sweep_groups(const StudyOptions& options, StudyOutcome& outcome) {
   const std::vector<CaseData> cases = sweep_cases(outcome.base, options.sweep);
+  outcome.finished.resize(cases.size());
   // Meshes are the steps: the first is done long before the first combination.
-  ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
+  const bool drawn = stderr_is_terminal();
+  ProgressLine line(stderr, drawn, wall_seconds, "meshes", " done");
   const auto total = static_cast<long>(cases.size() * outcome.meshes.size());
   const std::string case_total = " of " + std::to_string(cases.size());
+  // Without a line to draw the pool is given none: each of thousands of small meshes
+  // would wake the waiting thread for nothing.
+  Progress progress;
+  if (drawn) {
+    progress = [&](std::size_t meshes_done, std::size_t cases_done) {
+      line.update(static_cast<long>(meshes_done), total,
+                  ", combinations " + std::to_string(cases_done) + case_total);
+    };
+  }
   return run_combinations(cases, outcome.meshes, options.solver,
-                          options.jobs.value_or(default_jobs()),
-                          [&](std::size_t meshes_done, std::size_t cases_done) {
-                            progress.update(static_cast<long>(meshes_done), total,
-                                            ", combinations " + std::to_string(cases_done) +
-                                                case_total);
+                          options.jobs.value_or(default_jobs()), progress,
+                          [&](std::size_t c, Combination& group) {
+                            outcome.finished[c] = finish_group(outcome, c, group);
                           });
 }
 

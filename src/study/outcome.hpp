@@ -17,6 +17,15 @@
 
 namespace talvenor {
 
+/// What a group gives the reports, made on the thread that analysed it (a campaign's
+/// combinations, in the pool): its values as the audit grades them and its blocks of
+/// the campaign's CSV file and of the HTML report (record_block: lines joined).
+struct FinishedGroup {
+  std::vector<AuditRow> graded;
+  std::string csv;
+  std::string html;
+};
+
 /// A study analysed: its groups of variables (a campaign's combinations; one group for
 /// a study of talvenor's case or of a data file), the audit of its estimators, and what
 /// the reports need to name it.
@@ -30,6 +39,9 @@ struct StudyOutcome {
   std::vector<std::int32_t> meshes;
   Method method = Method::newton;
   std::vector<Combination> groups;
+  /// One per group when the groups were judged and their blocks made in the pool (a
+  /// campaign), else empty: judge_and_audit judges them, the reports make the blocks.
+  std::vector<FinishedGroup> finished;
   Audit audit;
   bool has_errors = true;  ///< exact values exist: errors, the audit, verdicts
   /// A study of a user's numbers (--data, --run): its head line, and whether every group

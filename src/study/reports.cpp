@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "study/analyse.hpp"
 #include "study/study_files.hpp"
 #include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
@@ -31,17 +32,20 @@ const std::vector<VariableStudy>& studies_of(const StudyOutcome& outcome) {
   return outcome.groups.front().studies;
 }
 
-/// A label per group: a combination's values, or the study's subject.
+/// The label of `group`: a campaign's combination by its values; otherwise `group` is
+/// one of outcome.groups, named by its own label (a command's combination) or the
+/// study's subject.
+std::string label_of(const StudyOutcome& outcome, const Combination& group) {
+  if (outcome.mode == kCampaign) return combination_label(group.case_values);
+  const auto c = static_cast<std::size_t>(&group - outcome.groups.data());
+  const bool own = c < outcome.labels.size() && !outcome.labels[c].empty();
+  return own ? outcome.labels[c] : outcome.subject;
+}
+
+/// A label per group.
 std::vector<std::string> labels(const StudyOutcome& outcome) {
   std::vector<std::string> names;
-  for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
-    if (outcome.mode == kCampaign) {
-      names.push_back(combination_label(outcome.groups[c].case_values));
-    } else {
-      const bool own = c < outcome.labels.size() && !outcome.labels[c].empty();
-      names.push_back(own ? outcome.labels[c] : outcome.subject);
-    }
-  }
+  for (const Combination& group : outcome.groups) names.push_back(label_of(outcome, group));
   return names;
 }
 
@@ -73,6 +77,17 @@ OneTable one_table(const StudyOutcome& outcome) {
   return table;
 }
 
+/// The campaign's CSV records: its head, then each combination's block, made in the
+/// pool when the campaign ran there.
+std::vector<std::string> campaign_records(const StudyOutcome& outcome) {
+  if (outcome.finished.empty()) return campaign_csv_records(outcome.groups);
+  std::vector<std::string> records = {campaign_csv_header()};
+  for (const FinishedGroup& finished : outcome.finished) {
+    if (!finished.csv.empty()) records.push_back(finished.csv);
+  }
+  return records;
+}
+
 PlotTitles plot_titles(const StudyOutcome& outcome) {
   if (outcome.mode & kUsersValues) return {outcome.subject, outcome.subject, false};
   return case_plot_titles(outcome.base, outcome.method);
@@ -89,6 +104,13 @@ HtmlPage html_page(const StudyOutcome& outcome) {
             "."};
   }
   return page;
+}
+
+/// The HTML report, its sections made in the pool when the campaign ran there.
+std::vector<std::string> html_records(const StudyOutcome& outcome) {
+  std::vector<std::string> sections;
+  for (const FinishedGroup& finished : outcome.finished) sections.push_back(finished.html);
+  return html_report_records(html_page(outcome), outcome.groups, outcome.audit, sections);
 }
 
 /// The JUnit cells: each group's variables, "LABEL: VARIABLE" in a campaign.
@@ -122,7 +144,7 @@ const std::array<Report, 9> kReports = {{
      always, [](const StudyOutcome& o) { return csv_records(one_table(o).studies); }, true},
     {".csv", "campaign table", kCampaign,
      "every row of every study, the combination first and the verdict last", always,
-     [](const StudyOutcome& o) { return campaign_csv_records(o.groups); }},
+     campaign_records},
     {"-estimators.csv", "estimators table", kEveryStudy,
      "the audit of the estimators against the exact errors (a data study: with exact values)",
      [](const StudyOutcome& o) { return o.has_errors; },
@@ -142,7 +164,7 @@ const std::array<Report, 9> kReports = {{
      "the verdict matrix, the audit and a log-log plot per combination, for any browser,"
      " offline",
      always,
-     [](const StudyOutcome& o) { return html_report_records(html_page(o), o.groups, o.audit); }},
+     html_records},
     {".md", "Markdown table", kEveryStudy,
      "with --table markdown: per variable the orders, Richardson value, uncertainties and"
      " verdict, ready to paste",
@@ -265,6 +287,13 @@ void warn_troubled(const StudyOutcome& outcome) {
 }
 
 }  // namespace
+
+FinishedGroup finish_group(const StudyOutcome& outcome, std::size_t index, Combination& group) {
+  FinishedGroup finished{judge_group(outcome, group), {}, {}};
+  finished.csv = campaign_csv_block(group);
+  finished.html = html_section(group, label_of(outcome, group), outcome.has_errors, index);
+  return finished;
+}
 
 std::span<const Report> reports() {
   return kReports;

@@ -33,6 +33,11 @@ struct Report {
 /// Every report, in the order they are written and named.
 std::span<const Report> reports();
 
+/// What combination number `index` (from 0) of a campaign gives the reports, made on
+/// the thread that analysed it: its verdicts (judge_group, set in `group`), its graded
+/// values, its block of the CSV file and its section of the HTML report.
+FinishedGroup finish_group(const StudyOutcome& outcome, std::size_t index, Combination& group);
+
 /// Checks every file that `outcome` (its mode, prefix and options set, nothing
 /// computed) would write, before any mesh runs: none may be a fixed file of talvenor or
 /// `source` (the data file, when there is one), and each must be possible to create.

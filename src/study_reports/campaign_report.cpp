@@ -4,6 +4,7 @@
 #include "study_reports/report.hpp"
 #include "textio/number_format.hpp"
 #include "textio/shortest_text.hpp"
+#include "textio/text_file.hpp"
 #include "textio/text_helpers.hpp"
 
 namespace talvenor {
@@ -83,21 +84,31 @@ std::string campaign_csv_header() {
   return line + csv_header() + "," + std::string(kVerdictColumn.name);
 }
 
+std::string campaign_csv_block(const Combination& combination) {
+  const CaseData& data = combination.case_values;
+  const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +
+                             "," + shortest(data.Re) + "," +
+                             (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) +
+                             "," + shortest(combination.formal) + ",";
+  std::string block;
+  for (std::size_t v = 0; v < combination.studies.size(); ++v) {
+    const VariableStudy& study = combination.studies[v];
+    const std::string_view verdict = verdict_name(combination.verdicts[v].kind);
+    for (const MeshRow& row : study.rows) {
+      if (!block.empty()) block += kRecordEnd;
+      block.append(fields);
+      append_csv_record(block, study.name, row);
+      block.append(",").append(verdict);
+    }
+  }
+  return block;
+}
+
 std::vector<std::string> campaign_csv_records(std::span<const Combination> combinations) {
   std::vector<std::string> records = {campaign_csv_header()};
   for (const Combination& combination : combinations) {
-    const CaseData& data = combination.case_values;
-    const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +
-                               "," + shortest(data.Re) + "," +
-                               (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) +
-                               "," + shortest(combination.formal) + ",";
-    for (std::size_t v = 0; v < combination.studies.size(); ++v) {
-      const VariableStudy& study = combination.studies[v];
-      const std::string verdict(verdict_name(combination.verdicts[v].kind));
-      for (const MeshRow& row : study.rows) {
-        records.push_back(fields + csv_record(study.name, row) + "," + verdict);
-      }
-    }
+    std::string block = campaign_csv_block(combination);
+    if (!block.empty()) records.push_back(std::move(block));
   }
   return records;
 }

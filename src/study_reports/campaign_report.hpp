@@ -43,6 +43,10 @@ inline constexpr ColumnInfo kVerdictColumn = {"verdict", "the variable's verdict
 /// The head of a campaign's CSV file: kCombinationColumns, csv_header(), kVerdictColumn.
 std::string campaign_csv_header();
 
+/// The records of `combination` in its campaign's CSV file, one record_block: a record
+/// per variable and mesh, as campaign_csv_records gives them.
+std::string campaign_csv_block(const Combination& combination);
+
 /// The CSV records: "esquema,fonte,Re,beta,formal_order," + the study's columns +
 /// ",verdict", then a record per combination, variable and mesh; beta is empty where
 /// the scheme does not use it.

@@ -1,5 +1,6 @@
 #include "study_reports/html_report.hpp"
 
+#include <iterator>
 #include <string>
 
 #include "study_reports/audit_report.hpp"
@@ -76,24 +77,6 @@ void add_matrix(const HtmlPage& page, std::span<const Combination> groups,
   lines.emplace_back("</table>");
 }
 
-/// The section of group number `c` (from 0): its plot and each verdict's reason.
-void add_section(const Combination& group, const std::string& label, bool plot, std::size_t c,
-                 std::vector<std::string>& lines) {
-  lines.push_back(open_tag("section", {{"id", std::string("c").append(std::to_string(c + 1))}}));
-  lines.push_back(text_element(
-      "h2", group.formal > 0.0 ? label + " (formal order " + shortest(group.formal) + ")" : label));
-  if (plot) {
-    const std::vector<std::string> svg = error_plot(group, label);
-    lines.insert(lines.end(), svg.begin(), svg.end());
-  }
-  lines.emplace_back("<ul>");
-  for (std::size_t v = 0; v < group.verdicts.size(); ++v) {
-    lines.push_back(text_element("li", verdict_summary(group.studies[v].name, group.verdicts[v])));
-  }
-  lines.emplace_back("</ul>");
-  lines.emplace_back("</section>");
-}
-
 /// The tally and the rule of the verdicts, as paragraphs.
 void add_verdict_rule(std::span<const Combination> groups, std::vector<std::string>& lines) {
   lines.insert(lines.end(),
@@ -112,7 +95,8 @@ void add_verdict_rule(std::span<const Combination> groups, std::vector<std::stri
 
 std::vector<std::string> html_report_records(const HtmlPage& page,
                                              std::span<const Combination> groups,
-                                             const Audit& audit) {
+                                             const Audit& audit,
+                                             std::span<const std::string> sections) {
   std::vector<std::string> lines = page_head(page.title);
   lines.insert(lines.end(), {"<body>", text_element("h1", page.title)});
   for (const std::string& paragraph : page.paragraphs)
@@ -121,10 +105,32 @@ std::vector<std::string> html_report_records(const HtmlPage& page,
   add_matrix(page, groups, lines);
   const std::vector<std::string> table = audit_html_records(audit, html_escape);
   lines.insert(lines.end(), table.begin(), table.end());
-  for (std::size_t c = 0; c < groups.size(); ++c)
-    add_section(groups[c], page.labels[c], page.plots, c, lines);
+  for (std::size_t c = 0; c < groups.size(); ++c) {
+    lines.push_back(sections.empty() ? html_section(groups[c], page.labels[c], page.plots, c)
+                                     : sections[c]);
+  }
   lines.insert(lines.end(), {"</body>", "</html>"});
   return lines;
+}
+
+std::string html_section(const Combination& group, const std::string& label, bool plot,
+                         std::size_t index) {
+  std::vector<std::string> lines = {
+      open_tag("section", {{"id", std::string("c").append(std::to_string(index + 1))}})};
+  lines.push_back(text_element(
+      "h2", group.formal > 0.0 ? label + " (formal order " + shortest(group.formal) + ")" : label));
+  if (plot) {
+    std::vector<std::string> svg = error_plot(group, label);
+    lines.insert(lines.end(), std::make_move_iterator(svg.begin()),
+                 std::make_move_iterator(svg.end()));
+  }
+  lines.emplace_back("<ul>");
+  for (std::size_t v = 0; v < group.verdicts.size(); ++v) {
+    lines.push_back(text_element("li", verdict_summary(group.studies[v].name, group.verdicts[v])));
+  }
+  lines.emplace_back("</ul>");
+  lines.emplace_back("</section>");
+  return record_block(lines);
 }
 
 }  // namespace talvenor

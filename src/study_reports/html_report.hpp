@@ -30,8 +30,16 @@ struct HtmlPage {
 /// group (with `plots`) a log-log plot of |E| against h for its variables, flagged points
 /// hollow, with a reference slope of the formal order, and each variable's verdict.
 /// Well-formed XML as well as HTML, in UTF-8.
+/// `sections` holds each group's html_section when they were made beforehand (a
+/// campaign's, in the pool); when empty they are made here.
 std::vector<std::string> html_report_records(const HtmlPage& page,
                                              std::span<const Combination> groups,
-                                             const Audit& audit);
+                                             const Audit& audit,
+                                             std::span<const std::string> sections = {});
+
+/// The section of group number `index` (from 0) of the page, one record_block: its
+/// heading, its plot (with `plot`) and each verdict's reason.
+std::string html_section(const Combination& group, const std::string& label, bool plot,
+                         std::size_t index);
 
 }  // namespace talvenor

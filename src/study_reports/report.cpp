@@ -372,13 +372,19 @@ std::string csv_header() {
 }
 
 std::string csv_record(std::string_view name, const MeshRow& row) {
-  std::string line = csv_field(name) + "," + mesh_count(row);
+  std::string line;
+  append_csv_record(line, name, row);
+  return line;
+}
+
+void append_csv_record(std::string& line, std::string_view name, const MeshRow& row) {
+  line.append(csv_field(name)).append(",").append(mesh_count(row));
   for (const MeshColumn& column : kMeshColumns) {
     const std::optional<double> value = column.value(row);
     line += ',';
-    if (value) line += full_digits(*value);
+    if (value) append_full_digits(line, *value);
   }
-  return line + "," + notes(row, ";");
+  line.append(",").append(notes(row, ";"));
 }
 
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies) {
@@ -401,6 +407,18 @@ void write_records(const std::string& path, std::string_view role,
   TextFile file = TextFile::replacing(path, kNoUnit, std::string(role));
   for (const std::string& record : records) file.write_record(record);
   file.close();
+}
+
+std::string record_block(std::span<const std::string> records) {
+  std::size_t size = 0;
+  for (const std::string& record : records) size += record.size() + kRecordEnd.size();
+  std::string block;
+  block.reserve(size);
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    if (k > 0) block += kRecordEnd;
+    block += records[k];
+  }
+  return block;
 }
 
 void check_records_file(const std::string& path, std::string_view role) {

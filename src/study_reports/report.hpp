@@ -80,6 +80,9 @@ std::string csv_header();
 /// by ';' ("iteration not converging;round-off"), empty when clean.
 std::string csv_record(std::string_view name, const MeshRow& row);
 
+/// csv_record(name, row) appended to `line`, without a string of its own.
+void append_csv_record(std::string& line, std::string_view name, const MeshRow& row);
+
 /// The CSV records: csv_header(), then csv_record for each variable and mesh.
 std::vector<std::string> csv_records(std::span<const VariableStudy> studies);
 
@@ -92,6 +95,12 @@ PlotTitles case_plot_titles(const CaseData& base, Method method);
 /// reports.
 void write_records(const std::string& path, std::string_view role,
                    std::span<const std::string> records);
+
+/// `records` joined by the line end that write_records puts after each record, so that
+/// a block written as one record gives the bytes of its records written one by one:
+/// {"a", "b"} -> "a\r\nb". A report made in pieces (a campaign's combinations, each
+/// on the thread that analysed it) keeps a block per piece, not a string per line.
+std::string record_block(std::span<const std::string> records);
 
 /// Throws the Error that write_records would throw on opening `path`, before the
 /// study computes anything; leaves the folder as it was (TextFile::check_creatable).

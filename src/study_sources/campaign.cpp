@@ -38,7 +38,8 @@ std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep) {
 
 std::vector<Combination> run_combinations(std::span<const CaseData> cases,
                                           std::span<const std::int32_t> meshes, Method method,
-                                          int jobs, const Progress& progress) {
+                                          int jobs, const Progress& progress,
+                                          const CombinationDone& done) {
   std::vector<MeshTask> tasks;
   std::vector<Combination> combinations(cases.size());
   for (std::size_t c = 0; c < cases.size(); ++c) {
@@ -49,6 +50,7 @@ std::vector<Combination> run_combinations(std::span<const CaseData> cases,
   // Each combination is analysed on the thread that ran its last mesh, in the pool.
   run_tasks(tasks, method, jobs, progress, [&](std::size_t c, std::span<const MeshRun> runs) {
     combinations[c].studies = analyse(runs, combinations[c].formal);
+    if (done) done(c, combinations[c]);
   });
   return combinations;
 }

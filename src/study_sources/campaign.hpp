@@ -3,7 +3,9 @@
 // A verification campaign: the study of every combination of the swept values of
 // esquema, fonte, Re and beta.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -29,11 +31,18 @@ struct Sweep {
 ///   esquema 0,1 x beta 0.5,1 -> (0, 0.5), (0, 1), (1, case's beta)
 std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep);
 
+/// Called on the thread that analysed combination number `index` (from 0), with it:
+/// what the study does next with one combination (its verdicts, its report rows) is
+/// done in the pool too.
+using CombinationDone = std::function<void(std::size_t index, Combination& combination)>;
+
 /// The meshes of every case on `jobs` threads (run_tasks: all of them share the
 /// threads), each case's study (analyse, with its formal order; no verdicts yet) made
-/// on the thread that ran its last mesh; in the order of `cases` whatever `jobs`.
+/// on the thread that ran its last mesh, then `done` on that thread when given; in the
+/// order of `cases` whatever `jobs`.
 std::vector<Combination> run_combinations(std::span<const CaseData> cases,
-                                      std::span<const std::int32_t> meshes, Method method, int jobs,
-                                      const Progress& progress = {});
+                                          std::span<const std::int32_t> meshes, Method method,
+                                          int jobs, const Progress& progress = {},
+                                          const CombinationDone& done = {});
 
 }  // namespace talvenor

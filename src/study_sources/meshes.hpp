@@ -34,7 +34,8 @@ struct MeshRun {
 };
 
 /// Runs `base` (a case as read, before its mesh is prepared) with N replaced: the
-/// mesh as the reader builds it, the exact solution, then the iterations of `method`:
+/// mesh as the reader builds it (allocate_mesh: its memory is checked by the caller,
+/// run_tasks), the exact solution, then the iterations of `method`:
 /// successive substitution for exactly itmax iterations, as talvenor runs it, or
 /// Newton's method until its update is at round-off, itmax at most. A floating-point
 /// fault makes the mesh diverged; any other failure throws.

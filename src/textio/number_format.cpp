@@ -1,8 +1,10 @@
 #include "textio/number_format.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -86,6 +88,38 @@ std::string printed(double value, std::chars_format form, int digits) {
   return {text, result.ptr};
 }
 
+// fixed_text's short way, for the few places of a plot's coordinates and a table's
+// orders: a magnitude below 2^40 once scaled by 10^digits carries an error under 2^-13,
+// so when its fraction is at least 2^-10 away from one half, the integer nearest the
+// scaled value is the exact value's correctly rounded one, and its digits are the text.
+constexpr std::array<double, 4> kScales = {1.0, 10.0, 100.0, 1000.0};
+constexpr double kScaledLimit = 0x1p40;
+constexpr double kTieMargin = 0x1p-10;
+
+/// fixed_text(value, digits) by the short way, or false (nothing written) where it
+/// cannot tell the rounding, near a tie or out of range (NaN and infinities too):
+/// 0.26 with 1 -> "0.3", -0.01 with 1 -> "-0.0", 0.25 with 1 -> false.
+bool short_fixed(double value, int digits, std::string& text) {
+  if (digits < 0 || digits >= static_cast<int>(kScales.size())) return false;
+  const double scaled = std::fabs(value) * kScales[static_cast<std::size_t>(digits)];
+  if (!(scaled < kScaledLimit)) return false;
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;  // exact
+  if (std::fabs(fraction - 0.5) < kTieMargin) return false;
+  auto units = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+  char buffer[24];
+  char* first = buffer + sizeof buffer;
+  for (int place = 0; place < digits; ++place, units /= 10) *--first = static_cast<char>('0' + units % 10);
+  if (digits > 0) *--first = '.';
+  do {
+    *--first = static_cast<char>('0' + units % 10);
+    units /= 10;
+  } while (units != 0);
+  if (std::signbit(value)) *--first = '-';
+  text.assign(first, buffer + sizeof buffer);
+  return true;
+}
+
 }  // namespace
 
 void format_integer(char* out, std::int64_t value, int width) {
@@ -157,7 +191,16 @@ std::string scientific_text(double value, int digits) {
   return printed(value, std::chars_format::scientific, digits);
 }
 
+void append_full_digits(std::string& text, double value) {
+  char digits[32];  // "-d." 16 digits "e-308"
+  const auto result = std::to_chars(digits, digits + sizeof digits, value,
+                                    std::chars_format::scientific, kFullDigitsAfterThePoint);
+  text.append(digits, result.ptr);
+}
+
 std::string fixed_text(double value, int digits) {
+  std::string text;
+  if (short_fixed(value, digits, text)) return text;
   return printed(value, std::chars_format::fixed, digits);
 }
 

@@ -39,10 +39,13 @@ std::string scientific_text(double value, int digits);
 
 /// The study's files' form of a number: 17 significant digits, which read back as the same
 /// double: full_digits(0.1) -> "1.0000000000000001e-01".
+inline constexpr int kFullDigitsAfterThePoint = 16;
 inline std::string full_digits(double value) {
-  constexpr int kDigitsAfterThePoint = 16;
-  return scientific_text(value, kDigitsAfterThePoint);
+  return scientific_text(value, kFullDigitsAfterThePoint);
 }
+
+/// full_digits(value) appended to `text`, without a string of its own.
+void append_full_digits(std::string& text, double value);
 
 /// fixed_text(0.0625, 3) -> "0.062" (the tie goes to the even digit);  fixed_text(99.5, 0) -> "100"
 std::string fixed_text(double value, int digits);

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace talvenor {
 namespace {
@@ -171,6 +174,33 @@ TEST(IntegerField, EdgeCases) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(integer(c.value, c.width), field(c.blanks, c.characters)) << c.value;
+  }
+}
+
+// fixed_text takes a short way for up to three places; it must give the standard
+// library's bytes for every value, ties and values next to ties above all.
+TEST(FixedText, AgreesWithTheStandardConversion) {
+  const auto standard = [](double value, int digits) {
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, digits);
+    return std::string(text, result.ptr);
+  };
+  std::vector<double> values = {0.0, -0.0, 0.25, 0.35, -0.05, -0.01, 0.0625, 99.5, 2.5, 0.15,
+                                1e-300, 0x1p40, 0x1p39 + 0.5, 1e15, 123456.7895,
+                                std::numeric_limits<double>::infinity(),
+                                std::numeric_limits<double>::quiet_NaN()};
+  std::uint64_t state = 12345;
+  for (int k = 0; k < 20000; ++k) {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    const double unit = static_cast<double>(state >> 11) * 0x1p-53;
+    values.push_back((unit - 0.5) * 1300.0);                       // a plot's pixels
+    values.push_back(std::nextafter(static_cast<double>(k) * 0.05, 1e9));  // beside ties
+    values.push_back(std::nextafter(static_cast<double>(k) * 0.0005, -1e9));
+  }
+  for (const double value : values) {
+    for (int digits = 0; digits <= 4; ++digits) {
+      ASSERT_EQ(fixed_text(value, digits), standard(value, digits)) << value << " " << digits;
+    }
   }
 }
 

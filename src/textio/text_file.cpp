@@ -199,10 +199,9 @@ void TextFile::commit(const char* end) {
 }
 
 void TextFile::write_record(std::string_view bytes) {
-  char* out = reserve(bytes.size() + 2);
+  char* out = reserve(bytes.size() + kRecordEnd.size());
   out = std::copy(bytes.begin(), bytes.end(), out);
-  *out++ = '\r';
-  *out++ = '\n';
+  out = std::copy(kRecordEnd.begin(), kRecordEnd.end(), out);
   commit(out);
 }
 

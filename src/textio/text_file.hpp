@@ -7,6 +7,9 @@
 
 namespace talvenor {
 
+/// The end of every record of a TextFile.
+inline constexpr std::string_view kRecordEnd = "\r\n";
+
 /// An output text file: a byte file written sequentially, one record per line,
 /// every record ended by CR LF (the last one included). Writes are buffered and
 /// only whole records are ever handed to the system; a write that the system takes

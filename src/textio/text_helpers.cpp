@@ -1,6 +1,7 @@
 #include "textio/text_helpers.hpp"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "textio/code_page.hpp"
@@ -34,15 +35,29 @@ std::string printable(std::string_view bytes) {
 }
 
 std::string html_escape(std::string_view text) {
+  std::string escaped;
+  append_html_escaped(escaped, text);
+  return escaped;
+}
+
+namespace {
+
+/// The bytes that append_html_escaped copies as they are: printable ASCII but & < > " '.
+constexpr std::array<bool, 256> kPlainBytes = [] {
+  std::array<bool, 256> plain{};
+  for (std::size_t byte = 0x20; byte < 0x80; ++byte) plain[byte] = true;
+  for (const char c : {'&', '<', '>', '"', '\''}) plain[static_cast<unsigned char>(c)] = false;
+  return plain;
+}();
+
+}  // namespace
+
+void append_html_escaped(std::string& escaped, std::string_view text) {
   // Most texts (numbers, names) need nothing: they are copied at once.
-  const auto plain = [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x20 && byte < 0x80 && c != '&' && c != '<' && c != '>' && c != '"' &&
-           c != '\'';
-  };
+  const auto plain = [](char c) { return kPlainBytes[static_cast<unsigned char>(c)]; };
   const std::size_t first = static_cast<std::size_t>(
       std::find_if_not(text.begin(), text.end(), plain) - text.begin());
-  std::string escaped(text.substr(0, first));
+  escaped.append(text.substr(0, first));
   for (std::size_t position = first; position < text.size();) {
     const char c = text[position];
     const auto byte = static_cast<unsigned char>(c);
@@ -70,11 +85,13 @@ std::string html_escape(std::string_view text) {
         break;
       default:
         // No control character is text in XML.
-        escaped += byte < 0x20 && c != '\t' && c != '\n' && c != '\r' ? std::string("&#65533;")
-                                                                      : std::string(1, c);
+        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+          escaped += "&#65533;";
+        } else {
+          escaped += c;
+        }
     }
   }
-  return escaped;
 }
 
 std::string csv_field(std::string_view text) {

@@ -31,6 +31,9 @@ std::string printable(std::string_view bytes);
 /// Windows-1252 text is converted first (utf8_from_windows_1252).
 std::string html_escape(std::string_view text);
 
+/// html_escape(text) appended to `escaped`, without a string of its own.
+void append_html_escaped(std::string& escaped, std::string_view text);
+
 /// `text` as a CSV field: as it is, or quoted when it holds a comma, a quote or a
 /// line end (RFC 4180): csv_field("a,b") -> "\"a,b\"", csv_field("x") -> "x".
 std::string csv_field(std::string_view text);
