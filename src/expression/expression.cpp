@@ -184,6 +184,7 @@ Expr derivative(const Expr& e) {
     case Op::mul:
       return binary(Op::add, mul(derivative(e->a), e->b), mul(e->a, derivative(e->b)));
     case Op::div:
+      if (!depends_on_x(e->b)) return binary(Op::div, derivative(e->a), e->b);
       return binary(Op::div,
                     binary(Op::sub, mul(derivative(e->a), e->b), mul(e->a, derivative(e->b))),
                     sq(e->b));

@@ -106,6 +106,9 @@ inline bool is_zero(const Expr& e) { return is_number(e, 0.0); }
 
 /// The languages the source of a solution is printed in.
 enum class Language : std::uint8_t { c, fortran, python, latex };
+/// Their names on the command line, in Language order.
+inline constexpr std::array<std::string_view, 4> kLanguageNames = {"c", "fortran", "python",
+                                                                   "latex"};
 
 /// e as an expression of `language` over `names`: "x^2" -> C "pow(x, 2.0)", Fortran
 /// "x**2.0d0", Python "x**2.0", LaTeX "x^{2}".

@@ -81,7 +81,7 @@ TEST(Expression, DerivativesAreSimplifiedAsTheyAreBuilt) {
       {"x^3", "3.0*pow(x, 2.0)", "3.0*(2.0*x)"},
       {"sin(2*x)", "cos(2.0*x)*2.0", "-sin(2.0*x)*2.0*2.0"},
       {"Re*x + 7", "Re", "0.0"},
-      {"-x^2", "-(2.0*x)", "-2.0"},
+      {"-x^2", "-2.0*x", "-2.0"},
       {"exp(-x/2)", "exp(-x/2.0)*(-0.5)", "exp(-x/2.0)*(-0.5)*(-0.5)"},
   };
   for (const auto& c : cases) {

@@ -1,5 +1,6 @@
 #include "expression/manufactured.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -91,19 +92,24 @@ std::string function_text(Language language, std::string_view name, const std::s
   return "\\begin{equation}\n  " + left + " = " + body + "\n\\end{equation}\n";
 }
 
-/// A Fortran statement cut into lines of at most 100 characters, each continued with &.
-std::string fortran_lines(const std::string& text) {
+/// Fortran text with each line over 100 characters continued with &, cut at a blank
+/// where there is one: free form allows 132 characters a line.
+std::string fortran_lines(std::string_view text) {
   constexpr std::size_t kWidth = 100;
+  constexpr std::string_view kContinued = "      ";
   std::string out;
-  std::size_t column = 0;
-  for (const char c : text) {
-    if (c == '\n') column = 0;
-    if (column == kWidth && c != '\n') {
-      out += "&\n      &";
-      column = 7;
+  while (!text.empty()) {
+    std::string_view line = text.substr(0, text.find('\n'));
+    text.remove_prefix(std::min(line.size() + 1, text.size()));
+    while (line.size() > kWidth) {
+      const std::size_t blank = line.rfind(' ', kWidth - 2);
+      const bool at_blank = blank != std::string_view::npos && blank > kContinued.size();
+      const std::size_t cut = at_blank ? blank + 1 : kWidth - 1;
+      out += std::string(line.substr(0, cut)) + "&\n" +
+             std::string(kContinued) + (at_blank ? "" : "&");
+      line.remove_prefix(cut);
     }
-    out += c;
-    ++column;
+    out += std::string(line) + "\n";
   }
   return out;
 }

@@ -39,6 +39,9 @@ inline double burgers_source(const Jet& j, double Re) { return ((Re * j.u) * j.d
 /// units in the last place for smooth u (checked against exact means to 1e-13).
 double mean_over_unit_interval(const Manufactured& m, double Re);
 
+/// The operator of the steady Burgers equation: S = Re u u' - u''.
+inline constexpr std::string_view kBurgersOperator = "Re*u*u_x - u_xx";
+
 /// The source of a steady 1D operator for the user's own code: exact_u, exact_du and
 /// source of (x, Re), `op` an expression in x, Re, u, u_x, u_xx (kOperatorNames):
 ///   source_code(x^2, "Re*u*u_x - u_xx", c) has "return Re*pow(x, 2.0)*(2.0*x) - 2.0;"

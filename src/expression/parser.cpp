@@ -1,7 +1,7 @@
 // The parser of expressions: recursive descent over
 //   sum     = product { ("+" | "-") product }
 //   product = unary { ("*" | "/") unary }
-//   unary   = "-" unary | "+" unary | power          (-x^2 is -(x^2))
+//   unary   = "-" unary | "+" unary | power          (-x^2 is -(x^2), -2 a number)
 //   power   = primary [ "^" unary ]                  (2^3^2 is 2^(3^2), 2^-x allowed)
 //   primary = number | name | name "(" sum ")" | "(" sum ")"
 // Every recursion and every node counts against kMaxDepth, so no input, however long
@@ -108,7 +108,12 @@ class Parser {
   Expr unary() {
     Level level(*this);
     const std::size_t place = at_;
-    if (take('-')) return checked(node(Op::neg, unary()), place);
+    if (take('-')) {
+      // -2 is the number -2: negation is exact, and the derivative folds 2^-2 - 1.
+      const Expr operand = unary();
+      if (operand->op == Op::number) return number(-operand->value);
+      return checked(node(Op::neg, operand), place);
+    }
     if (take('+')) return unary();
     Expr base = primary();
     if (!take('^')) return base;

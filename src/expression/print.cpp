@@ -52,7 +52,7 @@ class Printer {
       case Op::number: return literal(e.value, language_);
       case Op::constant: return constant(e.index);
       case Op::variable: return variable(e.index);
-      case Op::neg: return "-" + operand(*e.a, kNegation + 1);
+      case Op::neg: return "-" + after_operator(*e.a, kProduct);
       case Op::function: return function(e);
       case Op::pow: return power(e);
       case Op::div:
@@ -72,14 +72,20 @@ class Printer {
     return language_ == Language::latex ? "\\left(" + text + "\\right)" : "(" + text + ")";
   }
 
+  /// An operand after an operator: one that begins with a minus is bracketed too, as
+  /// Fortran allows no a + -b and C reads --x as a decrement.
+  std::string after_operator(const Node& e, int least) const {
+    const std::string text = operand(e, least);
+    if (!text.starts_with('-')) return text;
+    return language_ == Language::latex ? "\\left(" + text + "\\right)" : "(" + text + ")";
+  }
+
   std::string binary(const Node& e) const {
     const int own = precedence(e, language_);
     const char* const symbols[] = {" + ", " - ", "*", "/"};
     std::string symbol = symbols[static_cast<int>(e.op) - static_cast<int>(Op::add)];
     if (language_ == Language::latex && e.op == Op::mul) symbol = " \\cdot ";
-    // A negation after an operator is bracketed: Fortran allows no a*-b.
-    const bool negative = precedence(*e.b, language_) == kNegation;
-    return operand(*e.a, own) + symbol + operand(*e.b, negative ? kPower : own + 1);
+    return operand(*e.a, own) + symbol + after_operator(*e.b, own + 1);
   }
 
   std::string power(const Node& e) const {
@@ -87,7 +93,7 @@ class Printer {
     if (language_ == Language::latex) {
       return operand(*e.a, kAtom) + "^{" + print(*e.b) + "}";
     }
-    return operand(*e.a, kAtom) + "**" + operand(*e.b, kPower);
+    return operand(*e.a, kAtom) + "**" + after_operator(*e.b, kPower);
   }
 
   std::string function(const Node& e) const {

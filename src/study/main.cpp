@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "expression/manufactured.hpp"
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "input/value_reader.hpp"
@@ -114,6 +115,15 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
   }
 }
 
+/// --source: exact_u, exact_du and source of u = EXPR, for the user's own code, alone
+/// on the standard output.
+void print_source(const StudyOptions& options) {
+  const Manufactured m = manufacture(*options.source, "--source");
+  const Expr op = parse_expression(options.operator_text.value_or(std::string(kBurgersOperator)),
+                                   "--operator", kOperatorNames);
+  std::fputs(source_code(m, op, *options.language).c_str(), stdout);
+}
+
 void run_study(const StudyOptions& options) {
   CaseData base;
   load_case(base, std::string(kCaseFile));
@@ -168,6 +178,10 @@ int main(int argc, char** argv) {
     const talvenor::StudyOptions options = talvenor::parse_options(arguments);
     if (options.help) {
       std::fputs(talvenor::help_text().data(), stdout);
+      return;
+    }
+    if (options.source) {
+      talvenor::print_source(options);
       return;
     }
     // Interruptions are deferred first: once the folder is seen held, a signal stops the

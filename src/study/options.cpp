@@ -20,6 +20,8 @@ constexpr std::string_view kHelp =
                       [--output PREFIX] [--sweep NAME=V1,V2,... ...] [--junit FILE]
        talvenor-study --data FILE [--dimension D] [--formal-order P] [--junit FILE]
                       [--output PREFIX]
+       talvenor-study --source EXPR --language c|fortran|python|latex
+                      [--operator EXPR]
 
 Runs the case of Talvenor.in in the working folder (esquema, fonte, Re, beta and
 itmax as the file gives them; the editor is not started) on a sequence of meshes,
@@ -54,6 +56,14 @@ Options:
                       variable against P, as a campaign gives it
   --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
                       a test case per cell, for a CI server
+  --source EXPR       prints, ready to paste into your own code, the functions
+                      exact_u, exact_du and source of x and Re for u = EXPR
+                      (the language of the manual page: x, Re, pi, e, numbers,
+                      + - * / ^, sin cos tan exp log sqrt sinh cosh tanh atan
+                      erf abs), S = Re*u*u_x - u_xx; runs no study
+  --language L        of --source: c, fortran, python or latex
+  --operator EXPR     of --source: your own steady operator in u, u_x, u_xx, x
+                      and Re, whose source is printed instead
   --help              shows this text
   --version           shows the version (alone on the command line)
 
@@ -256,7 +266,7 @@ struct OptionEntry {
   void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
 };
 
-constexpr std::array<OptionEntry, 9> kOptions = {{
+constexpr std::array<OptionEntry, 12> kOptions = {{
     {"--meshes", [](auto option, auto value, StudyOptions& options) {
        options.meshes = parse_meshes(option, value);
      }},
@@ -288,11 +298,21 @@ constexpr std::array<OptionEntry, 9> kOptions = {{
     {"--junit", [](auto option, auto value, StudyOptions& options) {
        options.junit = file_name(option, value, "file name");
      }},
+    {"--source", [](auto, auto value, StudyOptions& options) { options.source = value; }},
+    {"--language", [](auto option, auto value, StudyOptions& options) {
+       const auto* found = std::find(kLanguageNames.begin(), kLanguageNames.end(), value);
+       if (found == kLanguageNames.end()) {
+         bad(option, "expected c, fortran, python or latex, found '" + std::string(value) + "'");
+       }
+       options.language = static_cast<Language>(found - kLanguageNames.begin());
+     }},
+    {"--operator", [](auto, auto value, StudyOptions& options) { options.operator_text = value; }},
 }};
 
 /// The options that go together: --data takes no meshes, sweep or solver (the file
 /// has its own numbers); --dimension and --formal-order go with --data alone, and
-/// --junit with a campaign or --data, the studies that have verdicts.
+/// --junit with a campaign or --data, the studies that have verdicts; --source with
+/// --language (and --operator) alone.
 void check_together(const StudyOptions& options, const std::vector<std::string_view>& given) {
   const auto has = [&](std::string_view name) {
     return std::find(given.begin(), given.end(), name) != given.end();
@@ -304,6 +324,13 @@ void check_together(const StudyOptions& options, const std::vector<std::string_v
   }
   for (const std::string_view name : {"--dimension", "--formal-order"}) {
     if (!options.data && has(name)) bad(name, "only with --data FILE");
+  }
+  for (const std::string_view name : {"--language", "--operator"}) {
+    if (!options.source && has(name)) bad(name, "only with --source EXPR");
+  }
+  if (options.source && !options.language) bad("--source", "--language c|fortran|python|latex must go with it");
+  if (options.source && given.size() != (options.operator_text ? 3U : 2U)) {
+    bad("--source", "only with --language and --operator: it prints code and runs no study");
   }
   if (options.junit && !options.data && options.sweep.empty()) {
     bad("--junit", "only with --sweep or --data: the studies that end with verdicts");

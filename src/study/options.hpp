@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expression/expression.hpp"
 #include "record/solver_method.hpp"
 #include "study_sources/campaign.hpp"
 
@@ -24,6 +25,9 @@ struct StudyOptions {
   std::optional<int> dimension;       ///< of a data file's cells: h = cells^(-1/D)
   std::optional<double> formal_order; ///< a data file's verdicts against this order
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
+  std::optional<std::string> source;  ///< --source EXPR: print u's source code, run nothing
+  std::optional<Language> language;   ///< of --source
+  std::optional<std::string> operator_text;  ///< --operator EXPR in u, u_x, u_xx, x, Re
 };
 
 /// Reads the arguments after the program name. Each option takes its value as the
