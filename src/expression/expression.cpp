@@ -37,7 +37,8 @@ Expr d_log(const Expr& a) { return binary(Op::div, num(1.0), a); }
 Expr d_sqrt(const Expr& a) { return binary(Op::div, num(0.5), fn("sqrt", a)); }
 Expr d_sinh(const Expr& a) { return fn("cosh", a); }
 Expr d_cosh(const Expr& a) { return fn("sinh", a); }
-Expr d_tanh(const Expr& a) { return binary(Op::sub, num(1.0), sq(fn("tanh", a))); }
+// 1/cosh^2 rather than 1 - tanh^2, which loses every digit in a layer's tails.
+Expr d_tanh(const Expr& a) { return binary(Op::div, num(1.0), sq(fn("cosh", a))); }
 Expr d_atan(const Expr& a) { return binary(Op::div, num(1.0), binary(Op::add, num(1.0), sq(a))); }
 Expr d_erf(const Expr& a) {
   const Expr two_over_root_pi = binary(Op::div, num(2.0), fn("sqrt", constant(0)));

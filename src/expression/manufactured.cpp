@@ -28,9 +28,11 @@ constexpr std::array<double, 4> kGaussWeights = {
     0.129484966168869693270611432679082, 0.279705391489276667901467771423780,
     0.381830050505118944950369775488975, 0.417959183673469387755102040816327};
 
-/// Halving stops where the two rules agree to this fraction of the integral of |u|,
-/// or at this depth (an interval of 2^-50).
-constexpr double kAgreement = 1e-9;
+/// Halving stops where the two rules agree to this fraction of the integral of |u|
+/// (well above the rounding of the sums, and where the Kronrod value of a smooth u is
+/// good to far better; a kink, abs(x - c)^3, makes them alike), or at this depth (an
+/// interval of 2^-50).
+constexpr double kAgreement = 1e-14;
 constexpr int kMaxHalvings = 50;
 
 /// A sum with Neumaier's compensation: the intervals add without losing their ulps.
