@@ -20,7 +20,11 @@ enum class Op : std::uint8_t {
   number,    ///< a literal: value
   constant,  ///< pi or e: index into kConstants
   variable,  ///< index into the parse's names: x is always 0
-  add, sub, mul, div, pow,
+  add,
+  sub,
+  mul,
+  div,
+  pow,
   neg,
   function,  ///< index into kFunctions, argument a
 };
@@ -44,8 +48,7 @@ inline constexpr int kMaxDepth = 100;
 /// The names of a solution u(x): x and the Reynolds number.
 inline constexpr std::array<std::string_view, 2> kSolutionNames = {"x", "Re"};
 /// The names of an operator: those of a solution, then u, du/dx and d2u/dx2.
-inline constexpr std::array<std::string_view, 5> kOperatorNames = {"x", "Re", "u", "u_x",
-                                                                   "u_xx"};
+inline constexpr std::array<std::string_view, 5> kOperatorNames = {"x", "Re", "u", "u_x", "u_xx"};
 
 /// A named constant.
 struct Constant {
@@ -76,16 +79,17 @@ Expr parse_expression(std::string_view text, std::string_view where,
 
 /// A node as written, never simplified: the parser's, so that u is evaluated in the
 /// user's order.
-Expr node(Op op, const Expr& a, const Expr& b = {});
+Expr written_node(Op op, const Expr& a, const Expr& b = {});
 
 // Building trees: each simplifies as it builds (no 0*a, 1*a, a^1, a+0, --a; numbers
-// folded when the result is finite): mul(number(1), x) is x, add(number(2), number(3)) is 5.
-Expr number(double value);
-Expr constant(std::uint8_t index);
-Expr variable(std::uint8_t index);
-Expr binary(Op op, const Expr& a, const Expr& b);
-Expr negate(const Expr& a);
-Expr call(std::uint8_t function, const Expr& a);
+// folded when the result is finite): mul(number_node(1), x) is x, add(number_node(2),
+// number_node(3)) is 5.
+Expr number_node(double value);
+Expr constant_node(std::uint8_t index);
+Expr variable_node(std::uint8_t index);
+Expr binary_node(Op op, const Expr& a, const Expr& b);
+Expr negate_node(const Expr& a);
+Expr call_node(std::uint8_t function, const Expr& a);
 bool is_number(const Expr& e, double value);
 
 /// Whether e depends on variable 0, x.
@@ -102,7 +106,9 @@ Expr substitute(const Expr& e, std::span<const Expr> with);
 double evaluate(const Node& e, std::span<const double> values);
 
 /// Whether e is, after simplification, the number 0.
-inline bool is_zero(const Expr& e) { return is_number(e, 0.0); }
+inline bool is_zero(const Expr& e) {
+  return is_number(e, 0.0);
+}
 
 /// The languages the source of a solution is printed in.
 enum class Language : std::uint8_t { c, fortran, python, latex };

@@ -18,7 +18,8 @@ namespace {
 /// Printable ASCII lines, the last one blanks and a caret.
 bool is_report(std::string_view message) {
   const bool printable = std::all_of(message.begin(), message.end(), [](char c) {
-    return c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7F);
+    return c == '\n' ||
+           (static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7F);
   });
   const std::string_view last = message.substr(message.rfind('\n') + 1);
   return printable && !last.empty() && last.back() == '^' &&

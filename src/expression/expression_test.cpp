@@ -11,7 +11,7 @@ namespace talvenor {
 namespace {
 
 double value_of(std::string_view text, double x = 0.5, double Re = 20.0) {
-  return at(manufacture(text, "--solution"), x, Re).u;
+  return jet_at(manufacture(text, "--solution"), x, Re).u;
 }
 
 std::string error_of(std::string_view text) {
@@ -29,10 +29,21 @@ TEST(Expression, PrecedenceAndAssociativityAreTheUsualOnes) {
     const char* text;
     double value;
   } cases[] = {
-      {"2^3^2", 512.0},     {"-2^2", -4.0},        {"2^-1", 0.5},       {"1-2-3", -4.0},
-      {"8/4/2", 1.0},       {"2*3+4", 10.0},       {"(1+2)*3", 9.0},    {"-x*4", -2.0},
-      {"1e-3*1E+3", 1.0},   {".5+2.5e1", 25.5},    {"pi", std::numbers::pi},
-      {"e", std::numbers::e}, {"Re/4", 5.0},       {"--x", 0.5},        {" 2 * ( x + 1 ) ", 3.0},
+      {"2^3^2", 512.0},
+      {"-2^2", -4.0},
+      {"2^-1", 0.5},
+      {"1-2-3", -4.0},
+      {"8/4/2", 1.0},
+      {"2*3+4", 10.0},
+      {"(1+2)*3", 9.0},
+      {"-x*4", -2.0},
+      {"1e-3*1E+3", 1.0},
+      {".5+2.5e1", 25.5},
+      {"pi", std::numbers::pi},
+      {"e", std::numbers::e},
+      {"Re/4", 5.0},
+      {"--x", 0.5},
+      {" 2 * ( x + 1 ) ", 3.0},
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(value_of(c.text), c.value) << c.text;
 }
@@ -65,7 +76,7 @@ TEST(Expression, DerivativesAreExact) {
       {"x^4-3*x", 4 * x * x * x - 3, 12 * x * x},
   };
   for (const auto& c : cases) {
-    const Jet j = at(manufacture(c.text, "--solution"), x, 1.0);
+    const Jet j = jet_at(manufacture(c.text, "--solution"), x, 1.0);
     EXPECT_NEAR(j.du, c.du, 1e-14 * std::fabs(c.du)) << c.text;
     EXPECT_NEAR(j.d2u, c.d2u, 1e-14 * std::fabs(c.d2u) + 1e-15) << c.text;
   }
@@ -101,13 +112,16 @@ TEST(Expression, ErrorsNameThePlaceAndWhatIsKnown) {
       {"sin(x", "--solution: a ) is missing at character 6:\n  sin(x\n       ^"},
       {"x)", "--solution: this ) has no ( at character 2:\n  x)\n   ^"},
       {"2x", "--solution: an operator is expected at character 2:\n  2x\n   ^"},
-      {"1e999", "--solution: this number is out of the range of double precision at character "
-                "1:\n  1e999\n  ^"},
-      {"y+1", "--solution: 'y' is not a known name; the names are x, Re, pi, e at character "
-              "1:\n  y+1\n  ^"},
-      {"x*sine(x)", "--solution: 'sine' is not a known function; the functions are sin, cos, "
-                    "tan, exp, log, sqrt, sinh, cosh, tanh, atan, erf, abs at character 3:\n"
-                    "  x*sine(x)\n    ^"},
+      {"1e999",
+       "--solution: this number is out of the range of double precision at character "
+       "1:\n  1e999\n  ^"},
+      {"y+1",
+       "--solution: 'y' is not a known name; the names are x, Re, pi, e at character "
+       "1:\n  y+1\n  ^"},
+      {"x*sine(x)",
+       "--solution: 'sine' is not a known function; the functions are sin, cos, "
+       "tan, exp, log, sqrt, sinh, cosh, tanh, atan, erf, abs at character 3:\n"
+       "  x*sine(x)\n    ^"},
       {"sin", "--solution: sin is a function: write sin(...) at character 1:\n  sin\n  ^"},
       {"x # 1", "--solution: an operator is expected at character 3:\n  x # 1\n    ^"},
       {".", "--solution: a digit is missing at character 1:\n  .\n  ^"},
@@ -140,7 +154,7 @@ TEST(Expression, AnyDepthOrLengthEndsInTheDepthMessage) {
 TEST(Expression, NonFiniteValuesNameTheirPlace) {
   const Manufactured m = manufacture("sqrt(x)", "--solution");
   try {
-    at(m, 0.0, 10.0);
+    jet_at(m, 0.0, 10.0);
     FAIL();
   } catch (const Error& error) {
     EXPECT_EQ(error.kind(), Error::Kind::case_file);

@@ -83,12 +83,14 @@ std::string function_text(Language language, std::string_view name, const std::s
   switch (language) {
     case Language::c:
       return "double " + n + "(double x, double Re)\n{\n  return " + body + ";\n}\n";
-    case Language::python: return "def " + n + "(x, Re):\n    return " + body + "\n";
+    case Language::python:
+      return "def " + n + "(x, Re):\n    return " + body + "\n";
     case Language::fortran:
       return "  pure function " + n + "(x, Re) result(r)\n" +
              "    real(8), intent(in) :: x, Re\n    real(8) :: r\n    r = " + body +
              "\n  end function " + n + "\n";
-    case Language::latex: break;
+    case Language::latex:
+      break;
   }
   const std::string left = name == "exact_u" ? "u(x)" : name == "exact_du" ? "u'(x)" : "S(x)";
   return "\\begin{equation}\n  " + left + " = " + body + "\n\\end{equation}\n";
@@ -107,8 +109,8 @@ std::string fortran_lines(std::string_view text) {
       const std::size_t blank = line.rfind(' ', kWidth - 2);
       const bool at_blank = blank != std::string_view::npos && blank > kContinued.size();
       const std::size_t cut = at_blank ? blank + 1 : kWidth - 1;
-      out += std::string(line.substr(0, cut)) + "&\n" +
-             std::string(kContinued) + (at_blank ? "" : "&");
+      out += std::string(line.substr(0, cut)) + "&\n" + std::string(kContinued) +
+             (at_blank ? "" : "&");
       line.remove_prefix(cut);
     }
     out += std::string(line) + "\n";
@@ -127,7 +129,7 @@ Manufactured manufacture(std::string_view formula, std::string_view where) {
   return m;
 }
 
-Jet at(const Manufactured& m, double x, double Re) {
+Jet jet_at(const Manufactured& m, double x, double Re) {
   const std::array<double, 2> values = {x, Re};
   const Jet j{evaluate(*m.u, values), evaluate(*m.du, values), evaluate(*m.d2u, values)};
   const char* const which = !std::isfinite(j.u) ? "u" : !std::isfinite(j.du) ? "u'" : "u''";
@@ -146,17 +148,19 @@ double mean_over_unit_interval(const Manufactured& m, double Re) {
 }
 
 std::string source_code(const Manufactured& m, const Expr& op, Language language) {
-  const std::array<Expr, 5> with = {variable(0), variable(1), m.u, m.du, m.d2u};
+  const std::array<Expr, 5> with = {variable_node(0), variable_node(1), m.u, m.du, m.d2u};
   const Expr S = substitute(op, with);
   const std::array<std::pair<std::string_view, Expr>, 3> parts = {
       {{"exact_u", m.u}, {"exact_du", m.du}, {"source", S}}};
-  const std::string head = language == Language::c         ? "#include <math.h>\n\n"
-                           : language == Language::python  ? "import math\n\n\n"
-                           : language == Language::fortran ? "module manufactured\n  implicit none\ncontains\n"
-                                                           : "";
+  const std::string head = language == Language::c        ? "#include <math.h>\n\n"
+                           : language == Language::python ? "import math\n\n\n"
+                           : language == Language::fortran
+                               ? "module manufactured\n  implicit none\ncontains\n"
+                               : "";
   std::string text = head;
   for (std::size_t k = 0; k < parts.size(); ++k) {
-    if (k > 0 && language != Language::fortran) text += language == Language::python ? "\n\n" : "\n";
+    if (k > 0 && language != Language::fortran)
+      text += language == Language::python ? "\n\n" : "\n";
     text += function_text(language, parts[k].first,
                           print_expression(parts[k].second, language, kSolutionNames));
   }

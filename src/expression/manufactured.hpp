@@ -27,10 +27,12 @@ Manufactured manufacture(std::string_view formula, std::string_view where);
 
 /// u, u' and u'' at x; Error (case_file) naming x and which one when one is not finite:
 ///   "--solution log(x): u is not finite at x = 0".
-Jet at(const Manufactured& m, double x, double Re);
+Jet jet_at(const Manufactured& m, double x, double Re);
 
-/// The Burgers source S = Re u u' - u'': at(x^2, x = 1, Re = 20) gives 38.
-inline double burgers_source(const Jet& j, double Re) { return ((Re * j.u) * j.du) - j.d2u; }
+/// The Burgers source S = Re u u' - u'': jet_at(x^2, x = 1, Re = 20) gives 38.
+inline double burgers_source(const Jet& j, double Re) {
+  return ((Re * j.u) * j.du) - j.d2u;
+}
 
 /// The mean of u over [0, 1] by adaptive Gauss-Kronrod quadrature (7-point Gauss,
 /// 15-point Kronrod): each interval is halved until the two rules agree to 1e-14 of

@@ -45,7 +45,8 @@ class Parser {
 
   [[noreturn]] void fail_at(std::size_t place, const std::string& complaint) const {
     std::string shown(text_);
-    std::replace_if(shown.begin(), shown.end(), [](char c) { return c < ' ' || c > '~'; }, '?');
+    std::replace_if(
+        shown.begin(), shown.end(), [](char c) { return c < ' ' || c > '~'; }, '?');
     throw Error(Error::Kind::usage, std::string(where_) + ": " + complaint + " at character " +
                                         std::to_string(place + 1) + ":\n  " + shown + "\n  " +
                                         std::string(place, ' ') + "^");
@@ -89,7 +90,7 @@ class Parser {
       const Op op = text_[at_] == '+' ? Op::add : Op::sub;
       const std::size_t place = at_;
       take(text_[at_]);
-      e = checked(node(op, e, product()), place);
+      e = checked(written_node(op, e, product()), place);
     }
     return e;
   }
@@ -100,7 +101,7 @@ class Parser {
       const Op op = text_[at_] == '*' ? Op::mul : Op::div;
       const std::size_t place = at_;
       take(text_[at_]);
-      e = checked(node(op, e, unary()), place);
+      e = checked(written_node(op, e, unary()), place);
     }
     return e;
   }
@@ -111,13 +112,13 @@ class Parser {
     if (take('-')) {
       // -2 is the number -2: negation is exact, and the derivative folds 2^-2 - 1.
       const Expr operand = unary();
-      if (operand->op == Op::number) return number(-operand->value);
-      return checked(node(Op::neg, operand), place);
+      if (operand->op == Op::number) return number_node(-operand->value);
+      return checked(written_node(Op::neg, operand), place);
     }
     if (take('+')) return unary();
     Expr base = primary();
     if (!take('^')) return base;
-    return checked(node(Op::pow, base, unary()), place);
+    return checked(written_node(Op::pow, base, unary()), place);
   }
 
   Expr primary() {
@@ -127,8 +128,8 @@ class Parser {
       if (!take(')')) fail("a ) is missing");
       return e;
     }
-    if (at_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[at_])) ||
-                               text_[at_] == '.')) {
+    if (at_ < text_.size() &&
+        (std::isdigit(static_cast<unsigned char>(text_[at_])) || text_[at_] == '.')) {
       return literal();
     }
     if (at_ < text_.size() && (std::isalpha(static_cast<unsigned char>(text_[at_])))) {
@@ -161,7 +162,7 @@ class Parser {
       fail_at(start, "this number is out of the range of double precision");
     }
     skip_blanks();
-    return number(value);
+    return number_node(value);
   }
 
   Expr named(std::size_t place) {
@@ -173,11 +174,12 @@ class Parser {
     skip_blanks();
     if (at_ < text_.size() && text_[at_] == '(') return applied(name, place);
     const auto known = std::find(names_.begin(), names_.end(), name);
-    if (known != names_.end()) return variable(static_cast<std::uint8_t>(known - names_.begin()));
+    if (known != names_.end())
+      return variable_node(static_cast<std::uint8_t>(known - names_.begin()));
     const auto constant_found = std::find_if(kConstants.begin(), kConstants.end(),
                                              [&](const Constant& c) { return c.name == name; });
     if (constant_found != kConstants.end()) {
-      return constant(static_cast<std::uint8_t>(constant_found - kConstants.begin()));
+      return constant_node(static_cast<std::uint8_t>(constant_found - kConstants.begin()));
     }
     if (function_index(name) < functions().size()) {
       fail_at(place, std::string(name) + " is a function: write " + std::string(name) + "(...)");
@@ -197,7 +199,7 @@ class Parser {
     take('(');
     Expr argument = sum();
     if (!take(')')) fail("a ) is missing");
-    return checked(call(static_cast<std::uint8_t>(index), argument), place);
+    return checked(call_node(static_cast<std::uint8_t>(index), argument), place);
   }
 
   static std::size_t function_index(std::string_view name) {

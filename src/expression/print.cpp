@@ -15,13 +15,20 @@ enum Precedence { kSum = 1, kProduct = 2, kNegation = 3, kPower = 4, kAtom = 5 }
 Precedence precedence(const Node& e, Language language) {
   switch (e.op) {
     case Op::add:
-    case Op::sub: return kSum;
-    case Op::mul: return kProduct;
-    case Op::div: return language == Language::latex ? kAtom : kProduct;
-    case Op::neg: return kNegation;
-    case Op::pow: return language == Language::c ? kAtom : kPower;
-    case Op::number: return e.value < 0.0 ? kNegation : kAtom;
-    default: return kAtom;
+    case Op::sub:
+      return kSum;
+    case Op::mul:
+      return kProduct;
+    case Op::div:
+      return language == Language::latex ? kAtom : kProduct;
+    case Op::neg:
+      return kNegation;
+    case Op::pow:
+      return language == Language::c ? kAtom : kPower;
+    case Op::number:
+      return e.value < 0.0 ? kNegation : kAtom;
+    default:
+      return kAtom;
   }
 }
 
@@ -49,18 +56,25 @@ class Printer {
 
   std::string print(const Node& e) const {
     switch (e.op) {
-      case Op::number: return literal(e.value, language_);
-      case Op::constant: return constant(e.index);
-      case Op::variable: return variable(e.index);
-      case Op::neg: return "-" + after_operator(*e.a, kProduct);
-      case Op::function: return function(e);
-      case Op::pow: return power(e);
+      case Op::number:
+        return literal(e.value, language_);
+      case Op::constant:
+        return constant(e.index);
+      case Op::variable:
+        return variable(e.index);
+      case Op::neg:
+        return "-" + after_operator(*e.a, kProduct);
+      case Op::function:
+        return function(e);
+      case Op::pow:
+        return power(e);
       case Op::div:
         if (language_ == Language::latex) {
           return "\\frac{" + print(*e.a) + "}{" + print(*e.b) + "}";
         }
         [[fallthrough]];
-      default: return binary(e);
+      default:
+        return binary(e);
     }
   }
 
@@ -99,10 +113,14 @@ class Printer {
   std::string function(const Node& e) const {
     const Function& f = functions()[e.index];
     switch (language_) {
-      case Language::c: return std::string(f.c) + "(" + print(*e.a) + ")";
-      case Language::fortran: return std::string(f.fortran) + "(" + print(*e.a) + ")";
-      case Language::python: return std::string(f.python) + "(" + print(*e.a) + ")";
-      case Language::latex: break;
+      case Language::c:
+        return std::string(f.c) + "(" + print(*e.a) + ")";
+      case Language::fortran:
+        return std::string(f.fortran) + "(" + print(*e.a) + ")";
+      case Language::python:
+        return std::string(f.python) + "(" + print(*e.a) + ")";
+      case Language::latex:
+        break;
     }
     if (f.name == "sqrt") return "\\sqrt{" + print(*e.a) + "}";
     if (f.name == "abs") return "\\left|" + print(*e.a) + "\\right|";

@@ -23,12 +23,12 @@ int main(int argc, char** argv) {
     const int points = std::atoi(argv[3]);
     for (int k = 0; k <= points; ++k) {
       const double x = static_cast<double>(k) / points;
-      const talvenor::Jet j = talvenor::at(m, x, Re);
+      const talvenor::Jet j = talvenor::jet_at(m, x, Re);
       std::printf("%.17g %.17g %.17g %.17g %.17g\n", x, j.u, j.du, j.d2u,
                   talvenor::burgers_source(j, Re));
     }
     std::printf("mean %.17g\nslope %.17g\n", talvenor::mean_over_unit_interval(m, Re),
-                talvenor::at(m, 1.0, Re).du);
+                talvenor::jet_at(m, 1.0, Re).du);
   } catch (const talvenor::Error& error) {
     std::fprintf(stderr, "manufactured_values: %s\n", error.what());
     return 1;
