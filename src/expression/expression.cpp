@@ -185,20 +185,26 @@ Expr binary_node(Op op, const Expr& a, const Expr& b) {
     case Op::add:
       if (is_number(a, 0.0)) return b;
       if (is_number(b, 0.0)) return a;
+      if (b->op == Op::neg) return binary_node(Op::sub, a, b->a);  // exact: a + -b is a - b
       break;
     case Op::sub:
       if (is_number(b, 0.0)) return a;
       if (is_number(a, 0.0)) return negate_node(b);
+      if (b->op == Op::neg) return binary_node(Op::add, a, b->a);
       break;
     case Op::mul:
       if (is_number(a, 0.0) || is_number(b, 0.0)) return number_node(0.0);
       if (is_number(a, 1.0)) return b;
       if (is_number(b, 1.0)) return a;
       if (is_number(a, -1.0)) return negate_node(b);
-      break;
+      if (is_number(b, -1.0)) return negate_node(a);
+      [[fallthrough]];
     case Op::div:
-      if (is_number(a, 0.0)) return number_node(0.0);
-      if (is_number(b, 1.0)) return a;
+      // The sign outside, exactly: (-a)*b is -(a*b), so that a - (-a)*b reads a + a*b.
+      if (op == Op::div && is_number(a, 0.0)) return number_node(0.0);
+      if (op == Op::div && is_number(b, 1.0)) return a;
+      if (a->op == Op::neg) return negate_node(binary_node(op, a->a, b));
+      if (b->op == Op::neg) return negate_node(binary_node(op, a, b->a));
       break;
     default:
       if (is_number(b, 1.0)) return a;
