@@ -300,8 +300,13 @@ double evaluate(const Node& e, std::span<const double> values) {
     case Op::function:
       return kFunctions[e.index].value(evaluate(*e.a, values));
     default:
+      if (is_exponential(e)) return std::exp(evaluate(*e.b, values));
       return apply(e.op, evaluate(*e.a, values), evaluate(*e.b, values));
   }
+}
+
+bool is_exponential(const Node& e) {
+  return e.op == Op::pow && e.a->op == Op::constant && kConstants[e.a->index].name == "e";
 }
 
 }  // namespace talvenor

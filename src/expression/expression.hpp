@@ -102,6 +102,10 @@ Expr derivative(const Expr& e);
 /// how an operator in u, u_x, u_xx becomes a tree in x.
 Expr substitute(const Expr& e, std::span<const Expr> with);
 
+/// Whether e is e^a, which is evaluated and printed as exp(a): the exponential, not
+/// the power of a rounded e.
+bool is_exponential(const Node& e);
+
 /// The value of e where variable i is values[i]: evaluate("x^2", {3}) -> 9.
 double evaluate(const Node& e, std::span<const double> values);
 

@@ -129,15 +129,24 @@ Manufactured manufacture(std::string_view formula, std::string_view where) {
   return m;
 }
 
+[[noreturn]] void not_finite(const Manufactured& m, const char* which, double x, double Re) {
+  throw Error(Error::Kind::case_file,
+              "u = " + m.formula + ": " + which + " is not finite at x = " + shortest(x) +
+                  " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
+}
+
+double u_at(const Manufactured& m, double x, double Re) {
+  const std::array<double, 2> values = {x, Re};
+  const double u = evaluate(*m.u, values);
+  if (!std::isfinite(u)) not_finite(m, "u", x, Re);
+  return u;
+}
+
 Jet jet_at(const Manufactured& m, double x, double Re) {
   const std::array<double, 2> values = {x, Re};
-  const Jet j{evaluate(*m.u, values), evaluate(*m.du, values), evaluate(*m.d2u, values)};
-  const char* const which = !std::isfinite(j.u) ? "u" : !std::isfinite(j.du) ? "u'" : "u''";
-  if (!std::isfinite(j.u) || !std::isfinite(j.du) || !std::isfinite(j.d2u)) {
-    throw Error(Error::Kind::case_file,
-                "u = " + m.formula + ": " + which + " is not finite at x = " + shortest(x) +
-                    " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
-  }
+  const Jet j{u_at(m, x, Re), evaluate(*m.du, values), evaluate(*m.d2u, values)};
+  if (!std::isfinite(j.du)) not_finite(m, "u'", x, Re);
+  if (!std::isfinite(j.d2u)) not_finite(m, "u''", x, Re);
   return j;
 }
 

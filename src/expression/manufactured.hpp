@@ -26,8 +26,10 @@ struct Manufactured {
 Manufactured manufacture(std::string_view formula, std::string_view where);
 
 /// u, u' and u'' at x; Error (case_file) naming x and which one when one is not finite:
-///   "--solution log(x): u is not finite at x = 0".
+///   "u = log(x): u is not finite at x = 0 (Re = 1); choose a solution ...".
 Jet jet_at(const Manufactured& m, double x, double Re);
+/// u alone at x, as jet_at checks it.
+double u_at(const Manufactured& m, double x, double Re);
 
 /// The Burgers source S = Re u u' - u'': jet_at(x^2, x = 1, Re = 20) gives 38.
 inline double burgers_source(const Jet& j, double Re) {

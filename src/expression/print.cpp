@@ -2,6 +2,7 @@
 // order of evaluation, so the user's compiler evaluates what the program evaluates:
 // a + (b + c) keeps its parentheses, a - b - c needs none.
 
+#include <algorithm>
 #include <string>
 
 #include "expression/expression.hpp"
@@ -9,6 +10,12 @@
 
 namespace talvenor {
 namespace {
+
+/// The exponential, which e^a is printed as.
+const Function& exponential() {
+  const auto all = functions();
+  return *std::find_if(all.begin(), all.end(), [](const Function& f) { return f.name == "exp"; });
+}
 
 enum Precedence { kSum = 1, kProduct = 2, kNegation = 3, kPower = 4, kAtom = 5 };
 
@@ -103,6 +110,7 @@ class Printer {
   }
 
   std::string power(const Node& e) const {
+    if (is_exponential(e)) return applied(exponential(), *e.b);
     if (language_ == Language::c) return "pow(" + print(*e.a) + ", " + print(*e.b) + ")";
     if (language_ == Language::latex) {
       return operand(*e.a, kAtom) + "^{" + print(*e.b) + "}";
@@ -110,21 +118,23 @@ class Printer {
     return operand(*e.a, kAtom) + "**" + after_operator(*e.b, kPower);
   }
 
-  std::string function(const Node& e) const {
-    const Function& f = functions()[e.index];
+  std::string function(const Node& e) const { return applied(functions()[e.index], *e.a); }
+
+  /// f(argument) in the language: C "fabs(x)", Python "math.sin(x)", LaTeX "\\sin\\left(x\\right)".
+  std::string applied(const Function& f, const Node& argument) const {
     switch (language_) {
       case Language::c:
-        return std::string(f.c) + "(" + print(*e.a) + ")";
+        return std::string(f.c) + "(" + print(argument) + ")";
       case Language::fortran:
-        return std::string(f.fortran) + "(" + print(*e.a) + ")";
+        return std::string(f.fortran) + "(" + print(argument) + ")";
       case Language::python:
-        return std::string(f.python) + "(" + print(*e.a) + ")";
+        return std::string(f.python) + "(" + print(argument) + ")";
       case Language::latex:
         break;
     }
-    if (f.name == "sqrt") return "\\sqrt{" + print(*e.a) + "}";
-    if (f.name == "abs") return "\\left|" + print(*e.a) + "\\right|";
-    return std::string(f.latex) + "\\left(" + print(*e.a) + "\\right)";
+    if (f.name == "sqrt") return "\\sqrt{" + print(argument) + "}";
+    if (f.name == "abs") return "\\left|" + print(argument) + "\\right|";
+    return std::string(f.latex) + "\\left(" + print(argument) + "\\right)";
   }
 
   std::string constant(std::uint8_t index) const {

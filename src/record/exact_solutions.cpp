@@ -9,7 +9,7 @@ std::string exact_solution_values_text() {
 void ExactSolutionView::values(std::span<const double> x, double Re, std::span<double> u) const {
   const std::size_t N = x.size() - 1;
   if (typed_) {
-    for (std::size_t i = 0; i <= N; ++i) u[i] = jet_at(*typed_, x[i], Re).u;
+    for (std::size_t i = 0; i <= N; ++i) u[i] = u_at(*typed_, x[i], Re);
     return;
   }
   visit_exact_solution(fonte_, [&](auto entry) {
