@@ -85,23 +85,19 @@ class Parser {
 
   Expr sum() {
     Level level(*this);
-    Expr e = product();
-    while (at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) {
-      const Op op = text_[at_] == '+' ? Op::add : Op::sub;
-      const std::size_t place = at_;
-      take(text_[at_]);
-      e = checked(written_node(op, e, product()), place);
-    }
-    return e;
+    return left_chain("+-", Op::add, Op::sub, &Parser::product);
   }
 
-  Expr product() {
-    Expr e = unary();
-    while (at_ < text_.size() && (text_[at_] == '*' || text_[at_] == '/')) {
-      const Op op = text_[at_] == '*' ? Op::mul : Op::div;
+  Expr product() { return left_chain("*/", Op::mul, Op::div, &Parser::unary); }
+
+  /// operand { op operand }, left to right: symbols[0] is `first`, symbols[1] `second`.
+  Expr left_chain(std::string_view symbols, Op first, Op second, Expr (Parser::*operand)()) {
+    Expr e = (this->*operand)();
+    while (at_ < text_.size() && symbols.find(text_[at_]) != std::string_view::npos) {
+      const Op op = text_[at_] == symbols[0] ? first : second;
       const std::size_t place = at_;
       take(text_[at_]);
-      e = checked(written_node(op, e, unary()), place);
+      e = checked(written_node(op, e, (this->*operand)()), place);
     }
     return e;
   }
