@@ -64,4 +64,10 @@ inline ExactSolutionView exact_solution(const CaseData& data) {
   return ExactSolutionView(data.fonte, data.typed.get());
 }
 
+/// The solution as the study's reports name it: fonte's number, or the typed formula.
+///   "2"; "sin(pi*x)"
+inline std::string solution_name(const CaseData& data) {
+  return data.typed ? data.typed->formula : std::to_string(data.fonte);
+}
+
 }  // namespace talvenor

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@
 #include "study_reports/report.hpp"
 #include "study_sources/campaign.hpp"
 #include "study_sources/meshes.hpp"
+#include "study_sources/solution_lint.hpp"
 #include "study_sources/tasks.hpp"
 #include "system/about.hpp"
 #include "system/console.hpp"
@@ -58,6 +60,33 @@ std::vector<JunitCell> campaign_cells(const std::vector<Combination>& combinatio
   return cells;
 }
 
+/// The typed solutions of --solution, each parsed and differentiated once, named
+/// solutions replaced by their formulas (Error usage for a bad one).
+std::vector<std::shared_ptr<const Manufactured>> typed_solutions(const StudyOptions& options) {
+  std::vector<std::shared_ptr<const Manufactured>> typed;
+  for (const std::string& text : options.solutions) {
+    typed.push_back(
+        std::make_shared<const Manufactured>(manufacture(solution_formula(text), "--solution")));
+  }
+  return typed;
+}
+
+/// The cases of a campaign: the sweep of each typed solution, or of the case's fonte;
+/// the lint of each typed one as a note.
+std::vector<CaseData> campaign_cases(const StudyOptions& options, const CaseData& base,
+                                     std::int32_t finest) {
+  std::vector<CaseData> cases;
+  for (const auto& typed : typed_solutions(options)) {
+    CaseData solution = base;
+    solution.typed = typed;
+    for (CaseData& data : sweep_cases(solution, options.sweep)) {
+      for (const std::string& line : solution_lint(data, finest)) note(line);
+      cases.push_back(std::move(data));
+    }
+  }
+  return options.solutions.empty() ? sweep_cases(base, options.sweep) : cases;
+}
+
 /// The campaign of --sweep: a table and a tally on the standard output, PREFIX.csv and
 /// PREFIX.html and the --junit file (all checked before any mesh runs); Error
 /// (verification) after writing them when a cell is FAILED.
@@ -72,7 +101,7 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
   check_study_file(estimators, kEstimatorsTable, true);
   check_study_file(html, kCampaignReport, true);
   if (options.junit) check_study_file(*options.junit, kJunitRole, true);
-  const std::vector<CaseData> cases = sweep_cases(base, options.sweep);
+  const std::vector<CaseData> cases = campaign_cases(options, base, meshes.back());
   std::vector<Combination> combinations;
   {
     // Meshes are the steps: the first is done long before the first combination.
@@ -118,7 +147,7 @@ void run_campaign(const StudyOptions& options, const CaseData& base,
 /// --source: exact_u, exact_du and source of u = EXPR, for the user's own code, alone
 /// on the standard output.
 void print_source(const StudyOptions& options) {
-  const Manufactured m = manufacture(*options.source, "--source");
+  const Manufactured m = manufacture(solution_formula(*options.source), "--source");
   const Expr op = parse_expression(options.operator_text.value_or(std::string(kBurgersOperator)),
                                    "--operator", kOperatorNames);
   std::fputs(source_code(m, op, *options.language).c_str(), stdout);
@@ -127,15 +156,18 @@ void print_source(const StudyOptions& options) {
 void run_study(const StudyOptions& options) {
   CaseData base;
   load_case(base, std::string(kCaseFile));
+  const bool campaign = !options.sweep.empty() || options.solutions.size() > 1;
   // A campaign checks each of its cases: the swept values replace the case's.
-  if (options.sweep.empty()) check_study_case(base);
+  if (!campaign) check_study_case(base);
   const std::vector<std::int32_t> meshes =
       options.meshes.empty() ? default_meshes(base.N) : options.meshes;
   const std::string prefix = study_prefix(options, base);
-  if (!options.sweep.empty()) {
+  if (campaign) {
     run_campaign(options, base, meshes, prefix);
     return;
   }
+  if (!options.solutions.empty()) base.typed = typed_solutions(options).front();
+  for (const std::string& line : solution_lint(base, meshes.back())) note(line);
   const StudyFiles files = study_files(prefix);
 
   std::vector<MeshRun> runs;

@@ -18,6 +18,7 @@ namespace {
 constexpr std::string_view kHelp =
     R"(Usage: talvenor-study [--meshes N1,N2,...] [--solver newton|picard] [--jobs J]
                       [--output PREFIX] [--sweep NAME=V1,V2,... ...] [--junit FILE]
+                      [--solution EXPR ...]
        talvenor-study --data FILE [--dimension D] [--formal-order P] [--junit FILE]
                       [--output PREFIX]
        talvenor-study --source EXPR --language c|fortran|python|latex
@@ -56,6 +57,10 @@ Options:
                       variable against P, as a campaign gives it
   --junit FILE        with --sweep or --data: the verdicts as a JUnit XML file,
                       a test case per cell, for a CI server
+  --solution EXPR     u = EXPR in place of fonte's solution (the language of
+                      --source, or layer, smooth, interior: the manual page);
+                      S from its exact derivatives, its mean by quadrature;
+                      repeat it for a campaign over several solutions
   --source EXPR       prints, ready to paste into your own code, the functions
                       exact_u, exact_du and source of x and Re for u = EXPR
                       (the language of the manual page: x, Re, pi, e, numbers,
@@ -266,7 +271,7 @@ struct OptionEntry {
   void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
 };
 
-constexpr std::array<OptionEntry, 12> kOptions = {{
+constexpr std::array<OptionEntry, 13> kOptions = {{
     {"--meshes", [](auto option, auto value, StudyOptions& options) {
        options.meshes = parse_meshes(option, value);
      }},
@@ -307,6 +312,9 @@ constexpr std::array<OptionEntry, 12> kOptions = {{
        options.language = static_cast<Language>(found - kLanguageNames.begin());
      }},
     {"--operator", [](auto, auto value, StudyOptions& options) { options.operator_text = value; }},
+    {"--solution", [](auto, auto value, StudyOptions& options) {
+       options.solutions.emplace_back(value);
+     }},
 }};
 
 /// The options that go together: --data takes no meshes, sweep or solver (the file
@@ -317,7 +325,7 @@ void check_together(const StudyOptions& options, const std::vector<std::string_v
   const auto has = [&](std::string_view name) {
     return std::find(given.begin(), given.end(), name) != given.end();
   };
-  for (const std::string_view name : {"--meshes", "--sweep", "--solver"}) {
+  for (const std::string_view name : {"--meshes", "--sweep", "--solver", "--solution"}) {
     if (options.data && has(name)) {
       bad(name, "not with --data: the data file holds its own meshes and values");
     }
@@ -332,7 +340,10 @@ void check_together(const StudyOptions& options, const std::vector<std::string_v
   if (options.source && given.size() != (options.operator_text ? 3U : 2U)) {
     bad("--source", "only with --language and --operator: it prints code and runs no study");
   }
-  if (options.junit && !options.data && options.sweep.empty()) {
+  if (!options.solutions.empty() && !options.sweep.fonte.empty()) {
+    bad("--solution", "not with --sweep fonte: each --solution is a solution of the campaign");
+  }
+  if (options.junit && !options.data && options.sweep.empty() && options.solutions.size() < 2) {
     bad("--junit", "only with --sweep or --data: the studies that end with verdicts");
   }
 }

@@ -28,6 +28,7 @@ struct StudyOptions {
   std::optional<std::string> source;  ///< --source EXPR: print u's source code, run nothing
   std::optional<Language> language;   ///< of --source
   std::optional<std::string> operator_text;  ///< --operator EXPR in u, u_x, u_xx, x, Re
+  std::vector<std::string> solutions;  ///< --solution EXPR (repeatable): u in fonte's place
 };
 
 /// Reads the arguments after the program name. Each option takes its value as the

@@ -29,6 +29,7 @@ std::vector<std::string> solution_lint(const CaseData& data, std::int32_t finest
     const double x = i * h;
     const std::array<double, 2> values = {x, data.Re};
     const double u = evaluate(*m.u, values);
+    if (!std::isfinite(u)) continue;  // the run names the node where it stops
     if (u < 0.0 && std::isnan(negative_at)) negative_at = x;
     const double cell = std::fabs(data.Re * u * h);
     if (cell > largest) largest = cell, largest_at = x;
