@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "expression/manufactured.hpp"
 #include "record/solver_method.hpp"
 #include "study/study_files.hpp"
 #include "study_sources/campaign.hpp"
@@ -20,12 +22,16 @@ struct StudyOptions {
   std::optional<int> jobs;            ///< threads; empty: one per core
   std::optional<std::string> output;  ///< file prefix; empty: caso + "-study", or "study"
   Method solver = Method::newton;     ///< how each mesh's discrete equations are solved
-  Sweep sweep;                        ///< empty: one study, no campaign
+  Sweep sweep;  ///< empty: one study, no campaign; its solutions those of --solution
   std::optional<std::string> data;    ///< --data FILE: a study of the file's numbers
   std::optional<int> dimension;       ///< of a data file's cells: h = cells^(-1/D)
   std::optional<double> formal_order; ///< a data file's verdicts against this order
   std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
   PaperTable table = PaperTable::none;  ///< --table: the study's table for a paper
+  /// --source EXPR: the solution whose code is printed; no study runs.
+  std::shared_ptr<const Manufactured> source;
+  std::optional<Language> language;  ///< of --source
+  Expr operator_expr;  ///< --operator EXPR in x, Re, u, u_x, u_xx; empty: kBurgersOperator
 };
 
 /// One option of talvenor-study, the one home of its name, the name of its argument
@@ -39,13 +45,17 @@ struct OptionInfo {
   std::string_view description;
   unsigned modes;  ///< StudyMode bits
   void (*apply)(std::string_view option, std::string_view value, StudyOptions& options);
+  /// The end of the description that another table owns (the named solutions, the
+  /// functions of the language), or nullptr.
+  std::string (*listed)() = nullptr;
 };
 
 /// Every option, in the order the help lists them.
 std::span<const OptionInfo> option_table();
 
-/// The kind of study a command line asks for: --data a data study, --sweep a campaign,
-/// else a study of talvenor's case.
+/// The kind of run a command line asks for: --source the code of a solution (no
+/// study), --data a data study, --sweep or two --solution a campaign, else a study of
+/// talvenor's case.
 StudyMode study_mode(const StudyOptions& options);
 
 /// Reads the arguments after the program name. Each option takes its value as the
