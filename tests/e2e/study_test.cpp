@@ -558,14 +558,33 @@ TEST(StudySolution, TheBuiltInFormulasTypedGiveTheBuiltInNumbers) {
 
 TEST(StudySolution, ACampaignOfTypedSolutionsNamesEachByItsFormula) {
   const fs::path folder = folder_with("study_typed_campaign", case_text(2, 0, 5.0, 1.0, 200));
-  const Outcome outcome = run_program(
-      kStudy, folder, "--meshes 10,20,40 --solution smooth --solution 'x^2' --solution 'x^4+x*0'");
+  const Outcome outcome =
+      run_program(kStudy, folder,
+                  "--meshes 10,20,40 --solution smooth --solution 'x^2' --solution 'x^4+x*0'"
+                  " --table markdown --junit cells.xml");
   ASSERT_EQ(outcome.status, 0) << outcome.stderr_text;
   EXPECT_NE(outcome.stdout_text.find("sin(pi*x/2) + x*(1-x)*exp(x)/4"), std::string::npos);
   EXPECT_NE(outcome.stderr_text.find("note: u = x^2, Re = 5: central differences reproduce it"),
             std::string::npos);
   const std::string csv = read_bytes(folder / "estudo-study.csv");
   EXPECT_NE(csv.find("\r\n2,x^4+x*0,5,,2,u(1/2),"), std::string::npos);
+  // Every other report labels a combination as the table's reasons do.
+  for (const char* file : {"estudo-study.html", "estudo-study.md", "cells.xml"}) {
+    EXPECT_NE(read_bytes(folder / file).find("esquema 2, fonte x^2, Re = 5"), std::string::npos)
+        << file;
+  }
+}
+
+TEST(StudySolution, TheSourceIsPrintedAloneWithNoCaseAndNothingWritten) {
+  const fs::path folder = kScratch / "study_source";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const Outcome outcome = run_program(kStudy, folder, "--source smooth --language c");
+  ASSERT_EQ(outcome.status, 0) << outcome.stderr_text;
+  EXPECT_EQ(outcome.stderr_text, "");
+  EXPECT_TRUE(outcome.stdout_text.starts_with("#include <math.h>\n")) << outcome.stdout_text;
+  EXPECT_NE(outcome.stdout_text.find("double source(double x, double Re)"), std::string::npos);
+  EXPECT_TRUE(folder_files(folder).empty());
 }
 
 TEST(StudySolution, BadSolutionsStopBeforeAnythingIsWritten) {
