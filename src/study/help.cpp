@@ -224,9 +224,10 @@ constexpr std::string_view kStudiesParagraphs =
 std::string build_help() {
   std::string text =
       usage("", kCaseStudy | kCampaign, true) + usage("--data FILE", kDataStudy, false) +
-      usage("--source EXPR --language L", kSourceCode, false) + "\n" + wrapped("", kIntroduction, 0) +
-      "\n" + options_section() + "\n" + columns_section() + "\n" + estimators_section() + "\n" +
-      formal_orders_section() + "\n" + notes_paragraph() + "\n" + verdicts_section() + "\n";
+      usage("--source EXPR --language L", kSourceCode, false) + "\n" +
+      wrapped("", kIntroduction, 0) + "\n" + options_section() + "\n" + columns_section() + "\n" +
+      estimators_section() + "\n" + formal_orders_section() + "\n" + notes_paragraph() + "\n" +
+      verdicts_section() + "\n";
   std::string_view paragraphs = kStudiesParagraphs;
   for (std::size_t end = paragraphs.find('\n'); !paragraphs.empty(); end = paragraphs.find('\n')) {
     text += wrapped("", paragraphs.substr(0, end), 0) + "\n";

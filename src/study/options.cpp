@@ -164,24 +164,25 @@ void set_dimension(std::string_view option, std::string_view value, StudyOptions
   options.dimension = static_cast<int>(*dimension);
 }
 
-/// The languages of --language as a message lists them: "c, fortran, python or latex".
-std::string languages(std::string_view separator, std::string_view last) {
-  return join(std::vector<std::string>(kLanguageNames.begin(), kLanguageNames.end()), separator,
-              last);
+/// `names` as a message or the help lists them:
+///   listed(kLanguageNames, ", ", " or ") -> "c, fortran, python or latex"
+std::string listed(std::span<const std::string_view> names, std::string_view separator,
+                   std::string_view last) {
+  return join(std::vector<std::string>(names.begin(), names.end()), separator, last);
 }
 
 void set_language(std::string_view option, std::string_view value, StudyOptions& options) {
   const auto* found = std::find(kLanguageNames.begin(), kLanguageNames.end(), value);
   if (found == kLanguageNames.end()) {
-    bad(option, "expected " + languages(", ", " or ") + ", found '" + std::string(value) + "'");
+    bad(option, "expected " + listed(kLanguageNames, ", ", " or ") + ", found '" +
+                    std::string(value) + "'");
   }
   options.language = static_cast<Language>(found - kLanguageNames.begin());
 }
 
 /// The solution of --solution or --source, a named one's formula or the text, parsed
 /// and differentiated once; a bad one throws Error (usage) headed by `option`.
-std::shared_ptr<const Manufactured> typed_solution(std::string_view option,
-                                                   std::string_view text) {
+std::shared_ptr<const Manufactured> typed_solution(std::string_view option, std::string_view text) {
   return std::make_shared<const Manufactured>(manufacture(solution_formula(text), option));
 }
 
@@ -197,28 +198,28 @@ void add_solution(std::string_view option, std::string_view value, StudyOptions&
 std::string named_solutions() {
   std::vector<std::string> names;
   for (const NamedSolution& solution : kNamedSolutions) names.emplace_back(solution.name);
-  return join(names, ", ", " or ") + " (the manual page gives their formulas and what each exercises)";
+  return join(names, ", ", " or ") +
+         " (the manual page gives their formulas and what each exercises)";
 }
 
 /// The language of an expression, for --source's help, from the tables of its names,
 /// constants and functions.
 std::string expression_language() {
-  std::vector<std::string> names(kSolutionNames.begin(), kSolutionNames.end());
-  for (const Constant& constant : kConstants) names.emplace_back(constant.name);
-  std::vector<std::string> calls;
-  for (const Function& function : functions()) calls.emplace_back(function.name);
-  return join(names, ", ", ", ") +
+  std::vector<std::string_view> names(kSolutionNames.begin(), kSolutionNames.end());
+  for (const Constant& constant : kConstants) names.push_back(constant.name);
+  std::vector<std::string_view> calls;
+  for (const Function& function : functions()) calls.push_back(function.name);
+  return listed(names, ", ", ", ") +
          ", numbers (2, 1.5e-3), + - * / and ^ (right-associative; -x^2 is -(x^2)),"
          " parentheses and the functions " +
-         join(calls, " ", " ") + "; or a named solution of --solution. S = " +
-         std::string(kBurgersOperator) + " unless --operator gives another";
+         listed(calls, " ", " ") +
+         "; or a named solution of --solution. S = " + std::string(kBurgersOperator) +
+         " unless --operator gives another";
 }
 
 /// The names of an operator, for --operator's help: "x, Re, u, u_x and u_xx".
 std::string operator_names() {
-  return join(std::vector<std::string>(kOperatorNames.begin(), kOperatorNames.end()), ", ",
-              " and ") +
-         " (default " + std::string(kBurgersOperator) + ")";
+  return listed(kOperatorNames, ", ", " and ") + " (default " + std::string(kBurgersOperator) + ")";
 }
 
 constexpr unsigned kTalvenorCase = kCaseStudy | kCampaign;
@@ -313,10 +314,9 @@ constexpr std::array<OptionInfo, 16> kOptions = {{
      },
      expression_language},
     {"--language", "L", "the language --source prints:", kSourceCode, set_language,
-     [] { return languages(", ", " or "); }},
+     [] { return listed(kLanguageNames, ", ", " or "); }},
     {"--operator", "EXPR",
-     "with --source: your own steady operator, whose source is printed instead, in",
-     kSourceCode,
+     "with --source: your own steady operator, whose source is printed instead, in", kSourceCode,
      [](auto option, auto value, StudyOptions& options) {
        options.operator_expr = parse_expression(value, option, kOperatorNames);
      },
@@ -400,7 +400,7 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     if ((entry->modes & mode) == 0) bad(entry->name, refusal(entry->modes, mode));
   }
   if (mode == kSourceCode && !options.language) {
-    bad("--source", "--language " + languages("|", "|") + " must go with it");
+    bad("--source", "--language " + listed(kLanguageNames, "|", "|") + " must go with it");
   }
   if (!options.sweep.solution.empty() && !options.sweep.fonte.empty()) {
     bad("--solution", "not with --sweep fonte: each --solution is a solution of the campaign");

@@ -23,10 +23,10 @@ struct StudyOptions {
   std::optional<std::string> output;  ///< file prefix; empty: caso + "-study", or "study"
   Method solver = Method::newton;     ///< how each mesh's discrete equations are solved
   Sweep sweep;  ///< empty: one study, no campaign; its solutions those of --solution
-  std::optional<std::string> data;    ///< --data FILE: a study of the file's numbers
-  std::optional<int> dimension;       ///< of a data file's cells: h = cells^(-1/D)
-  std::optional<double> formal_order; ///< a data file's verdicts against this order
-  std::optional<std::string> junit;   ///< the JUnit XML file of a campaign's or data's verdicts
+  std::optional<std::string> data;      ///< --data FILE: a study of the file's numbers
+  std::optional<int> dimension;         ///< of a data file's cells: h = cells^(-1/D)
+  std::optional<double> formal_order;   ///< a data file's verdicts against this order
+  std::optional<std::string> junit;     ///< the JUnit XML file of a campaign's or data's verdicts
   PaperTable table = PaperTable::none;  ///< --table: the study's table for a paper
   /// --source EXPR: the solution whose code is printed; no study runs.
   std::shared_ptr<const Manufactured> source;

@@ -145,7 +145,8 @@ TEST(StudyOptions, SolutionsAreParsedOnceAndTwoMakeACampaign) {
       {{"--operator", "u"}, "--operator: only with --source EXPR"},
       {{"--data", "r.csv", "--language", "c"}, "--language: only with --source EXPR"},
   };
-  for (const auto& [arguments, message] : refused) EXPECT_EQ(usage_error(arguments), message + tail);
+  for (const auto& [arguments, message] : refused)
+    EXPECT_EQ(usage_error(arguments), message + tail);
   // An expression's own error keeps its caret under the place, on lines of its own.
   EXPECT_EQ(usage_error({"--solution", "x^^2"}),
             "--solution: a number, a name or ( is expected at character 3:\n  x^^2\n    ^");
