@@ -85,8 +85,8 @@ std::vector<Combination> case_group(const StudyOptions& options, const StudyOutc
   return {std::move(group)};
 }
 
-/// A study of Talvenor.in, or a campaign of it with --sweep: its files checked, its
-/// meshes run and analysed, then its reports.
+/// A study of Talvenor.in, or a campaign of it (--sweep, several --solution): its files
+/// checked, its meshes run and analysed, then its reports.
 void run_study(const StudyOptions& options) {
   StudyOutcome outcome;
   load_case(outcome.base, std::string(kCaseFile));
