@@ -66,6 +66,11 @@ StudyMode study_mode(const StudyOptions& options);
 /// --sweep NAME=V1,V2,... (repeatable, each NAME once) takes esquema 0 to 2, fonte 0 to
 /// 4, or real numbers for Re and beta, no value twice:
 ///   {"--sweep", "fonte=1,7"} -> "--sweep fonte: expected 0 to 4, found '7'"
+/// --solution (repeatable, each formula once), --source and --operator parse their
+/// expression at once; a bad one throws the expression's report, its line, the
+/// expression and a caret under the place:
+///   {"--solution", "x^^2"} -> "--solution: a number, a name or ( is expected at
+///   character 3:\n  x^^2\n    ^"
 StudyOptions parse_options(std::span<const std::string_view> arguments);
 
 /// What --help prints, written from the tables: the options, the columns of the CSV
