@@ -226,7 +226,7 @@ std::vector<IncompleteRun> incomplete_run(const CaseData& data) {
     parts.push_back(
         {"esquema = " + std::to_string(data.esquema) + " is not " + scheme_values_text(), true});
   }
-  if (!find_exact_solution(data.fonte)) {
+  if (!exact_solution(data).exists()) {
     parts.push_back(
         {"fonte = " + std::to_string(data.fonte) + " is not " + exact_solution_values_text(),
          false});

@@ -8,10 +8,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
+
+#include "expression/manufactured.hpp"
 
 namespace talvenor {
 
@@ -84,5 +87,31 @@ bool visit_exact_solution(std::int32_t fonte, Body&& body) {
 
 /// The fonte values that name an exact solution, as a message says them: "0 to 4".
 std::string exact_solution_values_text();
+
+/// The exact solution of a run as the solver asks for it: one face for an entry of
+/// kExactSolutions (the case's fonte) and a solution the user typed (--solution
+/// EXPR), which takes fonte's place. A built-in entry keeps its own arithmetic, its
+/// loops calling it inline; a typed one is evaluated once per node per mesh, and
+/// Error (case_file) names the node where u, u' or u'' is not finite.
+///   ExactSolutionView(2, nullptr).mean(20) -> 1/3; with typed "x^2 + 1": u(0) -> 1
+class ExactSolutionView {
+ public:
+  ExactSolutionView(std::int32_t fonte, const Manufactured* typed) : fonte_(fonte), typed_(typed) {}
+
+  /// Whether there is a solution: a typed one, or a fonte with an entry.
+  bool exists() const { return typed_ || find_exact_solution(fonte_); }
+  /// u at each node of x; the ends take u(0) and u(1), exactly 0 and 1 for a built-in.
+  void values(std::span<const double> x, double Re, std::span<double> u) const;
+  /// S = Re u u' - u'' at each node of x.
+  void sources(std::span<const double> x, double Re, std::span<double> S) const;
+  /// The mean over [0, 1]: a built-in's closed form, a typed one's by quadrature.
+  double mean(double Re) const;
+  /// du/dx at x = 1.
+  double slope(double Re) const;
+
+ private:
+  std::int32_t fonte_;
+  const Manufactured* typed_;
+};
 
 }  // namespace talvenor

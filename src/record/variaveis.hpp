@@ -4,9 +4,11 @@
 // writes. Plain data: no input, output or numerics here.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "record/exact_solutions.hpp"
 #include "textio/fixed_text.hpp"
 
 namespace talvenor {
@@ -51,6 +53,21 @@ struct CaseData : FieldArrays {
   double u_media_n = 0.0;     ///< numerical mean after the latest iteration
   double inclinacao_n = 0.0;  ///< numerical slope at x = 1 after the latest iteration
   std::int32_t it = 0;        ///< iteration counter
+  /// A solution typed by the study's user (--solution), in fonte's place; talvenor
+  /// itself never sets one.
+  std::shared_ptr<const Manufactured> typed;
 };
+
+/// The exact solution `data` runs on: data.typed, else fonte's.
+///   exact_solution(data).exists() -> false for a fonte with none and nothing typed
+inline ExactSolutionView exact_solution(const CaseData& data) {
+  return ExactSolutionView(data.fonte, data.typed.get());
+}
+
+/// The solution as the study's reports name it: fonte's number, or the typed formula.
+///   "2"; "sin(pi*x)"
+inline std::string solution_name(const CaseData& data) {
+  return data.typed ? data.typed->formula : std::to_string(data.fonte);
+}
 
 }  // namespace talvenor

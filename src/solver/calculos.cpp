@@ -19,18 +19,11 @@ void check_iteration(const CaseData& data, const char* operation) {
 }
 
 void compute_exact(CaseData& data) {
-  visit_exact_solution(data.fonte, [&](auto entry) {
-    constexpr const ExactSolution& exact = kExactSolutions[entry.value];
-    const int N = data.N;
-    const double* const x = data.x.data();
-    double* const ua = data.ua.data();
-    for (int i = 0; i <= N; ++i) ua[i] = exact.u(x[i]);
-    // The boundary values exactly, whatever the rounding of u(x) at x = 0 and 1.
-    ua[0] = 0.0;
-    ua[N] = 1.0;
-    data.u_media_a = exact.mean();
-    data.inclinacao_a = exact.slope();
-  });
+  const ExactSolutionView exact = exact_solution(data);
+  if (!exact.exists()) return;
+  exact.values(data.x, data.Re, data.ua);
+  data.u_media_a = exact.mean(data.Re);
+  data.inclinacao_a = exact.slope(data.Re);
   check_fp_faults("the exact solution");
 }
 

@@ -6,8 +6,8 @@
 
 namespace talvenor {
 
-/// Fills ua and the exact mean and slope from data.fonte's exact solution (a value
-/// with none writes nothing).
+/// Fills ua and the exact mean and slope from the exact solution (exact_solution(data):
+/// data.typed, else fonte's; none writes nothing).
 void compute_exact(CaseData& data);
 
 /// Called after each iteration, once its values are in the record: data.it is the

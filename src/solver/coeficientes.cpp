@@ -5,11 +5,8 @@
 namespace talvenor {
 
 void compute_source(CaseData& data) {
-  visit_exact_solution(data.fonte, [&](auto entry) {
-    constexpr auto source = kExactSolutions[entry.value].source;
-    const double Re = data.Re;
-    for (int i = 0; i <= data.N; ++i) data.S[i] = source(data.x[i], Re);
-  });
+  const ExactSolutionView exact = exact_solution(data);
+  if (exact.exists()) exact.sources(data.x, data.Re, data.S);
 }
 
 void compute_source_bp(CaseData& data) {
@@ -23,11 +20,11 @@ void set_boundary_rows(CaseData& data) {
   data.aw[0] = 0.0;
   data.ap[0] = 1.0;
   data.ae[0] = 0.0;
-  data.bp[0] = 0.0;
+  data.bp[0] = data.ua[0];
   data.aw[N] = 0.0;
   data.ap[N] = 1.0;
   data.ae[N] = 0.0;
-  data.bp[N] = 1.0;
+  data.bp[N] = data.ua[N];
 }
 
 // In each scheme r = Re h u(i) is the cell Reynolds number of the previous iterate,

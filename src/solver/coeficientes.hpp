@@ -7,13 +7,14 @@ namespace talvenor {
 // The rows of the tridiagonal system ap(i) u(i) = aw(i) u(i-1) + ae(i) u(i+1) + bp(i),
 // every equation multiplied by 2 h^2.
 
-/// S at every node from data.fonte's exact solution (a value with none writes nothing).
+/// S at every node from the exact solution (exact_solution(data); none writes nothing).
 void compute_source(CaseData& data);
 
 /// compute_source, then the fixed interior right-hand side bp(i) = (S(i) h^2) 2.
 void compute_source_bp(CaseData& data);
 
-/// The Dirichlet rows: node 0 gives u = 0, node N gives u = 1.
+/// The Dirichlet rows: node 0 gives the exact u(0), node N u(1), from ua (0 and 1 for a
+/// built-in solution).
 void set_boundary_rows(CaseData& data);
 
 /// The cell Reynolds number of node i, r = Re h u(i), formed as (u(i) h) Re.

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "input/dados.hpp"
+#include "solver/calculos.hpp"
 #include "solver/solver_test_support.hpp"
 
 namespace talvenor {
@@ -88,6 +90,7 @@ TEST(SourceTerm, EndValuesForEachExactSolution) {
 
 TEST(SourceTerm, FixedRightHandSideAndBoundaryRows) {
   CaseData data = mesh_case(4, 1, 2, 3.0);
+  compute_exact(data);
   compute_source_bp(data);
   set_boundary_rows(data);
   const double hh = data.h * data.h;
@@ -96,6 +99,20 @@ TEST(SourceTerm, FixedRightHandSideAndBoundaryRows) {
             (std::vector<double>{0, 1, 0, 0}));
   EXPECT_EQ((std::vector<double>{data.aw[4], data.ap[4], data.ae[4], data.bp[4]}),
             (std::vector<double>{0, 1, 0, 1}));
+}
+
+TEST(SourceTerm, ATypedSolutionGivesItsOwnBoundaryValuesAndSource) {
+  CaseData data = mesh_case(4, 1, 2, 3.0);
+  data.typed = std::make_shared<const Manufactured>(manufacture("x^2 + 1", "--solution"));
+  compute_exact(data);
+  compute_source_bp(data);
+  set_boundary_rows(data);
+  EXPECT_EQ(data.bp[0], 1.0);
+  EXPECT_EQ(data.bp[4], 2.0);
+  EXPECT_EQ(data.ua[2], 1.25);
+  EXPECT_EQ(data.S[2], 3.0 * 1.25 * 1.0 - 2.0);
+  EXPECT_DOUBLE_EQ(data.u_media_a, 4.0 / 3.0);
+  EXPECT_EQ(data.inclinacao_a, 2.0);
 }
 
 }  // namespace

@@ -122,8 +122,9 @@ NewtonResult solve_newton(CaseData& data, const IterationObserver& observe) {
   const SchemeRows* const rows = find_scheme_rows(data.esquema);
   if (!rows) return {};
   compute_source(data);
-  // The Dirichlet rows, for the update: u(0) = 0 and u(N) = 1 already hold.
+  // The Dirichlet rows, for the update: u(0) and u(N) already hold.
   set_boundary_rows(data);
+  data.bp[0] = 0.0;
   data.bp[static_cast<std::size_t>(data.N)] = 0.0;
   check_fp_faults("the source term");
   NewtonResult result;

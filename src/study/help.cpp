@@ -59,11 +59,14 @@ std::string term(std::string_view name, std::string_view description) {
   return wrapped(head + std::string(column - head.size(), ' '), description, column);
 }
 
-/// "[--jobs J] [--output PREFIX] ..." for the options of the studies `modes`, after `lead`.
-std::string usage(std::string_view lead, unsigned modes, std::string_view skip, bool first) {
+/// "[--jobs J] [--output PREFIX] ..." for the options of the studies `modes` that take a
+/// value, after `lead` and leaving out those it names: usage("--data FILE", kDataStudy,
+/// false) -> "       talvenor-study --data FILE [--jobs J] ...".
+std::string usage(std::string_view lead, unsigned modes, bool first) {
   std::string items(lead);
   for (const OptionInfo& option : option_table()) {
-    if ((option.modes & modes) == 0 || option.argument.empty() || option.name == skip) continue;
+    const bool in_lead = lead.find(std::string(option.name) + " ") != std::string_view::npos;
+    if ((option.modes & modes) == 0 || option.argument.empty() || in_lead) continue;
     items.append(items.empty() ? "" : " ")
         .append("[")
         .append(option.name)
@@ -79,7 +82,8 @@ std::string options_section() {
   for (const OptionInfo& option : option_table()) {
     const std::string name = std::string(option.name) + (option.argument.empty() ? "" : " ") +
                              std::string(option.argument);
-    text += term(name, option.description);
+    text += term(name, std::string(option.description) +
+                           (option.listed ? " " + option.listed() : std::string()));
   }
   return text;
 }
@@ -235,11 +239,12 @@ constexpr std::string_view kStudiesParagraphs =
 
 std::string build_help() {
   std::string text =
-      usage("", kCaseStudy | kCampaign, "", true) +
-      usage("--data FILE", kDataStudy, "--data", false) +
-      usage("--run COMMAND", kRunStudy, "--run", false) + "\n" + wrapped("", kIntroduction, 0) +
-      "\n" + options_section() + "\n" + columns_section() + "\n" + estimators_section() + "\n" +
-      formal_orders_section() + "\n" + notes_paragraph() + "\n" + verdicts_section() + "\n";
+      usage("", kCaseStudy | kCampaign, true) + usage("--data FILE", kDataStudy, false) +
+      usage("--run COMMAND", kRunStudy, false) +
+      usage("--source EXPR --language L", kSourceCode, false) + "\n" +
+      wrapped("", kIntroduction, 0) + "\n" + options_section() + "\n" + columns_section() + "\n" +
+      estimators_section() + "\n" + formal_orders_section() + "\n" + notes_paragraph() + "\n" +
+      verdicts_section() + "\n";
   std::string_view paragraphs = kStudiesParagraphs;
   for (std::size_t end = paragraphs.find('\n'); !paragraphs.empty(); end = paragraphs.find('\n')) {
     text += wrapped("", paragraphs.substr(0, end), 0) + "\n";

@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "expression/manufactured.hpp"
 #include "input/dados.hpp"
 #include "input/run_names.hpp"
 #include "record/schemes.hpp"
@@ -25,6 +27,7 @@
 #include "study/study_files.hpp"
 #include "study_sources/campaign.hpp"
 #include "study_sources/meshes.hpp"
+#include "study_sources/solution_lint.hpp"
 #include "study_sources/tasks.hpp"
 #include "system/about.hpp"
 #include "system/console.hpp"
@@ -43,10 +46,18 @@ std::string study_prefix(const StudyOptions& options, const CaseData& base) {
   return options.output.value_or(caso.empty() ? "study" : std::string(caso) + "-study");
 }
 
+/// The notes on each case's typed solution (solution_lint), before any mesh runs.
+void note_lint(std::span<const CaseData> cases, std::int32_t finest) {
+  for (const CaseData& data : cases) {
+    for (const std::string& line : solution_lint(data, finest)) note(line);
+  }
+}
+
 /// The combinations of --sweep, each a study of `outcome.meshes`, on the pool's threads,
 /// each judged and its blocks of the reports made there (`outcome.finished`).
 std::vector<Combination> sweep_groups(const StudyOptions& options, StudyOutcome& outcome) {
   const std::vector<CaseData> cases = sweep_cases(outcome.base, options.sweep);
+  note_lint(cases, outcome.meshes.back());
   outcome.finished.resize(cases.size());
   // Meshes are the steps: the first is done long before the first combination.
   const bool drawn = stderr_is_terminal();
@@ -71,6 +82,7 @@ std::vector<Combination> sweep_groups(const StudyOptions& options, StudyOutcome&
 
 /// The one group of a study of talvenor's case: its meshes run on the pool's threads.
 std::vector<Combination> case_group(const StudyOptions& options, const StudyOutcome& outcome) {
+  note_lint({&outcome.base, 1}, outcome.meshes.back());
   std::vector<MeshRun> runs;
   {
     ProgressLine progress(stderr, stderr_is_terminal(), wall_seconds, "meshes", " done");
@@ -84,11 +96,13 @@ std::vector<Combination> case_group(const StudyOptions& options, const StudyOutc
   return {std::move(group)};
 }
 
-/// A study of Talvenor.in, or a campaign of it with --sweep: its files checked, its
-/// meshes run and analysed, then its reports.
+/// A study of Talvenor.in, or a campaign of it (--sweep, several --solution): its files
+/// checked, its meshes run and analysed, then its reports.
 void run_study(const StudyOptions& options) {
   StudyOutcome outcome;
   load_case(outcome.base, std::string(kCaseFile));
+  // A typed solution takes fonte's place; a campaign's each in turn (sweep_cases).
+  if (!options.sweep.solution.empty()) outcome.base.typed = options.sweep.solution.front();
   outcome.mode = study_mode(options);
   // A campaign checks each of its cases: the swept values replace the case's.
   if (outcome.mode == kCaseStudy) check_study_case(outcome.base);
@@ -109,6 +123,16 @@ void run_study(const StudyOptions& options) {
   deliver(outcome);
 }
 
+/// --source: exact_u, exact_du and source of the solution for the user's own code, alone
+/// on the standard output.
+void print_source(const StudyOptions& options) {
+  const Expr op = options.operator_expr
+                      ? options.operator_expr
+                      : parse_expression(kBurgersOperator, "--operator", kOperatorNames);
+  const std::string code = source_code(*options.source, op, *options.language);
+  std::fwrite(code.data(), 1, code.size(), stdout);
+}
+
 }  // namespace
 }  // namespace talvenor
 
@@ -121,6 +145,10 @@ int main(int argc, char** argv) {
     const talvenor::StudyOptions options = talvenor::parse_options(arguments);
     if (options.help) {
       std::fwrite(talvenor::help_text().data(), 1, talvenor::help_text().size(), stdout);
+      return;
+    }
+    if (talvenor::study_mode(options) == talvenor::kSourceCode) {
+      talvenor::print_source(options);
       return;
     }
     // Interruptions are deferred first: once the folder is seen held, a signal stops the

@@ -9,9 +9,11 @@
 #include <tuple>
 #include <utility>
 
+#include "expression/manufactured.hpp"
 #include "input/dados.hpp"
 #include "record/exact_solutions.hpp"
 #include "record/schemes.hpp"
+#include "study_sources/solution_lint.hpp"
 #include "system/error.hpp"
 #include "textio/text_helpers.hpp"
 
@@ -237,9 +239,67 @@ void set_dimension(std::string_view option, std::string_view value, StudyOptions
   options.dimension = static_cast<int>(*dimension);
 }
 
+/// `names` as a message or the help lists them:
+///   listed(kLanguageNames, ", ", " or ") -> "c, fortran, python or latex"
+std::string listed(std::span<const std::string_view> names, std::string_view separator,
+                   std::string_view last) {
+  return join(std::vector<std::string>(names.begin(), names.end()), separator, last);
+}
+
+void set_language(std::string_view option, std::string_view value, StudyOptions& options) {
+  const auto* found = std::find(kLanguageNames.begin(), kLanguageNames.end(), value);
+  if (found == kLanguageNames.end()) {
+    bad(option, "expected " + listed(kLanguageNames, ", ", " or ") + ", found '" +
+                    std::string(value) + "'");
+  }
+  options.language = static_cast<Language>(found - kLanguageNames.begin());
+}
+
+/// The solution of --solution or --source, a named one's formula or the text, parsed
+/// and differentiated once; a bad one throws Error (usage) headed by `option`.
+std::shared_ptr<const Manufactured> typed_solution(std::string_view option, std::string_view text) {
+  return std::make_shared<const Manufactured>(manufacture(solution_formula(text), option));
+}
+
+void add_solution(std::string_view option, std::string_view value, StudyOptions& options) {
+  auto typed = typed_solution(option, value);
+  for (const auto& given : options.sweep.solution) {
+    if (given->formula == typed->formula) bad(option, "'" + typed->formula + "' is given twice");
+  }
+  options.sweep.solution.push_back(std::move(typed));
+}
+
+/// The named solutions, for --solution's help: "layer, smooth or interior".
+std::string named_solutions() {
+  std::vector<std::string> names;
+  for (const NamedSolution& solution : kNamedSolutions) names.emplace_back(solution.name);
+  return join(names, ", ", " or ") +
+         " (the manual page gives their formulas and what each exercises)";
+}
+
+/// The language of an expression, for --source's help, from the tables of its names,
+/// constants and functions.
+std::string expression_language() {
+  std::vector<std::string_view> names(kSolutionNames.begin(), kSolutionNames.end());
+  for (const Constant& constant : kConstants) names.push_back(constant.name);
+  std::vector<std::string_view> calls;
+  for (const Function& function : functions()) calls.push_back(function.name);
+  return listed(names, ", ", ", ") +
+         ", numbers (2, 1.5e-3), + - * / and ^ (right-associative; -x^2 is -(x^2)),"
+         " parentheses and the functions " +
+         listed(calls, " ", " ") +
+         "; or a named solution of --solution. S = " + std::string(kBurgersOperator) +
+         " unless --operator gives another";
+}
+
+/// The names of an operator, for --operator's help: "x, Re, u, u_x and u_xx".
+std::string operator_names() {
+  return listed(kOperatorNames, ", ", " and ") + " (default " + std::string(kBurgersOperator) + ")";
+}
+
 constexpr unsigned kWithVerdicts = kCampaign | kUsersValues;
 
-constexpr std::array<OptionInfo, 17> kOptions = {{
+constexpr std::array<OptionInfo, 21> kOptions = {{
     {"--meshes", "N1,N2,...",
      "the meshes, coarse to fine: for talvenor's case each N even and at least 2 (default: the"
      " case's N and three successive doublings); with --run any N of at least 1 (no default)",
@@ -368,7 +428,30 @@ constexpr std::array<OptionInfo, 17> kOptions = {{
        }
        options.table = value == "markdown" ? PaperTable::markdown : PaperTable::latex;
      }},
-    {"--help", "", "shows this text", kEveryStudy,
+    {"--solution", "EXPR",
+     "u = EXPR in place of fonte's solution: S from its exact derivatives, its mean by"
+     " quadrature, u(0) and u(1) in the boundary rows; notes before the study say what the"
+     " solution cannot show. Repeat it for a campaign over several solutions, each named by"
+     " its formula in every report (not with --sweep fonte). EXPR in the language of"
+     " --source, or a named solution,",
+     kTalvenorCase, add_solution, true, named_solutions},
+    {"--source", "EXPR",
+     "prints, ready to paste into your own code, the functions exact_u, exact_du and source"
+     " of x and Re for u = EXPR, and runs no study. EXPR may hold",
+     kSourceCode,
+     [](auto option, auto value, StudyOptions& options) {
+       options.source = typed_solution(option, value);
+     },
+     false, expression_language},
+    {"--language", "L", "the language --source prints:", kSourceCode, set_language, false,
+     [] { return listed(kLanguageNames, ", ", " or "); }},
+    {"--operator", "EXPR",
+     "with --source: your own steady operator, whose source is printed instead, in", kSourceCode,
+     [](auto option, auto value, StudyOptions& options) {
+       options.operator_expr = parse_expression(value, option, kOperatorNames);
+     },
+     false, operator_names},
+    {"--help", "", "shows this text", kEveryStudy | kSourceCode,
      [](auto, auto, StudyOptions& options) { options.help = true; }},
     {"--version", "", "shows the version (alone on the command line)", kEveryStudy,
      [](auto option, auto, StudyOptions&) { bad(option, "alone on the command line"); }},
@@ -376,6 +459,8 @@ constexpr std::array<OptionInfo, 17> kOptions = {{
 
 /// Why an option that accepts the studies `accepted` is refused in a study of `mode`.
 std::string refusal(unsigned accepted, StudyMode mode) {
+  if (mode == kSourceCode) return "not with --source: it prints code and runs no study";
+  if (accepted == kSourceCode) return "only with --source EXPR";
   if (mode == kDataStudy) return "not with --data: the data file holds its own meshes and values";
   if (mode == kRunStudy) return "not with --run: the command solves";
   if (accepted == kRunStudy) return "only with --run COMMAND";
@@ -493,6 +578,12 @@ StudyOptions parse_options(std::span<const std::string_view> arguments) {
     if ((entry->modes & mode) == 0) bad(entry->name, refusal(entry->modes, mode));
   }
   check_together(options, mode);
+  if (mode == kSourceCode && !options.language) {
+    bad("--source", "--language " + listed(kLanguageNames, "|", "|") + " must go with it");
+  }
+  if (!options.sweep.solution.empty() && !options.sweep.fonte.empty()) {
+    bad("--solution", "not with --sweep fonte: each --solution is a solution of the campaign");
+  }
   return options;
 }
 
@@ -501,6 +592,7 @@ std::span<const OptionInfo> option_table() {
 }
 
 StudyMode study_mode(const StudyOptions& options) {
+  if (options.source) return kSourceCode;
   if (options.data) return kDataStudy;
   if (options.run) return kRunStudy;
   return options.sweep.empty() ? kCaseStudy : kCampaign;

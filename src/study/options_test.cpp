@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/verdict.hpp"
+#include "study_sources/solution_lint.hpp"
 #include "system/error.hpp"
 
 namespace talvenor {
@@ -170,6 +173,38 @@ TEST(StudyOptions, RunSweepsTheUsersOwnOptions) {
        "--formal-order: an order per value only with --run and its --sweep"},
   };
   for (const auto& [arguments, message] : bad) EXPECT_EQ(usage_error(arguments), message + tail);
+}
+
+TEST(StudyOptions, SolutionsAreParsedOnceAndTwoMakeACampaign) {
+  const StudyOptions one = parsed({"--solution", "layer"});
+  ASSERT_EQ(one.sweep.solution.size(), 1u);
+  EXPECT_EQ(one.sweep.solution.front()->formula, solution_formula("layer"));
+  EXPECT_EQ(study_mode(one), kCaseStudy);
+  EXPECT_EQ(study_mode(parsed({"--solution", "x", "--solution=x^3", "--junit", "j.xml"})),
+            kCampaign);
+  const StudyOptions source = parsed({"--source", "x^3", "--language=fortran", "--operator", "u"});
+  EXPECT_EQ(study_mode(source), kSourceCode);
+  EXPECT_EQ(source.language, Language::fortran);
+  const std::string tail = " (talvenor-study --help lists the options)";
+  const std::pair<std::vector<std::string_view>, std::string> refused[] = {
+      {{"--solution", "x", "--solution", "x"}, "--solution: 'x' is given twice"},
+      {{"--solution", "x", "--sweep", "fonte=1,2"},
+       "--solution: not with --sweep fonte: each --solution is a solution of the campaign"},
+      {{"--data", "r.csv", "--solution", "x"},
+       "--solution: not with --data: the data file holds its own meshes and values"},
+      {{"--source", "x"}, "--source: --language c|fortran|python|latex must go with it"},
+      {{"--source", "x", "--language", "java"},
+       "--language: expected c, fortran, python or latex, found 'java'"},
+      {{"--source", "x", "--language", "c", "--meshes", "2,4"},
+       "--meshes: not with --source: it prints code and runs no study"},
+      {{"--operator", "u"}, "--operator: only with --source EXPR"},
+      {{"--data", "r.csv", "--language", "c"}, "--language: only with --source EXPR"},
+  };
+  for (const auto& [arguments, message] : refused)
+    EXPECT_EQ(usage_error(arguments), message + tail);
+  // An expression's own error keeps its caret under the place, on lines of its own.
+  EXPECT_EQ(usage_error({"--solution", "x^^2"}),
+            "--solution: a number, a name or ( is expected at character 3:\n  x^^2\n    ^");
 }
 
 TEST(StudyOptions, BadJobCounts) {

@@ -32,7 +32,7 @@ std::string campaign_summary(const CaseData& base, std::span<const std::int32_t>
 }
 
 std::string combination_label(const CaseData& data) {
-  return "esquema " + std::to_string(data.esquema) + ", fonte " + std::to_string(data.fonte) +
+  return "esquema " + std::to_string(data.esquema) + ", fonte " + solution_name(data) +
          ", Re = " + shortest(data.Re) +
          (beta_matters(data.esquema) ? ", beta = " + shortest(data.beta) : std::string());
 }
@@ -59,7 +59,7 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
   for (const Combination& combination : combinations) {
     const CaseData& data = combination.case_values;
     std::string row = right(std::to_string(data.esquema), kWidthField) +
-                      right(std::to_string(data.fonte), kWidthField) +
+                      right(" " + solution_name(data), kWidthField) +
                       right(shortest(data.Re), kWidthField) +
                       right(beta_matters(data.esquema) ? shortest(data.beta) : "-", kWidthField) +
                       right(shortest(combination.formal), kWidthField);
@@ -86,7 +86,7 @@ std::string campaign_csv_header() {
 
 std::string campaign_csv_block(const Combination& combination) {
   const CaseData& data = combination.case_values;
-  const std::string fields = std::to_string(data.esquema) + "," + std::to_string(data.fonte) +
+  const std::string fields = std::to_string(data.esquema) + "," + csv_field(solution_name(data)) +
                              "," + shortest(data.Re) + "," +
                              (beta_matters(data.esquema) ? shortest(data.beta) : std::string()) +
                              "," + shortest(combination.formal) + ",";

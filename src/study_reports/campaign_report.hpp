@@ -33,7 +33,7 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
 /// The columns a campaign's CSV file puts before the study's, and the one after them.
 inline constexpr std::array<ColumnInfo, 5> kCombinationColumns = {{
     {"esquema", "the combination's scheme"},
-    {"fonte", "its manufactured solution"},
+    {"fonte", "its manufactured solution (with --solution the formula typed)"},
     {"Re", "its Reynolds number"},
     {"beta", "its blend of deferred correction (empty where the scheme does not use it)"},
     {"formal_order", "the scheme's formal order"},

@@ -119,7 +119,7 @@ std::string least_squares_line(const VariableStudy& study) {
 
 /// The case as the head of the table and the plot title show it.
 std::string case_summary(const CaseData& base) {
-  return "esquema " + std::to_string(base.esquema) + ", fonte " + std::to_string(base.fonte) +
+  return "esquema " + std::to_string(base.esquema) + ", fonte " + solution_name(base) +
          ", Re = " + shortest(base.Re) + ", beta = " + shortest(base.beta) + ", itmax " +
          std::to_string(base.itmax);
 }

@@ -18,17 +18,20 @@ std::vector<CaseData> sweep_cases(const CaseData& base, const Sweep& sweep) {
   std::vector<CaseData> cases;
   for (const std::int32_t esquema : values_or(sweep.esquema, base.esquema)) {
     for (const std::int32_t fonte : values_or(sweep.fonte, base.fonte)) {
-      for (const double Re : values_or(sweep.Re, base.Re)) {
-        const std::vector<double> betas =
-            beta_matters(esquema) ? values_or(sweep.beta, base.beta) : std::vector<double>{base.beta};
-        for (const double beta : betas) {
-          CaseData data = base;
-          data.esquema = esquema;
-          data.fonte = fonte;
-          data.Re = Re;
-          data.beta = beta;
-          check_study_case(data);
-          cases.push_back(std::move(data));
+      for (const auto& typed : values_or(sweep.solution, base.typed)) {
+        for (const double Re : values_or(sweep.Re, base.Re)) {
+          const std::vector<double> betas = beta_matters(esquema) ? values_or(sweep.beta, base.beta)
+                                                                  : std::vector<double>{base.beta};
+          for (const double beta : betas) {
+            CaseData data = base;
+            data.esquema = esquema;
+            data.fonte = fonte;
+            data.typed = typed;
+            data.Re = Re;
+            data.beta = beta;
+            check_study_case(data);
+            cases.push_back(std::move(data));
+          }
         }
       }
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "record/schemes.hpp"
@@ -67,6 +68,10 @@ TEST(CheckStudyCase, RejectsCasesThatComputeLess) {
       EXPECT_EQ(error.kind(), Error::Kind::case_file);
     }
   }
+  // A typed solution takes fonte's place: a fonte with no solution no longer matters.
+  data.fonte = -1;
+  data.typed = std::make_shared<const Manufactured>(manufacture("x^3", "--solution"));
+  EXPECT_NO_THROW(check_study_case(data));
 }
 
 CaseData small_case() {

@@ -1,5 +1,6 @@
 // talvenor-study's help and manual page against the tables they document: every
-// option, output file, CSV column and estimator is named in both.
+// option, output file, CSV column, estimator, named solution, function of the
+// expressions and language of --source is named in both.
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,13 @@
 #include <vector>
 
 #include "analysis/estimators.hpp"
+#include "expression/expression.hpp"
 #include "study/options.hpp"
 #include "study/reports.hpp"
 #include "study_reports/audit_report.hpp"
 #include "study_reports/campaign_report.hpp"
 #include "study_reports/report.hpp"
+#include "study_sources/solution_lint.hpp"
 
 namespace talvenor {
 namespace {
@@ -49,7 +52,19 @@ std::vector<std::string> documented_names() {
   std::stringstream audit{audit_csv_header()};
   for (std::string column; std::getline(audit, column, ',');) names.push_back(column);
   for (const EstimatorInfo& estimator : kEstimators) names.emplace_back(estimator.name);
+  for (const NamedSolution& solution : kNamedSolutions) names.emplace_back(solution.name);
+  for (const Function& function : functions()) names.emplace_back(function.name);
+  names.insert(names.end(), kLanguageNames.begin(), kLanguageNames.end());
   return names;
+}
+
+// The help names the named solutions and sends the reader to the manual for their
+// formulas, which must be the ones the program runs.
+TEST(StudyHelpDocs, TheManualGivesEachNamedSolutionsFormula) {
+  const std::string manual = manual_words("man/talvenor-study.1");
+  for (const NamedSolution& solution : kNamedSolutions) {
+    EXPECT_NE(manual.find(solution.formula), std::string::npos) << solution.name;
+  }
 }
 
 TEST(StudyHelpDocs, HelpAndManualNameEveryOptionFileColumnAndEstimator) {

@@ -16,6 +16,7 @@
 
 #include "e2e_support.hpp"
 #include "input/dados.hpp"
+#include "record/exact_solutions.hpp"
 #include "solver/calculos.hpp"
 #include "study/options.hpp"
 #include "textio/number_format.hpp"
@@ -474,6 +475,116 @@ TEST(StudyFiles, TheDefaultStudyOfTheSampleCase) {
   const auto actual = folder_files(folder);
   const auto expected = folder_files(kCases / "study_sample" / "out");
   EXPECT_EQ(actual, expected);
+}
+
+}  // namespace
+
+namespace {
+
+/// Whether two CSV numbers differ by at most `tolerance`, both empty alike.
+bool agree(const std::string& a, const std::string& b, double tolerance) {
+  if (a.empty() || b.empty()) return a == b;
+  return std::fabs(std::strtod(a.c_str(), nullptr) - std::strtod(b.c_str(), nullptr)) <= tolerance;
+}
+
+// A typed solution's S, mean and slope agree with a built-in's to a few ulps, so the
+// numerical and exact values agree to 1e-12 relative; an error is the difference of two
+// such values, so it agrees to 1e-12 of the values' size (1 here), and an order, a
+// ratio of errors, to 1e-9.
+TEST(StudySolution, TheBuiltInFormulasTypedGiveTheBuiltInNumbers) {
+  for (std::int32_t fonte = 0; fonte < static_cast<std::int32_t>(talvenor::kExactSolutions.size());
+       ++fonte) {
+    const std::string name = "study_typed_" + std::to_string(fonte);
+    const std::string case_file = case_text(1, fonte, 5.0, 1.0, 200);
+    const Csv built_in = study(name, case_file, "20,40,80").second;
+    const std::string formula(talvenor::kExactSolutions[static_cast<std::size_t>(fonte)].formula);
+    const Csv typed = study(name, case_file, "20,40,80", "--solution '" + formula + "'").second;
+    ASSERT_EQ(built_in.size(), typed.size());
+    for (const auto& entry : built_in) {
+      // Named, not bound: Clang 14's lambdas capture no structured bindings.
+      const std::pair<std::string, int>& key = entry.first;
+      const std::vector<std::string>& fields = entry.second;
+      const std::vector<std::string>& other = typed.at(key);
+      // Errors at round-off (x under upwind) are rounding noise, as are their orders.
+      const auto e = value(built_in, key.first, key.second, Field::error);
+      const bool noise = !e || std::fabs(*e) < 1e-10;
+      const auto check = [&](Field field, double tolerance) {
+        EXPECT_TRUE(agree(fields[field], other[field], tolerance))
+            << formula << " " << key.first << " N = " << key.second << " field " << field
+            << ": " << fields[field] << " against " << other[field];
+      };
+      for (const Field field : {Field::h, Field::numerical, Field::exact, Field::richardson}) {
+        const double size = std::fabs(std::strtod(fields[field].c_str(), nullptr));
+        if (!noise || field != Field::richardson) check(field, 1e-12 * size);
+      }
+      if (noise) continue;
+      check(Field::error, 1e-12);
+      // The uncertainties extrapolate and fit the errors: the slope's, whose errors carry
+      // 1/h, to 1e-11.
+      for (const Field field : {Field::u_gci, Field::u_fs, Field::u_lsq}) check(field, 1e-11);
+      for (const Field field : {Field::p_effective, Field::p_apparent, Field::gci}) {
+        check(field, 1e-9);
+      }
+    }
+  }
+}
+
+TEST(StudySolution, ACampaignOfTypedSolutionsNamesEachByItsFormula) {
+  const fs::path folder = folder_with("study_typed_campaign", case_text(2, 0, 5.0, 1.0, 200));
+  const Outcome outcome =
+      run_program(kStudy, folder,
+                  "--meshes 10,20,40 --solution smooth --solution 'x^2' --solution 'x^4+x*0'"
+                  " --table markdown --junit cells.xml");
+  ASSERT_EQ(outcome.status, 0) << outcome.stderr_text;
+  EXPECT_NE(outcome.stdout_text.find("sin(pi*x/2) + x*(1-x)*exp(x)/4"), std::string::npos);
+  EXPECT_NE(outcome.stderr_text.find("note: u = x^2, Re = 5: central differences reproduce it"),
+            std::string::npos);
+  const std::string csv = read_bytes(folder / "estudo-study.csv");
+  EXPECT_NE(csv.find("\r\n2,x^4+x*0,5,,2,u(1/2),"), std::string::npos);
+  // Every other report labels a combination as the table's reasons do.
+  for (const char* file : {"estudo-study.html", "estudo-study.md", "cells.xml"}) {
+    EXPECT_NE(read_bytes(folder / file).find("esquema 2, fonte x^2, Re = 5"), std::string::npos)
+        << file;
+  }
+}
+
+TEST(StudySolution, TheSourceIsPrintedAloneWithNoCaseAndNothingWritten) {
+  const fs::path folder = kScratch / "study_source";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const Outcome outcome = run_program(kStudy, folder, "--source smooth --language c");
+  ASSERT_EQ(outcome.status, 0) << outcome.stderr_text;
+  EXPECT_EQ(outcome.stderr_text, "");
+  EXPECT_TRUE(outcome.stdout_text.starts_with("#include <math.h>\n")) << outcome.stdout_text;
+  EXPECT_NE(outcome.stdout_text.find("double source(double x, double Re)"), std::string::npos);
+  EXPECT_TRUE(folder_files(folder).empty());
+}
+
+TEST(StudySolution, BadSolutionsStopBeforeAnythingIsWritten) {
+  const struct {
+    const char* solution;
+    int status;
+    const char* message;
+  } cases[] = {
+      {"x^^2", 2,
+       "talvenor-study: --solution: a number, a name or ( is expected at character 3:\n  x^^2\n"
+       "    ^\n"},
+      {"log(x)", 1,
+       "talvenor-study: u = log(x): u is not finite at x = 0 (Re = 5); choose a solution defined "
+       "on all of [0, 1]\n"},
+      {"1/(x-0.5)/100", 1,
+       "talvenor-study: u = 1/(x-0.5)/100: u is not finite at x = 0.5 (Re = 5); choose a "
+       "solution defined on all of [0, 1]\n"},
+  };
+  for (const auto& c : cases) {
+    const fs::path folder = folder_with("study_typed_bad", case_text(2, 0, 5.0, 1.0, 200));
+    const Outcome outcome =
+        run_program(kStudy, folder, "--meshes 10,20 --jobs 1 --solution '" +
+                                        std::string(c.solution) + "'");
+    EXPECT_EQ(outcome.status, c.status) << c.solution;
+    EXPECT_EQ(outcome.stderr_text, c.message);
+    EXPECT_EQ(folder_files(folder).size(), 1u) << c.solution;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,180 @@
+#include "expression/manufactured.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "system/error.hpp"
+#include "textio/shortest_text.hpp"
+
+namespace talvenor {
+namespace {
+
+// The 15-point Kronrod rule on [-1, 1] and its embedded 7-point Gauss rule
+// (Piessens et al. 1983, QUADPACK qk15): nodes x0 > x1 > ... > x7 = 0, the Gauss
+// nodes being the odd ones.
+constexpr std::array<double, 8> kKronrodNodes = {
+    0.991455371120812639206854697526329, 0.949107912342758524526189684047851,
+    0.864864423359769072789712788640926, 0.741531185599394439863864773280788,
+    0.586087235467691130294144845693013, 0.405845151377397166906606412076961,
+    0.207784955007898467600689403773245, 0.0};
+constexpr std::array<double, 8> kKronrodWeights = {
+    0.022935322010529224963732008058970, 0.063092092629978553290700663189204,
+    0.104790010322250183839876322541518, 0.140653259715525918745189590510238,
+    0.169004726639267902826583426598550, 0.190350578064785409913256402421014,
+    0.204432940075298892414161999234649, 0.209482141084727828012999174891714};
+constexpr std::array<double, 4> kGaussWeights = {
+    0.129484966168869693270611432679082, 0.279705391489276667901467771423780,
+    0.381830050505118944950369775488975, 0.417959183673469387755102040816327};
+
+/// Halving stops where the two rules agree to this fraction of the integral of |u|
+/// (well above the rounding of the sums, and where the Kronrod value of a smooth u is
+/// good to far better; a kink, abs(x - c)^3, makes them alike), or at this depth (an
+/// interval of 2^-50).
+constexpr double kAgreement = 1e-14;
+constexpr int kMaxHalvings = 50;
+
+/// A sum with Neumaier's compensation: the intervals add without losing their ulps.
+struct CompensatedSum {
+  double sum = 0.0, carry = 0.0;
+  void add(double value) {
+    const double t = sum + value;
+    carry += std::fabs(sum) >= std::fabs(value) ? (sum - t) + value : (value - t) + sum;
+    sum = t;
+  }
+  double total() const { return sum + carry; }
+};
+
+struct Integrand {
+  const Manufactured& m;
+  double Re;
+  double operator()(double x) const {
+    const std::array<double, 2> values = {x, Re};
+    return evaluate(*m.u, values);
+  }
+};
+
+void integrate(const Integrand& f, double a, double b, int halvings, CompensatedSum& total) {
+  const double middle = 0.5 * (a + b);
+  const double half = 0.5 * (b - a);
+  const double centre = f(middle);
+  double kronrod = kKronrodWeights[7] * centre;
+  double gauss = kGaussWeights[3] * centre;
+  double absolute = std::fabs(kronrod);
+  for (std::size_t k = 0; k < 7; ++k) {
+    const double pair = f(middle - half * kKronrodNodes[k]) + f(middle + half * kKronrodNodes[k]);
+    kronrod += kKronrodWeights[k] * pair;
+    absolute += kKronrodWeights[k] * std::fabs(pair);
+    if (k % 2 == 1) gauss += kGaussWeights[k / 2] * pair;
+  }
+  const bool agreed = std::fabs(kronrod - gauss) * half <= kAgreement * absolute * half;
+  if (agreed || halvings == kMaxHalvings || !std::isfinite(kronrod)) {
+    total.add(kronrod * half);
+    return;
+  }
+  integrate(f, a, middle, halvings + 1, total);
+  integrate(f, middle, b, halvings + 1, total);
+}
+
+/// One function of the user's language: its header, its body's one expression, its end.
+std::string function_text(Language language, std::string_view name, const std::string& body) {
+  const std::string n(name);
+  switch (language) {
+    case Language::c:
+      return "double " + n + "(double x, double Re)\n{\n  return " + body + ";\n}\n";
+    case Language::python:
+      return "def " + n + "(x, Re):\n    return " + body + "\n";
+    case Language::fortran:
+      return "  pure function " + n + "(x, Re) result(r)\n" +
+             "    real(8), intent(in) :: x, Re\n    real(8) :: r\n    r = " + body +
+             "\n  end function " + n + "\n";
+    case Language::latex:
+      break;
+  }
+  const std::string left = name == "exact_u" ? "u(x)" : name == "exact_du" ? "u'(x)" : "S(x)";
+  return "\\begin{equation}\n  " + left + " = " + body + "\n\\end{equation}\n";
+}
+
+/// Fortran text with each line over 100 characters continued with &, cut at a blank
+/// where there is one: free form allows 132 characters a line.
+std::string fortran_lines(std::string_view text) {
+  constexpr std::size_t kWidth = 100;
+  constexpr std::string_view kContinued = "      ";
+  std::string out;
+  while (!text.empty()) {
+    std::string_view line = text.substr(0, text.find('\n'));
+    text.remove_prefix(std::min(line.size() + 1, text.size()));
+    while (line.size() > kWidth) {
+      const std::size_t blank = line.rfind(' ', kWidth - 2);
+      const bool at_blank = blank != std::string_view::npos && blank > kContinued.size();
+      const std::size_t cut = at_blank ? blank + 1 : kWidth - 1;
+      out += std::string(line.substr(0, cut)) + "&\n" + std::string(kContinued) +
+             (at_blank ? "" : "&");
+      line.remove_prefix(cut);
+    }
+    out += std::string(line) + "\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+Manufactured manufacture(std::string_view formula, std::string_view where) {
+  Manufactured m;
+  m.formula = formula;
+  m.u = parse_expression(formula, where, kSolutionNames);
+  m.du = derivative(m.u);
+  m.d2u = derivative(m.du);
+  return m;
+}
+
+[[noreturn]] void not_finite(const Manufactured& m, const char* which, double x, double Re) {
+  throw Error(Error::Kind::case_file,
+              "u = " + m.formula + ": " + which + " is not finite at x = " + shortest(x) +
+                  " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
+}
+
+double u_at(const Manufactured& m, double x, double Re) {
+  const std::array<double, 2> values = {x, Re};
+  const double u = evaluate(*m.u, values);
+  if (!std::isfinite(u)) not_finite(m, "u", x, Re);
+  return u;
+}
+
+Jet jet_at(const Manufactured& m, double x, double Re) {
+  const std::array<double, 2> values = {x, Re};
+  const Jet j{u_at(m, x, Re), evaluate(*m.du, values), evaluate(*m.d2u, values)};
+  if (!std::isfinite(j.du)) not_finite(m, "u'", x, Re);
+  if (!std::isfinite(j.d2u)) not_finite(m, "u''", x, Re);
+  return j;
+}
+
+double mean_over_unit_interval(const Manufactured& m, double Re) {
+  CompensatedSum total;
+  integrate(Integrand{m, Re}, 0.0, 1.0, 0, total);
+  return total.total();
+}
+
+std::string source_code(const Manufactured& m, const Expr& op, Language language) {
+  const std::array<Expr, 5> with = {variable_node(0), variable_node(1), m.u, m.du, m.d2u};
+  const Expr S = substitute(op, with);
+  const std::array<std::pair<std::string_view, Expr>, 3> parts = {
+      {{"exact_u", m.u}, {"exact_du", m.du}, {"source", S}}};
+  const std::string head = language == Language::c        ? "#include <math.h>\n\n"
+                           : language == Language::python ? "import math\n\n\n"
+                           : language == Language::fortran
+                               ? "module manufactured\n  implicit none\ncontains\n"
+                               : "";
+  std::string text = head;
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    if (k > 0 && language != Language::fortran)
+      text += language == Language::python ? "\n\n" : "\n";
+    text += function_text(language, parts[k].first,
+                          print_expression(parts[k].second, language, kSolutionNames));
+  }
+  if (language == Language::fortran) return fortran_lines(text + "end module manufactured\n");
+  return text;
+}
+
+}  // namespace talvenor
