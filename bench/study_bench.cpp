@@ -1,13 +1,17 @@
 // The study's meshes on one thread and on two: six meshes from N = 31250 to
 // 1000000 (five doublings), itmax 20, upwind with deferred correction, successive
 // substitution. And a campaign of 1200 combinations on five meshes up to N = 640,
-// on one thread and on two.
+// on one thread and on two. And the study of fonte 0 against the same solution typed
+// (--solution "(e^x-1)/(e-1)"), Newton's method on meshes up to N = 10^6.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <memory>
 #include <vector>
 
 #include "study_sources/campaign.hpp"
+#include "study_sources/solution_lint.hpp"
 #include "study_sources/tasks.hpp"
 
 namespace {
@@ -58,6 +62,52 @@ void BM_Campaign(benchmark::State& state) {
   state.SetLabel(std::to_string(jobs) + (jobs == 1 ? " thread" : " threads"));
 }
 BENCHMARK(BM_Campaign)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+/// The study of a case on four meshes up to N = 10^6 (Re = 1, Newton's method, one
+/// thread): fonte 0's, or with `typed` the formula as --solution gives it: parsed,
+/// differentiated, compiled, linted on the finest mesh, then run.
+constexpr std::int32_t kFinest = 1000000;
+constexpr auto kTypedFormula = talvenor::kExactSolutions[0].formula;
+
+std::vector<talvenor::MeshRun> study(bool typed) {
+  talvenor::CaseData base = bench_case();
+  const std::vector<std::int32_t> meshes = {kFinest / 8, kFinest / 4, kFinest / 2, kFinest};
+  if (typed) {
+    base.typed = std::make_shared<const talvenor::Manufactured>(
+        talvenor::manufacture(kTypedFormula, "--solution"));
+    benchmark::DoNotOptimize(talvenor::solution_lint(base, kFinest));
+  }
+  return talvenor::run_meshes(base, meshes, talvenor::Method::newton, 1);
+}
+
+void BM_StudyOfSolution(benchmark::State& state) {
+  const bool typed = state.range(0) == 1;
+  for (auto _ : state) benchmark::DoNotOptimize(study(typed));
+  state.SetLabel(typed ? "--solution (e^x-1)/(e-1)" : "fonte 0");
+}
+BENCHMARK(BM_StudyOfSolution)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+/// Both studies in each iteration, in turn first (fonte 0 first in even iterations,
+/// the typed one in odd): a load on the machine weighs on both alike. The counters
+/// are each one's mean seconds and their ratio, typed over fonte 0.
+void BM_TypedOverBuiltIn(benchmark::State& state) {
+  double seconds[2] = {0.0, 0.0};
+  long long pairs = 0;
+  for (auto _ : state) {
+    for (const int order : {0, 1}) {
+      const bool typed = (order == 0) == (pairs % 2 == 1);
+      const auto start = std::chrono::steady_clock::now();
+      benchmark::DoNotOptimize(study(typed));
+      seconds[typed] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                            .count();
+    }
+    ++pairs;
+  }
+  state.counters["builtin_s"] = seconds[0] / static_cast<double>(pairs);
+  state.counters["typed_s"] = seconds[1] / static_cast<double>(pairs);
+  state.counters["ratio"] = seconds[1] / seconds[0];
+}
+BENCHMARK(BM_TypedOverBuiltIn)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -46,24 +46,29 @@ struct CompensatedSum {
   double total() const { return sum + carry; }
 };
 
-struct Integrand {
-  const Manufactured& m;
-  double Re;
-  double operator()(double x) const {
-    const std::array<double, 2> values = {x, Re};
-    return evaluate(*m.u, values);
-  }
-};
+/// The parameters of a run of a solution's tape: x's place, then Re.
+std::array<double, 2> parameters(double Re) {
+  return {0.0, Re};
+}
 
-void integrate(const Integrand& f, double a, double b, int halvings, CompensatedSum& total) {
+/// The integral over [a, b] added to total, [a, b] halved until the rules agree; `u`
+/// evaluates u alone. The 15 points are evaluated as one block.
+void integrate(Tape::Run& u, double a, double b, int halvings, CompensatedSum& total) {
   const double middle = 0.5 * (a + b);
   const double half = 0.5 * (b - a);
-  const double centre = f(middle);
-  double kronrod = kKronrodWeights[7] * centre;
-  double gauss = kGaussWeights[3] * centre;
+  std::array<double, 15> x{};  // the middle, then the pairs middle -/+ half node k
+  x[0] = middle;
+  for (std::size_t k = 0; k < 7; ++k) {
+    x[2 * k + 1] = middle - half * kKronrodNodes[k];
+    x[2 * k + 2] = middle + half * kKronrodNodes[k];
+  }
+  u.at(x);
+  const double* const f = u.root(0);
+  double kronrod = kKronrodWeights[7] * f[0];
+  double gauss = kGaussWeights[3] * f[0];
   double absolute = std::fabs(kronrod);
   for (std::size_t k = 0; k < 7; ++k) {
-    const double pair = f(middle - half * kKronrodNodes[k]) + f(middle + half * kKronrodNodes[k]);
+    const double pair = f[2 * k + 1] + f[2 * k + 2];
     kronrod += kKronrodWeights[k] * pair;
     absolute += kKronrodWeights[k] * std::fabs(pair);
     if (k % 2 == 1) gauss += kGaussWeights[k / 2] * pair;
@@ -73,8 +78,36 @@ void integrate(const Integrand& f, double a, double b, int halvings, Compensated
     total.add(kronrod * half);
     return;
   }
-  integrate(f, a, middle, halvings + 1, total);
-  integrate(f, middle, b, halvings + 1, total);
+  integrate(u, a, middle, halvings + 1, total);
+  integrate(u, middle, b, halvings + 1, total);
+}
+
+/// Calls check_and_keep(i, run, k) for each node i of x, the first `roots` of u, u',
+/// u'' at it being run.root(r)[k]: the nodes a block at a time, in their order.
+template <typename Body>
+void over_nodes(const Manufactured& m, std::span<const double> x, double Re, std::size_t roots,
+                Body check_and_keep) {
+  Tape::Run run(m.tape, parameters(Re), roots);
+  for (std::size_t first = 0; first < x.size(); first += Tape::kBlock) {
+    const std::span<const double> block = x.subspan(first, std::min(Tape::kBlock, x.size() - first));
+    run.at(block);
+    for (std::size_t k = 0; k < block.size(); ++k) check_and_keep(first + k, run, k);
+  }
+}
+
+[[noreturn]] void not_finite(const Manufactured& m, const char* which, double x, double Re) {
+  throw Error(Error::Kind::case_file,
+              "u = " + m.formula + ": " + which + " is not finite at x = " + shortest(x) +
+                  " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
+}
+
+/// The jet at node k of run's block, checked in the order u, u', u''.
+Jet checked_jet(const Manufactured& m, const Tape::Run& run, std::size_t k, double x, double Re) {
+  const Jet j{run.root(0)[k], run.root(1)[k], run.root(2)[k]};
+  if (!std::isfinite(j.u)) not_finite(m, "u", x, Re);
+  if (!std::isfinite(j.du)) not_finite(m, "u'", x, Re);
+  if (!std::isfinite(j.d2u)) not_finite(m, "u''", x, Re);
+  return j;
 }
 
 /// One function of the user's language: its header, its body's one expression, its end.
@@ -126,33 +159,36 @@ Manufactured manufacture(std::string_view formula, std::string_view where) {
   m.u = parse_expression(formula, where, kSolutionNames);
   m.du = derivative(m.u);
   m.d2u = derivative(m.du);
+  m.tape = Tape(std::array{m.u, m.du, m.d2u});
   return m;
 }
 
-[[noreturn]] void not_finite(const Manufactured& m, const char* which, double x, double Re) {
-  throw Error(Error::Kind::case_file,
-              "u = " + m.formula + ": " + which + " is not finite at x = " + shortest(x) +
-                  " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
+void u_values(const Manufactured& m, std::span<const double> x, double Re, std::span<double> u) {
+  over_nodes(m, x, Re, 1, [&](std::size_t i, const Tape::Run& run, std::size_t k) {
+    u[i] = run.root(0)[k];
+    if (!std::isfinite(u[i])) not_finite(m, "u", x[i], Re);
+  });
 }
 
-double u_at(const Manufactured& m, double x, double Re) {
-  const std::array<double, 2> values = {x, Re};
-  const double u = evaluate(*m.u, values);
-  if (!std::isfinite(u)) not_finite(m, "u", x, Re);
-  return u;
+void burgers_sources(const Manufactured& m, std::span<const double> x, double Re,
+                     std::span<double> S) {
+  over_nodes(m, x, Re, 3, [&](std::size_t i, const Tape::Run& run, std::size_t k) {
+    S[i] = burgers_source(checked_jet(m, run, k, x[i], Re), Re);
+  });
 }
 
 Jet jet_at(const Manufactured& m, double x, double Re) {
-  const std::array<double, 2> values = {x, Re};
-  const Jet j{u_at(m, x, Re), evaluate(*m.du, values), evaluate(*m.d2u, values)};
-  if (!std::isfinite(j.du)) not_finite(m, "u'", x, Re);
-  if (!std::isfinite(j.d2u)) not_finite(m, "u''", x, Re);
+  Jet j;
+  over_nodes(m, std::span(&x, 1), Re, 3, [&](std::size_t, const Tape::Run& run, std::size_t k) {
+    j = checked_jet(m, run, k, x, Re);
+  });
   return j;
 }
 
 double mean_over_unit_interval(const Manufactured& m, double Re) {
+  Tape::Run u(m.tape, parameters(Re), 1);
   CompensatedSum total;
-  integrate(Integrand{m, Re}, 0.0, 1.0, 0, total);
+  integrate(u, 0.0, 1.0, 0, total);
   return total.total();
 }
 
