@@ -127,8 +127,11 @@ inline double binary_value(double a, double b) {
     return std::pow(a, b);
   }
 }
-/// The same with op known at run time: binary_value(Op::sub, 5, 3) -> 2.
-double binary_value(Op op, double a, double b);
+/// The value of a node of op (index and value as in Node) whose operands have the
+/// values a and b (unused where it has none), where variable i is values[i]:
+/// node_value(Op::sub, 0, 0, 5, 3, {}) -> 2. Every evaluation's one home.
+double node_value(Op op, std::uint8_t index, double value, double a, double b,
+                  std::span<const double> values);
 
 /// The value of e where variable i is values[i]: evaluate("x^2", {3}) -> 9. A tree
 /// walk, the reference for Tape (expression/tape.hpp), which gives the same bits at

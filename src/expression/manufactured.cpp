@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <string>
 
@@ -82,16 +84,17 @@ void integrate(Tape::Run& u, double a, double b, int halvings, CompensatedSum& t
   integrate(u, middle, b, halvings + 1, total);
 }
 
-/// Calls check_and_keep(i, run, k) for each node i of x, the first `roots` of u, u',
-/// u'' at it being run.root(r)[k]: the nodes a block at a time, in their order.
+/// Calls keep(first, points, run) for the nodes of x a block at a time, in their
+/// order: run.root(r)[k] is root r of u, u', u'' (the first `roots` of them) at
+/// points[k], node first + k.
 template <typename Body>
-void over_nodes(const Manufactured& m, std::span<const double> x, double Re, std::size_t roots,
-                Body check_and_keep) {
+void over_blocks(const Manufactured& m, std::span<const double> x, double Re, std::size_t roots,
+                 Body keep) {
   Tape::Run run(m.tape, parameters(Re), roots);
   for (std::size_t first = 0; first < x.size(); first += Tape::kBlock) {
-    const std::span<const double> block = x.subspan(first, std::min(Tape::kBlock, x.size() - first));
-    run.at(block);
-    for (std::size_t k = 0; k < block.size(); ++k) check_and_keep(first + k, run, k);
+    const auto points = x.subspan(first, std::min(Tape::kBlock, x.size() - first));
+    run.at(points);
+    keep(first, points, run);
   }
 }
 
@@ -101,13 +104,38 @@ void over_nodes(const Manufactured& m, std::span<const double> x, double Re, std
                   " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
 }
 
-/// The jet at node k of run's block, checked in the order u, u', u''.
-Jet checked_jet(const Manufactured& m, const Tape::Run& run, std::size_t k, double x, double Re) {
-  const Jet j{run.root(0)[k], run.root(1)[k], run.root(2)[k]};
-  if (!std::isfinite(j.u)) not_finite(m, "u", x, Re);
-  if (!std::isfinite(j.du)) not_finite(m, "u'", x, Re);
-  if (!std::isfinite(j.d2u)) not_finite(m, "u''", x, Re);
-  return j;
+/// 1 where v is infinite or NaN (its exponent bits all ones), else 0: a test with no
+/// branch and no floating-point comparison (which could raise a flag), so that a loop
+/// of it vectorizes.
+std::uint64_t not_finite_bit(double v) {
+  constexpr std::uint64_t kExponentBits = 0x7ff;
+  constexpr int kMantissaBits = 52, kExponentWidth = 11;
+  const std::uint64_t exponent = (std::bit_cast<std::uint64_t>(v) >> kMantissaBits) & kExponentBits;
+  return (exponent + 1) >> kExponentWidth;
+}
+
+/// Whether one of the values is infinite or NaN: one pass of not_finite_bit.
+bool any_not_finite(std::span<const double> values) {
+  std::uint64_t any = 0;
+  for (const double v : values) any |= not_finite_bit(v);
+  return any != 0;
+}
+
+/// Error at the first of the points where one of the first `roots` of u, u', u'' is
+/// not finite, checked in that order at each point, as jet_at checks.
+void name_first_not_finite(const Manufactured& m, const Tape::Run& run, std::size_t roots,
+                           std::span<const double> points, double Re) {
+  constexpr std::array<const char*, 3> kNames = {"u", "u'", "u''"};
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    for (std::size_t r = 0; r < roots; ++r) {
+      if (!std::isfinite(run.root(r)[k])) not_finite(m, kNames[r], points[k], Re);
+    }
+  }
+}
+
+/// The jet at point k of run's block.
+Jet jet_of(const Tape::Run& run, std::size_t k) {
+  return {run.root(0)[k], run.root(1)[k], run.root(2)[k]};
 }
 
 /// One function of the user's language: its header, its body's one expression, its end.
@@ -164,23 +192,30 @@ Manufactured manufacture(std::string_view formula, std::string_view where) {
 }
 
 void u_values(const Manufactured& m, std::span<const double> x, double Re, std::span<double> u) {
-  over_nodes(m, x, Re, 1, [&](std::size_t i, const Tape::Run& run, std::size_t k) {
-    u[i] = run.root(0)[k];
-    if (!std::isfinite(u[i])) not_finite(m, "u", x[i], Re);
+  over_blocks(m, x, Re, 1, [&](std::size_t first, auto points, const Tape::Run& run) {
+    const auto block = u.subspan(first, points.size());
+    std::copy_n(run.root(0), points.size(), block.begin());
+    if (any_not_finite(block)) name_first_not_finite(m, run, 1, points, Re);
   });
 }
 
+// S = (Re u) u' - u'' is finite only where u, u' and u'' are (a product or difference
+// with an infinite or NaN operand never is): the source's block is checked, and the
+// jets only where it is not.
 void burgers_sources(const Manufactured& m, std::span<const double> x, double Re,
                      std::span<double> S) {
-  over_nodes(m, x, Re, 3, [&](std::size_t i, const Tape::Run& run, std::size_t k) {
-    S[i] = burgers_source(checked_jet(m, run, k, x[i], Re), Re);
+  over_blocks(m, x, Re, 3, [&](std::size_t first, auto points, const Tape::Run& run) {
+    const auto block = S.subspan(first, points.size());
+    for (std::size_t k = 0; k < points.size(); ++k) block[k] = burgers_source(jet_of(run, k), Re);
+    if (any_not_finite(block)) name_first_not_finite(m, run, 3, points, Re);
   });
 }
 
 Jet jet_at(const Manufactured& m, double x, double Re) {
   Jet j;
-  over_nodes(m, std::span(&x, 1), Re, 3, [&](std::size_t, const Tape::Run& run, std::size_t k) {
-    j = checked_jet(m, run, k, x, Re);
+  over_blocks(m, std::span(&x, 1), Re, 3, [&](std::size_t, auto points, const Tape::Run& run) {
+    name_first_not_finite(m, run, 3, points, Re);
+    j = jet_of(run, 0);
   });
   return j;
 }

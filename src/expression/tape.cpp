@@ -1,6 +1,7 @@
 #include "expression/tape.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <limits>
 #include <map>
@@ -134,29 +135,14 @@ Tape::Run::Run(const Tape& tape, std::span<const double> values, std::size_t roo
       block_(tape.block_slots_ * kBlock),
       filled_(roots * kBlock) {
   const auto fixed = std::span(tape.fixed_).first(tape.prefixes_[roots].fixed);
-  for (const Step& step : fixed) fixed_[step.out] = fixed_value(step, values);
+  for (const Step& s : fixed) {
+    fixed_[s.out] = node_value(s.op, s.index, s.value, fixed_[s.a.slot], fixed_[s.b.slot], values);
+  }
   for (std::size_t k = 0; k < roots; ++k) {
     const Place p = tape.roots_[k];
     double* const filled = filled_.data() + k * kBlock;
     if (!p.varies) std::fill_n(filled, kBlock, fixed_[p.slot]);
     roots_.push_back(p.varies ? block_.data() + p.slot * kBlock : filled);
-  }
-}
-
-double Tape::Run::fixed_value(const Step& step, std::span<const double> values) const {
-  switch (step.op) {
-    case Op::number:
-      return step.value;
-    case Op::constant:
-      return kConstants[step.index].value;
-    case Op::variable:
-      return values[step.index];
-    case Op::neg:
-      return -fixed_[step.a.slot];
-    case Op::function:
-      return functions()[step.index].value(fixed_[step.a.slot]);
-    default:
-      return binary_value(step.op, fixed_[step.a.slot], fixed_[step.b.slot]);
   }
 }
 
@@ -175,20 +161,13 @@ void Tape::Run::run(const Step& step, std::size_t n) {
     case Op::function:
       functions()[step.index].values(a, out, n);
       break;
-    case Op::add:
-      binary_values<Op::add>(a, step.a.varies, b, step.b.varies, out, n);
-      break;
-    case Op::sub:
-      binary_values<Op::sub>(a, step.a.varies, b, step.b.varies, out, n);
-      break;
-    case Op::mul:
-      binary_values<Op::mul>(a, step.a.varies, b, step.b.varies, out, n);
-      break;
-    case Op::div:
-      binary_values<Op::div>(a, step.a.varies, b, step.b.varies, out, n);
-      break;
-    default:  // a leaf never varies: only a power is left
-      binary_values<Op::pow>(a, step.a.varies, b, step.b.varies, out, n);
+    default: {  // a leaf never varies: a binary op is left
+      constexpr std::array kBinary = {binary_values<Op::add>, binary_values<Op::sub>,
+                                      binary_values<Op::mul>, binary_values<Op::div>,
+                                      binary_values<Op::pow>};
+      const auto which = static_cast<std::size_t>(step.op) - static_cast<std::size_t>(Op::add);
+      kBinary[which](a, step.a.varies, b, step.b.varies, out, n);
+    }
   }
 }
 

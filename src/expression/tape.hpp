@@ -24,7 +24,7 @@ namespace talvenor {
 class Tape {
  public:
   /// The points of one block: each register of a run holds this many values.
-  static constexpr std::size_t kBlock = 64;
+  static constexpr std::size_t kBlock = 256;
 
   Tape() = default;
   /// Compiles `roots`, trees over the variables x (index 0) and parameters (1, ...).
@@ -78,8 +78,6 @@ class Tape::Run {
   const double* root(std::size_t k) const { return roots_[k]; }
 
  private:
-  /// A fixed step's value, evaluate()'s at a node of its op.
-  double fixed_value(const Step& step, std::span<const double> values) const;
   const double* operand(Place p) const;
   void run(const Step& step, std::size_t n);
 
