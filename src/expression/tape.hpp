@@ -10,7 +10,8 @@
 // evaluate() applies, to the same operands, in the same order of operands: every
 // value is evaluate()'s to the bit.
 //   Tape({u, du, d2u}) of "(e^x-1)/(e-1)": exp(x) once a point (evaluate(): three
-//   times), e - 1 and log(e) once a binding; its first root alone is u's four steps.
+//   times), e - 1 and log(e) once a binding; its first root alone is u's three steps
+//   a point: exp, - 1, / (e - 1).
 
 #include <cstddef>
 #include <cstdint>
@@ -32,7 +33,8 @@ class Tape {
   explicit Tape(std::span<const Expr> roots);
 
   /// The steps a point costs for the first k roots (those free of x cost nothing):
-  /// 3 for u of "(e^x-1)/(e-1)", 7 with u' and u'' (evaluate(): 3, 8 and 12).
+  /// 3 for u of "(e^x-1)/(e-1)", 7 with u' and u'' (evaluate(): 4 operations, and
+  /// 16 with u' and u'', exp three times and log three times).
   std::size_t point_steps(std::size_t k) const { return prefixes_[k].varying; }
 
   /// The first k roots at points: bound once, then block after block.
