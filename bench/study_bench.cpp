@@ -1,13 +1,18 @@
 // The study's meshes on one thread and on two: six meshes from N = 31250 to
 // 1000000 (five doublings), itmax 20, upwind with deferred correction, successive
 // substitution. And a campaign of 1200 combinations on five meshes up to N = 640,
-// on one thread and on two.
+// on one thread and on two. And the study of fonte 0 against the same solution typed
+// (--solution "(e^x-1)/(e-1)"), Newton's method on meshes up to N = 10^6.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <ctime>
+#include <memory>
 #include <vector>
 
 #include "study_sources/campaign.hpp"
+#include "study_sources/solution_lint.hpp"
 #include "study_sources/tasks.hpp"
 
 namespace {
@@ -58,6 +63,79 @@ void BM_Campaign(benchmark::State& state) {
   state.SetLabel(std::to_string(jobs) + (jobs == 1 ? " thread" : " threads"));
 }
 BENCHMARK(BM_Campaign)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+/// The study of a case on four meshes up to N = 10^6 (Re = 1, Newton's method, one
+/// thread): fonte 0's, or with `typed` the formula as --solution gives it: parsed,
+/// differentiated, compiled, linted on the finest mesh, then run.
+constexpr std::int32_t kFinest = 1000000;
+constexpr auto kTypedFormula = talvenor::kExactSolutions[0].formula;
+
+std::vector<talvenor::MeshRun> study(bool typed) {
+  talvenor::CaseData base = bench_case();
+  const std::vector<std::int32_t> meshes = {kFinest / 8, kFinest / 4, kFinest / 2, kFinest};
+  if (typed) {
+    base.typed = std::make_shared<const talvenor::Manufactured>(
+        talvenor::manufacture(kTypedFormula, "--solution"));
+    benchmark::DoNotOptimize(talvenor::solution_lint(base, kFinest));
+  }
+  return talvenor::run_meshes(base, meshes, talvenor::Method::newton, 1);
+}
+
+void BM_StudyOfSolution(benchmark::State& state) {
+  const bool typed = state.range(0) == 1;
+  for (auto _ : state) benchmark::DoNotOptimize(study(typed));
+  state.SetLabel(typed ? "--solution (e^x-1)/(e-1)" : "fonte 0");
+}
+BENCHMARK(BM_StudyOfSolution)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+/// The exact solution at the nodes of N = 10^6, as a mesh's run asks for it: u
+/// (ExactSolutionView::values) and S (sources), fonte 0's or its formula typed; the
+/// counter is nanoseconds a node for both.
+void BM_ExactSolutionAtNodes(benchmark::State& state) {
+  const bool typed = state.range(0) == 1;
+  const talvenor::Manufactured m = talvenor::manufacture(kTypedFormula, "--solution");
+  const talvenor::ExactSolutionView exact(0, typed ? &m : nullptr);
+  std::vector<double> x(kFinest + 1), u(x.size()), S(x.size());
+  for (std::size_t i = 0; i < x.size(); ++i) x[i] = static_cast<double>(i) / kFinest;
+  for (auto _ : state) {
+    exact.values(x, 1.0, u);
+    exact.sources(x, 1.0, S);
+    benchmark::DoNotOptimize(u.data());
+    benchmark::DoNotOptimize(S.data());
+  }
+  state.counters["node_s"] = benchmark::Counter(static_cast<double>(x.size()),
+                                                benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
+  state.SetLabel(typed ? "--solution (e^x-1)/(e-1)" : "fonte 0");
+}
+BENCHMARK(BM_ExactSolutionAtNodes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+/// Both studies in each iteration, in turn first (fonte 0 first in even iterations,
+/// the typed one in odd): a load on the machine weighs on both alike. The counters
+/// are each one's mean wall seconds, their ratio (typed over fonte 0), and the ratio
+/// of the process's processor time (std::clock, every thread), which a loaded
+/// machine blurs less.
+void BM_TypedOverBuiltIn(benchmark::State& state) {
+  double wall[2] = {0.0, 0.0};
+  double cpu[2] = {0.0, 0.0};
+  long long pairs = 0;
+  for (auto _ : state) {
+    for (const bool first : {true, false}) {
+      const bool typed = first == (pairs % 2 == 1);
+      const std::clock_t cpu_start = std::clock();
+      const auto start = std::chrono::steady_clock::now();
+      benchmark::DoNotOptimize(study(typed));
+      wall[typed] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      cpu[typed] += static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+    }
+    ++pairs;
+  }
+  state.counters["builtin_s"] = wall[0] / static_cast<double>(pairs);
+  state.counters["typed_s"] = wall[1] / static_cast<double>(pairs);
+  state.counters["ratio"] = wall[1] / wall[0];
+  state.counters["cpu_ratio"] = cpu[1] / cpu[0];
+}
+BENCHMARK(BM_TypedOverBuiltIn)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -7,6 +7,8 @@
 // what it prints for the user's code: u' of "x^3" is the tree "3*x^2".
 
 #include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -58,11 +60,13 @@ struct Constant {
 inline constexpr std::array<Constant, 2> kConstants = {
     {{"pi", 3.141592653589793}, {"e", 2.718281828459045}}};
 
-/// One function of the language: its name, value, the derivative d f(a)/da as a tree
+/// One function of the language: its name, value (at one point, and at each of n
+/// points: out[i] = value(a[i]), the same call), the derivative d f(a)/da as a tree
 /// of a, and how C, Fortran, Python and LaTeX write it.
 struct Function {
   std::string_view name;
   double (*value)(double);
+  void (*values)(const double* a, double* out, std::size_t n);
   Expr (*derivative)(const Expr& a);
   std::string_view c, fortran, python, latex;
 };
@@ -106,7 +110,32 @@ Expr substitute(const Expr& e, std::span<const Expr> with);
 /// the power of a rounded e.
 bool is_exponential(const Node& e);
 
-/// The value of e where variable i is values[i]: evaluate("x^2", {3}) -> 9.
+/// a op b for a binary op, as every evaluation computes it: the power by std::pow
+/// whatever b is (pow(x, 2.0) is not x*x to the bit everywhere).
+template <Op kOp>
+inline double binary_value(double a, double b) {
+  if constexpr (kOp == Op::add) {
+    return a + b;
+  } else if constexpr (kOp == Op::sub) {
+    return a - b;
+  } else if constexpr (kOp == Op::mul) {
+    return a * b;
+  } else if constexpr (kOp == Op::div) {
+    return a / b;
+  } else {
+    static_assert(kOp == Op::pow);
+    return std::pow(a, b);
+  }
+}
+/// The value of a node of op (index and value as in Node) whose operands have the
+/// values a and b (unused where it has none), where variable i is values[i]:
+/// node_value(Op::sub, 0, 0, 5, 3, {}) -> 2. Every evaluation's one home.
+double node_value(Op op, std::uint8_t index, double value, double a, double b,
+                  std::span<const double> values);
+
+/// The value of e where variable i is values[i]: evaluate("x^2", {3}) -> 9. A tree
+/// walk, the reference for Tape (expression/tape.hpp), which gives the same bits at
+/// many points for a fraction of the cost.
 double evaluate(const Node& e, std::span<const double> values);
 
 /// Whether e is, after simplification, the number 0.

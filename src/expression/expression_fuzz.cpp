@@ -1,12 +1,16 @@
 // Fuzz target of the expression parser: any text either parses into a tree no deeper
-// than kMaxDepth, whose derivatives build, evaluate and print, or ends in a usage
-// error whose lines are printable and whose last line is a caret. A crash, a stack
+// than kMaxDepth, whose derivatives build, evaluate (the compiled tape to the tree
+// walk's bits) and print, or ends in a usage error whose lines are printable and
+// whose last line is a caret. A crash, a stack
 // overflow, a hang, undefined behaviour or any other exception is a finding.
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,7 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (m.u->depth > talvenor::kMaxDepth) std::abort();
   const double values[] = {0.375, 7.0};
-  (void)talvenor::evaluate(*m.d2u, values);
+  const double tree = talvenor::evaluate(*m.d2u, values);
+  talvenor::Tape::Run run(m.tape, values, 3);
+  run.at(std::span(values, 1));
+  const double taped = run.root(2)[0];
+  const bool same = std::bit_cast<std::uint64_t>(tree) == std::bit_cast<std::uint64_t>(taped) ||
+                    (std::isnan(tree) && std::isnan(taped));
+  if (!same) std::abort();
   (void)talvenor::print_expression(m.du, talvenor::Language::fortran, talvenor::kSolutionNames);
   return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <string>
 
@@ -46,24 +48,29 @@ struct CompensatedSum {
   double total() const { return sum + carry; }
 };
 
-struct Integrand {
-  const Manufactured& m;
-  double Re;
-  double operator()(double x) const {
-    const std::array<double, 2> values = {x, Re};
-    return evaluate(*m.u, values);
-  }
-};
+/// The parameters of a run of a solution's tape: x's place, then Re.
+std::array<double, 2> parameters(double Re) {
+  return {0.0, Re};
+}
 
-void integrate(const Integrand& f, double a, double b, int halvings, CompensatedSum& total) {
+/// The integral over [a, b] added to total, [a, b] halved until the rules agree; `u`
+/// evaluates u alone. The 15 points are evaluated as one block.
+void integrate(Tape::Run& u, double a, double b, int halvings, CompensatedSum& total) {
   const double middle = 0.5 * (a + b);
   const double half = 0.5 * (b - a);
-  const double centre = f(middle);
-  double kronrod = kKronrodWeights[7] * centre;
-  double gauss = kGaussWeights[3] * centre;
+  std::array<double, 15> x{};  // the middle, then the pairs middle -/+ half node k
+  x[0] = middle;
+  for (std::size_t k = 0; k < 7; ++k) {
+    x[2 * k + 1] = middle - half * kKronrodNodes[k];
+    x[2 * k + 2] = middle + half * kKronrodNodes[k];
+  }
+  u.at(x);
+  const double* const f = u.root(0);
+  double kronrod = kKronrodWeights[7] * f[0];
+  double gauss = kGaussWeights[3] * f[0];
   double absolute = std::fabs(kronrod);
   for (std::size_t k = 0; k < 7; ++k) {
-    const double pair = f(middle - half * kKronrodNodes[k]) + f(middle + half * kKronrodNodes[k]);
+    const double pair = f[2 * k + 1] + f[2 * k + 2];
     kronrod += kKronrodWeights[k] * pair;
     absolute += kKronrodWeights[k] * std::fabs(pair);
     if (k % 2 == 1) gauss += kGaussWeights[k / 2] * pair;
@@ -73,8 +80,62 @@ void integrate(const Integrand& f, double a, double b, int halvings, Compensated
     total.add(kronrod * half);
     return;
   }
-  integrate(f, a, middle, halvings + 1, total);
-  integrate(f, middle, b, halvings + 1, total);
+  integrate(u, a, middle, halvings + 1, total);
+  integrate(u, middle, b, halvings + 1, total);
+}
+
+/// Calls keep(first, points, run) for the nodes of x a block at a time, in their
+/// order: run.root(r)[k] is root r of u, u', u'' (the first `roots` of them) at
+/// points[k], node first + k.
+template <typename Body>
+void over_blocks(const Manufactured& m, std::span<const double> x, double Re, std::size_t roots,
+                 Body keep) {
+  Tape::Run run(m.tape, parameters(Re), roots);
+  for (std::size_t first = 0; first < x.size(); first += Tape::kBlock) {
+    const auto points = x.subspan(first, std::min(Tape::kBlock, x.size() - first));
+    run.at(points);
+    keep(first, points, run);
+  }
+}
+
+[[noreturn]] void not_finite(const Manufactured& m, const char* which, double x, double Re) {
+  throw Error(Error::Kind::case_file,
+              "u = " + m.formula + ": " + which + " is not finite at x = " + shortest(x) +
+                  " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
+}
+
+/// 1 where v is infinite or NaN (its exponent bits all ones), else 0: a test with no
+/// branch and no floating-point comparison (which could raise a flag), so that a loop
+/// of it vectorizes.
+std::uint64_t not_finite_bit(double v) {
+  constexpr std::uint64_t kExponentBits = 0x7ff;
+  constexpr int kMantissaBits = 52, kExponentWidth = 11;
+  const std::uint64_t exponent = (std::bit_cast<std::uint64_t>(v) >> kMantissaBits) & kExponentBits;
+  return (exponent + 1) >> kExponentWidth;
+}
+
+/// Whether one of the values is infinite or NaN: one pass of not_finite_bit.
+bool any_not_finite(std::span<const double> values) {
+  std::uint64_t any = 0;
+  for (const double v : values) any |= not_finite_bit(v);
+  return any != 0;
+}
+
+/// Error at the first of the points where one of the first `roots` of u, u', u'' is
+/// not finite, checked in that order at each point, as jet_at checks.
+void name_first_not_finite(const Manufactured& m, const Tape::Run& run, std::size_t roots,
+                           std::span<const double> points, double Re) {
+  constexpr std::array<const char*, 3> kNames = {"u", "u'", "u''"};
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    for (std::size_t r = 0; r < roots; ++r) {
+      if (!std::isfinite(run.root(r)[k])) not_finite(m, kNames[r], points[k], Re);
+    }
+  }
+}
+
+/// The jet at point k of run's block.
+Jet jet_of(const Tape::Run& run, std::size_t k) {
+  return {run.root(0)[k], run.root(1)[k], run.root(2)[k]};
 }
 
 /// One function of the user's language: its header, its body's one expression, its end.
@@ -126,33 +187,43 @@ Manufactured manufacture(std::string_view formula, std::string_view where) {
   m.u = parse_expression(formula, where, kSolutionNames);
   m.du = derivative(m.u);
   m.d2u = derivative(m.du);
+  m.tape = Tape(std::array{m.u, m.du, m.d2u});
   return m;
 }
 
-[[noreturn]] void not_finite(const Manufactured& m, const char* which, double x, double Re) {
-  throw Error(Error::Kind::case_file,
-              "u = " + m.formula + ": " + which + " is not finite at x = " + shortest(x) +
-                  " (Re = " + shortest(Re) + "); choose a solution defined on all of [0, 1]");
+void u_values(const Manufactured& m, std::span<const double> x, double Re, std::span<double> u) {
+  over_blocks(m, x, Re, 1, [&](std::size_t first, auto points, const Tape::Run& run) {
+    const auto block = u.subspan(first, points.size());
+    std::copy_n(run.root(0), points.size(), block.begin());
+    if (any_not_finite(block)) name_first_not_finite(m, run, 1, points, Re);
+  });
 }
 
-double u_at(const Manufactured& m, double x, double Re) {
-  const std::array<double, 2> values = {x, Re};
-  const double u = evaluate(*m.u, values);
-  if (!std::isfinite(u)) not_finite(m, "u", x, Re);
-  return u;
+// S = (Re u) u' - u'' is finite only where u, u' and u'' are (a product or difference
+// with an infinite or NaN operand never is): the source's block is checked, and the
+// jets only where it is not.
+void burgers_sources(const Manufactured& m, std::span<const double> x, double Re,
+                     std::span<double> S) {
+  over_blocks(m, x, Re, 3, [&](std::size_t first, auto points, const Tape::Run& run) {
+    const auto block = S.subspan(first, points.size());
+    for (std::size_t k = 0; k < points.size(); ++k) block[k] = burgers_source(jet_of(run, k), Re);
+    if (any_not_finite(block)) name_first_not_finite(m, run, 3, points, Re);
+  });
 }
 
 Jet jet_at(const Manufactured& m, double x, double Re) {
-  const std::array<double, 2> values = {x, Re};
-  const Jet j{u_at(m, x, Re), evaluate(*m.du, values), evaluate(*m.d2u, values)};
-  if (!std::isfinite(j.du)) not_finite(m, "u'", x, Re);
-  if (!std::isfinite(j.d2u)) not_finite(m, "u''", x, Re);
+  Jet j;
+  over_blocks(m, std::span(&x, 1), Re, 3, [&](std::size_t, auto points, const Tape::Run& run) {
+    name_first_not_finite(m, run, 3, points, Re);
+    j = jet_of(run, 0);
+  });
   return j;
 }
 
 double mean_over_unit_interval(const Manufactured& m, double Re) {
+  Tape::Run u(m.tape, parameters(Re), 1);
   CompensatedSum total;
-  integrate(Integrand{m, Re}, 0.0, 1.0, 0, total);
+  integrate(u, 0.0, 1.0, 0, total);
   return total.total();
 }
 

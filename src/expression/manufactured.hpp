@@ -4,10 +4,12 @@
 // first and second derivatives as simplified trees, what a run needs of it (u, the
 // source, the mean, the slope at x = 1) and its source written out for other code.
 
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "expression/expression.hpp"
+#include "expression/tape.hpp"
 
 namespace talvenor {
 
@@ -20,6 +22,7 @@ struct Jet {
 struct Manufactured {
   std::string formula;  ///< as typed
   Expr u, du, d2u;
+  Tape tape;  ///< u, du and d2u compiled, in that order: u evaluates alone
 };
 
 /// Parses `formula` over x and Re (Error usage, headed by `where`, for bad input).
@@ -28,8 +31,13 @@ Manufactured manufacture(std::string_view formula, std::string_view where);
 /// u, u' and u'' at x; Error (case_file) naming x and which one when one is not finite:
 ///   "u = log(x): u is not finite at x = 0 (Re = 1); choose a solution ...".
 Jet jet_at(const Manufactured& m, double x, double Re);
-/// u alone at x, as jet_at checks it.
-double u_at(const Manufactured& m, double x, double Re);
+/// u alone at each node of x into u, checked as jet_at checks u (Error at the first
+/// node where it is not finite); the values of evaluate(*m.u, {x[i], Re}).
+void u_values(const Manufactured& m, std::span<const double> x, double Re, std::span<double> u);
+/// burgers_source(jet_at(m, x[i], Re), Re) at each node of x into S, checked node by
+/// node as jet_at checks.
+void burgers_sources(const Manufactured& m, std::span<const double> x, double Re,
+                     std::span<double> S);
 
 /// The Burgers source S = Re u u' - u'': jet_at(x^2, x = 1, Re = 20) gives 38.
 inline double burgers_source(const Jet& j, double Re) {

@@ -9,7 +9,7 @@ std::string exact_solution_values_text() {
 void ExactSolutionView::values(std::span<const double> x, double Re, std::span<double> u) const {
   const std::size_t N = x.size() - 1;
   if (typed_) {
-    for (std::size_t i = 0; i <= N; ++i) u[i] = u_at(*typed_, x[i], Re);
+    u_values(*typed_, x, Re, u);
     return;
   }
   visit_exact_solution(fonte_, [&](auto entry) {
@@ -23,7 +23,7 @@ void ExactSolutionView::values(std::span<const double> x, double Re, std::span<d
 
 void ExactSolutionView::sources(std::span<const double> x, double Re, std::span<double> S) const {
   if (typed_) {
-    for (std::size_t i = 0; i < x.size(); ++i) S[i] = burgers_source(jet_at(*typed_, x[i], Re), Re);
+    burgers_sources(*typed_, x, Re, S);
     return;
   }
   visit_exact_solution(fonte_, [&](auto entry) {
