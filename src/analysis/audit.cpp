@@ -4,6 +4,8 @@
 #include <cmath>
 #include <functional>
 
+#include "textio/shortest_text.hpp"
+
 namespace talvenor {
 
 std::optional<double> Coverage::percent() const {
@@ -87,10 +89,11 @@ std::vector<std::pair<std::string, Member>> groups_of(std::span<const AuditRow> 
       return member.scheme == scheme;
     });
   }
-  groups.emplace_back("Re*h < 2", [](const AuditRow& row) {
+  const std::string resolved = shortest(kResolvedCellReynolds);
+  groups.emplace_back("Re*h < " + resolved, [](const AuditRow& row) {
     return row.cell_reynolds && *row.cell_reynolds < kResolvedCellReynolds;
   });
-  groups.emplace_back("Re*h >= 2", [](const AuditRow& row) {
+  groups.emplace_back("Re*h >= " + resolved, [](const AuditRow& row) {
     return row.cell_reynolds && *row.cell_reynolds >= kResolvedCellReynolds;
   });
   for (const OrderBand& band : kOrderBands) {

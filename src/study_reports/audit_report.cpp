@@ -32,11 +32,6 @@ std::string full(const std::optional<double>& value) {
   return value ? full_digits(*value) : std::string();
 }
 
-std::string padded(std::string text, std::size_t width, bool left = false) {
-  const std::string pad(width > text.size() ? width - text.size() : 0, ' ');
-  return left ? text + pad : pad + text;
-}
-
 std::string count(std::size_t value) {
   return std::to_string(value);
 }
@@ -117,7 +112,8 @@ std::string audit_text(const Audit& audit, std::string_view report_name) {
       // A figure as wide as its column (an effectivity of 1e10 and more) keeps a blank
       // before it: the columns never run together.
       if (c >= kTextColumns && row[c].size() >= kAuditColumns[c].width) out += ' ';
-      out += padded(row[c], kAuditColumns[c].width, c < kTextColumns);
+      const Align align = c < kTextColumns ? Align::left : Align::right;
+      out += padded(row[c], kAuditColumns[c].width, align);
     }
     return std::string(trim_trailing_blanks(out)) + "\n";
   };

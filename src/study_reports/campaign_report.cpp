@@ -10,10 +10,6 @@
 namespace talvenor {
 namespace {
 
-std::string left(const std::string& text, std::size_t width) {
-  return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
-}
-
 // Columns of the terminal's rows.
 constexpr std::size_t kWidthField = 8;
 constexpr std::size_t kWidthOrder = 9;
@@ -43,30 +39,30 @@ std::string campaign_table(const CaseData& base, std::span<const std::int32_t> m
                      std::string(base.titulo.trimmed()) + "\n" +
                      campaign_summary(base, meshes, method, combinations.size()) + "\n\n";
   std::string heading = std::string(5 * kWidthField, ' ');
-  std::string columns = right("esquema", kWidthField) + right("fonte", kWidthField) +
-                        right("Re", kWidthField) + right("beta", kWidthField) +
-                        right("formal", kWidthField);
+  std::string columns = padded("esquema", kWidthField) + padded("fonte", kWidthField) +
+                        padded("Re", kWidthField) + padded("beta", kWidthField) +
+                        padded("formal", kWidthField);
   // Every combination has the same variables, those of the first.
   const std::span<const VariableStudy> variables =
       combinations.empty() ? std::span<const VariableStudy>() : combinations.front().studies;
   for (const VariableStudy& variable : variables) {
-    heading += "  " + left(variable.name, kWidthOrder + kWidthVerdict);
-    columns += right("order", kWidthOrder) + "  " + left("verdict", kWidthVerdict);
+    heading += "  " + padded(variable.name, kWidthOrder + kWidthVerdict, Align::left);
+    columns += padded("order", kWidthOrder) + "  " + padded("verdict", kWidthVerdict, Align::left);
   }
   text.append(trim_trailing_blanks(heading)).append("\n");
   text.append(trim_trailing_blanks(columns)).append("\n");
   std::string reasons;
   for (const Combination& combination : combinations) {
     const CaseData& data = combination.case_values;
-    std::string row = right(std::to_string(data.esquema), kWidthField) +
-                      right(" " + solution_name(data), kWidthField) +
-                      right(shortest(data.Re), kWidthField) +
-                      right(beta_matters(data.esquema) ? shortest(data.beta) : "-", kWidthField) +
-                      right(shortest(combination.formal), kWidthField);
+    std::string row = padded(std::to_string(data.esquema), kWidthField) +
+                      padded(" " + solution_name(data), kWidthField) +
+                      padded(shortest(data.Re), kWidthField) +
+                      padded(beta_matters(data.esquema) ? shortest(data.beta) : "-", kWidthField) +
+                      padded(shortest(combination.formal), kWidthField);
     for (std::size_t v = 0; v < combination.studies.size(); ++v) {
       const Verdict& verdict = combination.verdicts[v];
-      row += right(verdict.order ? fixed_text(*verdict.order, 3) : "", kWidthOrder) + "  " +
-             left(std::string(verdict_name(verdict.kind)), kWidthVerdict);
+      row += padded(verdict.order ? fixed_text(*verdict.order, 3) : "", kWidthOrder) + "  " +
+             padded(verdict_name(verdict.kind), kWidthVerdict, Align::left);
       if (!verdict.reason.empty()) {
         reasons += combination_label(data) + ": " + combination.studies[v].name + " " +
                    std::string(verdict_name(verdict.kind)) + ": " + verdict.reason + "\n";

@@ -76,7 +76,7 @@ std::string mesh_count(const MeshRow& row) {
 }
 
 std::string table_row(const MeshRow& row) {
-  std::string line = right(mesh_count(row), kWidthN);
+  std::string line = padded(mesh_count(row), kWidthN);
   for (const MeshColumn& column : kMeshColumns) {
     const std::optional<double> value = column.value(row);
     std::string text;
@@ -85,7 +85,7 @@ std::string table_row(const MeshRow& row) {
     } else if (column.csv == "numerical" && diverged(row)) {
       text = "diverged";
     }
-    line += right(text, column.width);
+    line += padded(text, column.width);
   }
   const std::string tags = notes(row);
   if (!tags.empty()) line += "  " + tags;
@@ -93,8 +93,8 @@ std::string table_row(const MeshRow& row) {
 }
 
 std::string table_header() {
-  std::string line = right("N", kWidthN);
-  for (const MeshColumn& column : kMeshColumns) line += right(column.table, column.width);
+  std::string line = padded("N", kWidthN);
+  for (const MeshColumn& column : kMeshColumns) line += padded(column.table, column.width);
   return line + "  notes";
 }
 
@@ -237,11 +237,6 @@ std::string variable_blocks(std::span<const VariableStudy> studies) {
 }
 
 }  // namespace
-
-std::string right(std::string_view text, std::size_t width) {
-  std::string padded(width > text.size() ? width - text.size() : 0, ' ');
-  return padded.append(text);
-}
 
 std::string study_table(const CaseData& base, Method method,
                         std::span<const VariableStudy> studies) {

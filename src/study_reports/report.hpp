@@ -58,9 +58,6 @@ std::vector<std::string> study_warnings(const CaseData& base, Method method,
 /// have not converged.
 std::size_t troubled_meshes(std::span<const VariableStudy> studies);
 
-/// `text` right-aligned in a field of `width` characters: right("ab", 4) -> "  ab".
-std::string right(std::string_view text, std::size_t width);
-
 /// A column of a CSV file the study writes: its name and what it holds.
 struct ColumnInfo {
   std::string_view name;

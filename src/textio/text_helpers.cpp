@@ -8,6 +8,11 @@
 
 namespace talvenor {
 
+std::string padded(std::string_view text, std::size_t width, Align align) {
+  const std::string pad(width > text.size() ? width - text.size() : 0, ' ');
+  return align == Align::left ? std::string(text).append(pad) : pad + std::string(text);
+}
+
 std::string join(const std::vector<std::string>& parts, std::string_view separator,
                  std::string_view last_separator) {
   std::string text;

@@ -14,6 +14,14 @@ inline std::string_view trim_trailing_blanks(std::string_view text) {
   return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
+/// Which side of its field a padded text keeps.
+enum class Align { left, right };
+
+/// `text` in a field of `width` characters, blanks filling the other side; a longer text
+/// as it is:
+///   padded("ab", 4) -> "  ab"; padded("ab", 4, Align::left) -> "ab  "; padded("abc", 2) -> "abc"
+std::string padded(std::string_view text, std::size_t width, Align align = Align::right);
+
 /// The parts joined by `separator`, the last two by `last_separator`:
 ///   join({"20", "40", "80"}, ", ", " and ") -> "20, 40 and 80"; join({"20"}, ", ") -> "20"
 std::string join(const std::vector<std::string>& parts, std::string_view separator = ", ",

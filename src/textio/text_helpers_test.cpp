@@ -15,6 +15,14 @@ TEST(HtmlEscape, MarkupAndEveryByteOutsideAsciiBecomeReferences) {
   EXPECT_EQ(utf8_from_windows_1252("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
 }
 
+TEST(Padded, FillsTheOtherSideAndLeavesALongerTextWhole) {
+  EXPECT_EQ(padded("ab", 4), "  ab");
+  EXPECT_EQ(padded("ab", 4, Align::left), "ab  ");
+  // A figure wider than its column is never cut: the table shifts, the number stays true.
+  EXPECT_EQ(padded("1.25e+10", 6), "1.25e+10");
+  EXPECT_EQ(padded("", 3, Align::left), "   ");
+}
+
 TEST(CsvField, QuotesAFieldWithACommaAQuoteOrALineEnd) {
   EXPECT_EQ(csv_field("u(1/2)"), "u(1/2)");
   EXPECT_EQ(csv_field("round-off, \"jitter\""), "\"round-off, \"\"jitter\"\"\"");
