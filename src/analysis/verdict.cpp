@@ -86,8 +86,10 @@ OrderTrend order_trend(std::span<const double> orders, double ratio, double form
     trend.low = std::min(behind, ahead);
     trend.high = std::max(behind, ahead);
   }
-  trend.approaches =
-      formal >= trend.low - kOrderTolerance && formal <= trend.high + kOrderTolerance;
+  // From the last order to the limit: the orders pass the formal one on their way.
+  const double from = std::min(trend.low, last);
+  const double to = std::max(trend.high, last);
+  trend.approaches = formal >= from - kOrderTolerance && formal <= to + kOrderTolerance;
   return trend;
 }
 
@@ -121,6 +123,23 @@ Judged judged_meshes(const VariableStudy& study) {
   return judged;
 }
 
+/// The advice when the coarsest of the three finest meshes, `coarse`, leaves the
+/// convection unresolved: the doublings of the finest mesh `fine` up to the first whose
+/// coarsest of three (as far below it as `coarse` is below `fine`) resolves it.
+///   coarse N = 40, fine N = 160, Re = 1000 -> "add doublings up to N = 2048 and more:
+///   there the coarsest of the three finest meshes has Re*h below 2"
+std::string resolving_meshes(const MeshRow& coarse, const MeshRow& fine, double reynolds) {
+  const double span = fine.h == 0.0 ? 1.0 : coarse.h / fine.h;
+  for (std::int64_t N = fine.N * 2; N <= std::numeric_limits<std::int32_t>::max(); N *= 2) {
+    if (reynolds * span / static_cast<double>(N) < kResolvedCellReynolds) {
+      return "add doublings up to N = " + std::to_string(N) +
+             ": there the coarsest of the three finest meshes has Re*h below " +
+             shortest(kResolvedCellReynolds);
+    }
+  }
+  return "no doubling resolves the convection within a mesh size";
+}
+
 /// "0.94 to 1.11" for a range, "1.00" for a point.
 std::string limit_text(const OrderTrend& trend) {
   return trend.low == trend.high ? fixed_text(trend.low, 2)
@@ -146,6 +165,14 @@ Verdict judge_trend(const std::vector<const MeshRow*>& judged, const VariableStu
   if (trend.approaches) {
     return {VerdictKind::refine, order,
             shown + " approach " + wanted + "; " + refinement(fine, study.count, reynolds)};
+  }
+  const MeshRow& coarse = *judged[judged.size() - 3];
+  if (reynolds && study.count == MeshCount::elements &&
+      *reynolds * coarse.h >= kResolvedCellReynolds) {
+    return {VerdictKind::refine, order,
+            shown + " not yet judged: Re*h = " + shortest(*reynolds * coarse.h) + " on N = " +
+                std::to_string(coarse.N) + " does not resolve the convection; " +
+                resolving_meshes(coarse, fine, *reynolds)};
   }
   if (!trend.shrinks) {
     return {VerdictKind::failed, order, shown + " do not approach the formal order " + wanted};

@@ -99,7 +99,9 @@ struct OrderTrend {
 ///   3. The limit L: with three orders and |rho| < m, Aitken's delta-squared,
 ///      L = p3 + d2 rho / (1 - rho); else, from the last step d alone,
 ///      L in [p + d min(-m / (1 + m), m / (1 - m)), p + d max(...)].
-///   4. refine when `formal` lies within kOrderTolerance of L (of its range); else the
+///   4. refine when `formal` lies within kOrderTolerance of the span from the last
+///      order to L (to L's range): the orders head for it, or pass it on their way to a
+///      limit beside it, which these meshes cannot tell from the formal order; else the
 ///      orders head for another limit (FAILED).
 ///   orders 0.5, 0.7, r = 2, formal 1: m = 0.707, L in [0.617, 1.183] -> approaches
 ///   orders 0.862, 0.936, r = 2, formal 2 (f = 1 + 0.3 h - 0.5 h^2 on h = 0.1, 0.05,
@@ -108,6 +110,8 @@ struct OrderTrend {
 ///     L = 1.963 -> approaches
 ///   orders 1, 1 + 1e-14, formal 2: the distance does not shrink -> does not approach
 ///   orders 0.05, 0.13, 0.24, formal 1 (upwind, Re h = 3.1): rho = 1.4 -> approaches
+///   orders 1.63, 1.81, 1.92, r = 2, formal 2: rho = 0.61, L = 2.09; 2 lies between
+///     1.92 and 2.09 -> approaches
 OrderTrend order_trend(std::span<const double> orders, double ratio, double formal);
 
 struct Verdict {
@@ -136,6 +140,9 @@ struct Verdict {
 ///     given and the finest mesh's cell Reynolds number Re h is kResolvedCellReynolds or
 ///     more, naming the first doubling below it (no scheme's order shows before the
 ///     mesh resolves the convection);
+///   - with `reynolds` given, the coarsest of the finest three meshes at Re h of
+///     kResolvedCellReynolds or more: refine, naming the meshes that resolve it (the
+///     orders of meshes that do not resolve the convection say nothing of the scheme);
 ///   - else failed: the orders do not approach `formal`, or head for another limit.
 ///   errors 0.04, 0.02, 0.01 on N = 10, 20, 40, formal 1 -> verified, order 1
 ///   effective orders 0.5, 0.7 on N = 10, 20, 40, formal 1 -> refine, order 0.6,

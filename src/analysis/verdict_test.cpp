@@ -197,6 +197,15 @@ TEST(Judge, AWrongOrderOrOneMovingAwayFails) {
   // 0.7, then 0.5: away from 1.
   const double e1 = 0.2 / std::pow(2.0, 0.7);
   EXPECT_EQ(judge(with_errors({0.2, e1, e1 / std::pow(2.0, 0.5)}), 1.0).kind, VerdictKind::failed);
+  // The same wrong order on meshes whose coarsest of three has Re h of 2 or more (Re = 20
+  // on N = 10) is not judged yet; once that mesh resolves the convection, it fails.
+  const Verdict unresolved = judge(with_errors({0.04, 0.01, 0.0025}), 1.0, 20.0);
+  EXPECT_EQ(unresolved.kind, VerdictKind::refine);
+  EXPECT_EQ(unresolved.reason,
+            "effective orders 2.00, 2.00 on N = 10, 20, 40 not yet judged: Re*h = 2 on N = 10"
+            " does not resolve the convection; add doublings up to N = 80: there the coarsest"
+            " of the three finest meshes has Re*h below 2");
+  EXPECT_EQ(judge(with_errors({0.04, 0.01, 0.0025}), 1.0, 19.0).kind, VerdictKind::failed);
 }
 
 TEST(Judge, AFailedFineMeshDecidesTheVerdict) {

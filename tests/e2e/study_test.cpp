@@ -398,15 +398,15 @@ TEST(StudyCampaign, CoarseMeshesAskForRefinementOfTheUpwindSlope) {
 }
 
 TEST(StudyCampaign, AFailedCellEndsWithItsOwnStatusAfterTheFiles) {
-  // Central differences on x^4 at Re = 20, N = 4, 8, 16: the slope's effective orders
-  // 3.11, 3.71 move away from 2.
-  const Campaign result = campaign("campaign_failed", case_text(2, 4, 20.0, 1.0, 200),
-                                   "--sweep Re=20 --meshes 4,8,16");
+  // Central differences on x^4 at Re = 15, N = 8, 16, 32 (Re*h below 2 on each): the
+  // slope's effective orders 3.23, 4.30 move away from 2.
+  const Campaign result = campaign("campaign_failed", case_text(2, 4, 15.0, 1.0, 200),
+                                   "--sweep Re=15 --meshes 8,16,32");
   EXPECT_EQ(result.outcome.status, 9);
   EXPECT_EQ(result.outcome.stderr_text,
             "talvenor-study: 1 of the 6 cells FAILED: their orders do not approach the formal"
             " order; the table gives each reason, estudo-study.html the plots\n");
-  EXPECT_EQ(result.verdicts.at("2,4,20,,inclinacao(1)"), "FAILED");
+  EXPECT_EQ(result.verdicts.at("2,4,15,,inclinacao(1)"), "FAILED");
   EXPECT_TRUE(fs::exists(kScratch / "campaign_failed" / "estudo-study.html"));
 }
 
@@ -418,8 +418,9 @@ TEST(StudyCampaign, TheEstimatorsAuditIsTheCoverageOfTheRows) {
       "--sweep esquema=0,1,2 --sweep fonte=3,4 --sweep Re=10,100,1000 --sweep beta=0.25,1";
   const Campaign result = campaign("campaign_audit", case_text(1, 0, 10.0, 1.0, 200),
                                    sweep + " --meshes 20,40,80,160,320");
-  // Some cells at Re = 1000 are FAILED: status 9, after every file.
-  ASSERT_EQ(result.outcome.status, 9) << result.outcome.stderr_text;
+  // The cells at Re = 1000 are judged on meshes that do not resolve the convection:
+  // refine, never FAILED, status 0.
+  ASSERT_EQ(result.outcome.status, 0) << result.outcome.stderr_text;
   // Every record of PREFIX-estimators.csv against an independent model that regroups
   // the rows of PREFIX.csv: by each value's own mesh (Re*h = 50 on N = 20 at Re = 1000,
   // 3.1 on N = 320), by P, the finest meshes, the schemes; Wilson's interval.

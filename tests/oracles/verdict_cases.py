@@ -8,7 +8,8 @@ The model, written from the rules as documented (man talvenor-study, docs/study.
     order P; oscillatory when their values go up and down;
   - else the orders approach P when |p_n - P| <= |p_(n-1) - P| - 0.01 and the limit they
     head for is within 0.1 of P: Aitken's delta-squared on the last three orders when
-    their ratio of steps rho has |rho| < m = r^-0.5; refine while the steps grow
+    their ratio of steps rho has |rho| < m = r^-0.5, or the span from the last order to
+    that limit (the orders may pass P on their way); refine while the steps grow
     (rho >= 1) and both approach by 0.01; else the range of limits
     p_n + d rho / (1 - rho) for -m <= rho <= m, d the last step: refine; else FAILED;
   - a row's apparent order below 0.1 (either side of zero) is "not converging" with no
@@ -63,7 +64,8 @@ def trend(orders, ratio, formal):
     else:
         ends = (last - step * most / (1.0 + most), last + step * most / (1.0 - most))
         low, high = min(ends), max(ends)
-    return low - TOLERANCE <= formal <= high + TOLERANCE, low, high
+    # From the last order to the limit: the orders may pass the formal one on their way.
+    return min(low, last) - TOLERANCE <= formal <= max(high, last) + TOLERANCE, low, high
 
 
 def verdict(h, values, exact, formal):
@@ -135,6 +137,8 @@ VERDICT_CASES = [
     ("gathering speed toward 1", 1.0, halvings(0.1, 4), with_orders(0.1, [0.1, 0.25, 0.5])),
     ("gathering speed away from 1", 1.0, halvings(0.1, 4), with_orders(0.1, [0.9, 0.8, 0.6])),
     ("moving away from 1", 1.0, halvings(0.1, 3), lambda h: 1 + h ** 0.7 * (1 + 2 * h)),
+    ("passing 2 toward 2.09", 2.0, halvings(0.1, 4), with_orders(0.1, [1.63, 1.81, 1.92])),
+    ("past 1 and moving away toward 1.5", 1.0, halvings(0.1, 4), with_orders(0.1, [0.5, 1.0, 1.25])),
 ]
 
 # (name, h, values) of a variable without exact values: the finest row's notes and u_gci.
