@@ -1,9 +1,11 @@
 #include "study/command_study.hpp"
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "expression/manufactured.hpp"
 #include "study/analyse.hpp"
 #include "study/reports.hpp"
 #include "study_sources/command_runs.hpp"
@@ -28,6 +30,13 @@ CommandSettings command_settings(const StudyOptions& options, const std::string&
   settings.sweep = options.own_sweep;
   settings.formal = options.formal_by_value.value_or(FormalOrders{options.formal_order, {}, {}});
   settings.jobs = options.jobs.value_or(default_jobs());
+  if (!options.sweep.solution.empty()) {
+    // One solution of x alone (parse_options refuses Re with --run): Re is bound to 0.
+    settings.exact = [solution = options.sweep.solution.front()](std::span<const double> x,
+                                                                 std::span<double> u) {
+      u_values(*solution, x, 0.0, u);
+    };
+  }
   return settings;
 }
 
@@ -74,13 +83,16 @@ void add_groups(std::vector<CommandCombination> combinations, StudyOutcome& outc
   outcome.judged = outcome.formal_known && outcome.has_errors;
 }
 
-/// "Mesh-refinement study of 'solve {N}': 4 meshes, 2 combinations; formal order 2".
+/// "Mesh-refinement study of 'solve {N}': 4 meshes, 2 combinations; formal order 2;
+/// exact u = sin(pi*x)" (the last with --solution).
 std::string command_head(const StudyOptions& options, const StudyOutcome& outcome) {
   const std::size_t count = outcome.groups.size();
+  const auto& solution = options.sweep.solution;
   return "Mesh-refinement study of '" + outcome.subject + "': " +
          std::to_string(options.meshes.size()) + " meshes, " + std::to_string(count) +
          (count == 1 ? " combination" : " combinations") +
-         (options.formal_order ? "; formal order " + shortest(*options.formal_order) : "");
+         (options.formal_order ? "; formal order " + shortest(*options.formal_order) : "") +
+         (solution.empty() ? "" : "; exact u = " + printable(solution.front()->formula));
 }
 
 }  // namespace

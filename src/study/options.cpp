@@ -380,7 +380,7 @@ constexpr std::array<OptionInfo, 21> kOptions = {{
      }},
     {"--point", "X,...",
      "with x,u output: u at a node within 1e-9 (of the span of the nodes) of each X is a"
-     " variable, u(X)",
+     " variable, u(X), judged by its exact value with --solution",
      kRunStudy,
      [](auto option, auto value, StudyOptions& options) {
        const std::vector<double> points = parse_points(option, value);
@@ -432,9 +432,11 @@ constexpr std::array<OptionInfo, 21> kOptions = {{
      "u = EXPR in place of fonte's solution: S from its exact derivatives, its mean by"
      " quadrature, u(0) and u(1) in the boundary rows; notes before the study say what the"
      " solution cannot show. Repeat it for a campaign over several solutions, each named by"
-     " its formula in every report (not with --sweep fonte). EXPR in the language of"
-     " --source, or a named solution,",
-     kTalvenorCase, add_solution, true, named_solutions},
+     " its formula in every report (not with --sweep fonte). With --run, one --solution,"
+     " a function of x alone (no Re): the exact u at each node of the command's x,u result,"
+     " whose nodal error's L1(e), L2(e) and Linf(e) become variables, and the exact value of"
+     " each u(X) of --point. EXPR in the language of --source, or a named solution,",
+     kTalvenorCase | kRunStudy, add_solution, true, named_solutions},
     {"--source", "EXPR",
      "prints, ready to paste into your own code, the functions exact_u, exact_du and source"
      " of x and Re for u = EXPR, and runs no study. EXPR may hold",
@@ -500,6 +502,20 @@ void check_orders_by_value(const FormalOrders& orders, const std::vector<OwnOpti
   }
 }
 
+/// The solution of a --run study: one, a function of x alone, as the command's own
+/// parameters have no name in it (a Re would be a number the study does not know):
+///   --solution 'sin(Re*x)' -> "--solution with --run: 'Re' is not a known name; the
+///   names are x, pi, e at character 5: ..."
+void check_run_solution(const std::vector<std::shared_ptr<const Manufactured>>& solutions) {
+  if (solutions.size() > 1) {
+    bad("--solution", "one with --run: the command's campaign sweeps its own options");
+  }
+  if (!solutions.empty()) {
+    parse_expression(solutions.front()->formula, "--solution with --run",
+                     std::span(kSolutionNames).first(1));
+  }
+}
+
 /// What the options of a study of `mode` ask of each other: talvenor's meshes even, a
 /// command's meshes given, an order per value only for an option the command sweeps.
 void check_together(const StudyOptions& options, StudyMode mode) {
@@ -511,6 +527,7 @@ void check_together(const StudyOptions& options, StudyMode mode) {
     bad("--formal-order", "an order per value only with --run and its --sweep");
   }
   if (options.formal_by_value) check_orders_by_value(*options.formal_by_value, options.own_sweep);
+  if (mode == kRunStudy) check_run_solution(options.sweep.solution);
 }
 
 /// The number of single-character edits that turn `a` into `b` (Levenshtein).

@@ -197,11 +197,19 @@ TEST(StudyOptions, SolutionsAreParsedOnceAndTwoMakeACampaign) {
        "--language: expected c, fortran, python or latex, found 'java'"},
       {{"--source", "x", "--language", "c", "--meshes", "2,4"},
        "--meshes: not with --source: it prints code and runs no study"},
+      {{"--run", "s", "--meshes", "1,2", "--solution", "x", "--solution", "x^2"},
+       "--solution: one with --run: the command's campaign sweeps its own options"},
       {{"--operator", "u"}, "--operator: only with --source EXPR"},
       {{"--data", "r.csv", "--language", "c"}, "--language: only with --source EXPR"},
   };
   for (const auto& [arguments, message] : refused)
     EXPECT_EQ(usage_error(arguments), message + tail);
+  // With --run the solution is one of x alone: Re is no name of it.
+  EXPECT_EQ(study_mode(parsed({"--run", "s", "--meshes", "1,2", "--solution", "smooth"})),
+            kRunStudy);
+  EXPECT_EQ(usage_error({"--solution", "1+Re*x", "--run", "s", "--meshes", "1,2"}),
+            "--solution with --run: 'Re' is not a known name; the names are x, pi, e at"
+            " character 3:\n  1+Re*x\n    ^");
   // An expression's own error keeps its caret under the place, on lines of its own.
   EXPECT_EQ(usage_error({"--solution", "x^^2"}),
             "--solution: a number, a name or ( is expected at character 3:\n  x^^2\n    ^");

@@ -110,15 +110,16 @@ std::string last_line(const std::filesystem::path& path) {
 
 /// The error of the nodes at `x` against the exact solution, and the trapezoidal
 /// weights of the nodes: w_i = (x_{i+1} - x_{i-1}) / 2, the end nodes half their cell.
-void nodal_norms(const MeshResult& result, const std::function<double(double)>& exact,
-                 MeshReading& reading) {
+void nodal_norms(const MeshResult& result, const CommandSettings& settings, MeshReading& reading) {
   const std::vector<double>& x = result.x;
+  std::vector<double> exact(x.size());
+  settings.exact(x, exact);
   double L1 = 0.0, L2 = 0.0, Linf = 0.0;
   for (std::size_t i = 0; i < x.size(); ++i) {
     const double left = i > 0 ? x[i] - x[i - 1] : 0.0;
     const double right = i + 1 < x.size() ? x[i + 1] - x[i] : 0.0;
     const double weight = (left + right) / 2.0;
-    const double e = std::abs(exact(x[i]) - result.u[i]);
+    const double e = std::abs(exact[i] - result.u[i]);
     L1 += weight * e;
     L2 += weight * e * e;
     Linf = std::max(Linf, e);
@@ -131,14 +132,17 @@ void nodal_norms(const MeshResult& result, const std::function<double(double)>& 
   }
 }
 
+/// Refuses nodes that do not increase: Error (case_file), the mesh's note.
+void check_increasing(const std::vector<double>& x) {
+  if (!std::is_sorted(x.begin(), x.end()) || std::adjacent_find(x.begin(), x.end()) != x.end()) {
+    throw Error(Error::Kind::case_file, "the x column does not increase from row to row");
+  }
+}
+
 /// The norms and the point values of a nodal solution, each a variable.
 void nodal_values(const MeshResult& result, const CommandSettings& settings,
                   MeshReading& reading) {
-  if (!std::is_sorted(result.x.begin(), result.x.end()) ||
-      std::adjacent_find(result.x.begin(), result.x.end()) != result.x.end()) {
-    throw Error(Error::Kind::case_file, "the x column does not increase from row to row");
-  }
-  if (settings.exact) nodal_norms(result, settings.exact, reading);
+  if (settings.exact) nodal_norms(result, settings, reading);
   const double span = result.x.back() - result.x.front();
   for (const double p : settings.points) {
     DataPoint point;
@@ -147,14 +151,19 @@ void nodal_values(const MeshResult& result, const CommandSettings& settings,
     });
     if (std::abs(*nearest - p) <= kNodeTolerance * span) {
       point.value = result.u[static_cast<std::size_t>(nearest - result.x.begin())];
-      if (settings.exact) point.exact = settings.exact(p);
+      if (settings.exact) {
+        double exact = 0.0;
+        settings.exact(std::span(&p, 1), std::span(&exact, 1));
+        point.exact = exact;
+      }
     }
     reading.values.emplace_back("u(" + shortest(p) + ")", point);
   }
 }
 
 /// Reads what the command left in `folder`: its result as variables, or why there is
-/// none (Error caught: a bad result is a note, never the end of the study).
+/// none (Error caught: a bad result is a note, never the end of the study; an exact
+/// solution that is not finite at a node ends it).
 MeshReading read_result(const std::filesystem::path& folder, const CommandSettings& settings) {
   const std::string name = settings.result.value_or("stdout.txt");
   MeshReading reading;
@@ -163,15 +172,17 @@ MeshReading read_result(const std::filesystem::path& folder, const CommandSettin
     reading.note = "no result: " + printable(name) + " cannot be opened";
     return reading;
   }
+  MeshResult result;
   try {
-    const MeshResult result = parse_mesh_result(printable(name), in);
-    reading.values = result.values;
-    if (!result.x.empty()) nodal_values(result, settings, reading);
-    if (reading.values.empty()) {
-      reading.note = "x,u rows but neither an exact solution nor a point to read them by";
-    }
+    result = parse_mesh_result(printable(name), in);
+    check_increasing(result.x);
   } catch (const Error& error) {
-    reading = {{}, "unreadable result: " + std::string(error.what())};
+    return {{}, "unreadable result: " + std::string(error.what())};
+  }
+  reading.values = result.values;
+  if (!result.x.empty()) nodal_values(result, settings, reading);
+  if (reading.values.empty()) {
+    reading.note = "x,u rows but neither an exact solution nor a point to read them by";
   }
   return reading;
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -54,8 +55,9 @@ struct CommandSettings {
   std::optional<std::string> result; ///< the file read, in the mesh's folder; none: stdout
   std::optional<double> timeout;     ///< seconds per mesh
   std::vector<double> points;        ///< u at these x becomes a variable ("u(0.5)")
-  /// u(x) exact, called from the threads of the runs at once; empty: none known.
-  std::function<double(double)> exact;
+  /// The exact u at each of x into u (as many), called from the threads of the runs at
+  /// once; it may throw Error, which ends the study. Empty: none known.
+  std::function<void(std::span<const double> x, std::span<double> u)> exact;
   std::vector<OwnOption> sweep;         ///< empty: one study
   FormalOrders formal;
   int jobs = 1;
@@ -86,9 +88,10 @@ std::string substitute(std::string_view command,
 /// but letters, digits and . _ + - = replaced by _), its standard output in
 /// stdout.txt and its error in stderr.txt there. Then each combination's studies: one
 /// per variable the results of any combination give (see parse_mesh_result), in the
-/// order they first appear. An x,u result gives, with `exact`, the norms L1(e), L2(e) and Linf(e) of
-/// the nodal error (trapezoidal weights), and u(P) for each of `points`, read at a node
-/// within 1e-9 of P (a mesh with none gets a note for that variable). A mesh whose
+/// order they first appear. An x,u result gives, with `exact`, the norms L1(e), L2(e)
+/// and Linf(e) of the nodal error (trapezoidal weights), and u(P) for each of `points`,
+/// read at a node within 1e-9 of P (a mesh with none gets a note for that variable),
+/// with `exact` also its exact value. A mesh whose
 /// command fails, times out or prints nothing readable is a diverged mesh with a note
 /// naming why and the last line of its standard error; the others go on. An
 /// interruption ends the running commands and throws its Error.

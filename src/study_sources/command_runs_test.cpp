@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,14 @@ TEST(CommandRuns, ReadsFormalOrdersForAllOrPerValue) {
 }
 
 #ifndef _WIN32
+/// An exact solution given point by point, as CommandSettings::exact takes it.
+template <class U>
+auto pointwise(U u) {
+  return [u](std::span<const double> x, std::span<double> out) {
+    for (std::size_t i = 0; i < x.size(); ++i) out[i] = u(x[i]);
+  };
+}
+
 class CommandStudyTest : public ScratchFolderTest {
  protected:
   CommandSettings settings(const std::string& command) {
@@ -101,7 +110,7 @@ TEST_F(CommandStudyTest, JudgesANodalSolutionByItsNormsAndPoints) {
   CommandSettings one = settings(
       "awk 'BEGIN{print \"x,u\"; for(i=0;i<={N};i++){x=i/{N}; "
       "printf \"%.17g,%.17g\\n\", x, x*x+x*(1-x)/({N}*{N})}}'");
-  one.exact = [](double x) { return x * x; };
+  one.exact = pointwise([](double x) { return x * x; });
   one.points = {0.5, 0.3};
   const std::vector<CommandCombination> all = run_command_study(one);
   ASSERT_EQ(all[0].studies.size(), 5u);
@@ -121,7 +130,7 @@ TEST_F(CommandStudyTest, WeighsUnevenNodesByTheTrapezoidalRule) {
   // Nodes 0, 0.2, 1 with u = 0 against u = x: L1 = 0.5 (exact for a linear error),
   // L2^2 = 0.1 * 0.04 + 0.4 * (0.04 + 1) = 0.42; no node at 0.5.
   CommandSettings one = settings("printf 'x,u\\n0,0\\n0.2,0\\n1,0\\n'");
-  one.exact = [](double x) { return x; };
+  one.exact = pointwise([](double x) { return x; });
   one.points = {0.5};
   const std::vector<CommandCombination> all = run_command_study(one);
   ASSERT_EQ(all[0].studies.size(), 4u);
@@ -129,6 +138,9 @@ TEST_F(CommandStudyTest, WeighsUnevenNodesByTheTrapezoidalRule) {
   EXPECT_NEAR(*all[0].studies[1].rows[0].error, std::sqrt(0.42), 1e-15);
   EXPECT_EQ(*all[0].studies[2].rows[0].error, 1.0);
   EXPECT_EQ(all[0].studies[3].rows[0].fault, "no value of u(0.5)");
+  // An exact solution that cannot be had at a node ends the study, not just a mesh.
+  one.exact = [](auto, auto) { throw Error(Error::Kind::case_file, "u is not finite at x = 0"); };
+  EXPECT_THROW(run_command_study(one), Error);
 }
 
 TEST_F(CommandStudyTest, RunsEachCombinationInItsFolderWithItsOrder) {

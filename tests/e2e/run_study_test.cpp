@@ -1,5 +1,6 @@
 // talvenor-study --run with the example solver (examples/own-solver, a Poisson solver
-// of second order): orders verified or FAILED, a mesh that fails or hangs, a
+// of second order): orders verified or FAILED, of its values or of its nodes against
+// --solution, a mesh that fails or hangs, a
 // campaign over the solver's own option, and SIGTERM in the middle of a run.
 
 #include <gtest/gtest.h>
@@ -41,6 +42,11 @@ TEST(RunStudy, JudgesTheOrdersOfTheUsersSolver) {
       {"--print values --scheme shifted", "--formal-order 2", 9, "0 refine, 2 FAILED of 2"},
       {"--print values --scheme wrong", "--formal-order 2", 9, "0 refine, 2 FAILED of 2"},
       {"--print values --to r.csv", "--result r.csv --formal-order 2", 0, "2 verified"},
+      // The nodes against the solver's manufactured solution: L1, L2, Linf and u(0.5).
+      {"--print nodes", "--solution 'sin(pi*x)+x^3' --point 0.5 --formal-order 2", 0,
+       "4 verified, 0 exact, 0 refine, 0 FAILED of 4"},
+      {"--print nodes --scheme shifted", "--solution 'sin(pi*x)+x^3' --point 0.5 --formal-order 2",
+       9, "0 refine, 4 FAILED of 4"},
       {"--print values --scheme {scheme}",
        "--sweep scheme=central,shifted --formal-order scheme=central:2,shifted:1", 0, "4 verified, 0 exact, 0 refine, 0 FAILED of 4"},
       {"--print values --scheme {scheme}",
