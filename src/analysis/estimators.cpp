@@ -248,16 +248,35 @@ struct ObservedFit {
   bool at_end = false;
 };
 
+/// An order a golden step fitted and its fit's sum of squares.
+struct Tried {
+  double order = std::numeric_limits<double>::quiet_NaN();
+  double sum_squares = 0.0;
+};
+
+/// The sum of squares of the fit of order `p`: the one of the step before when it
+/// fitted the same order (a step often lands on one, to the bit), else fitted.
+double sum_of_squares(const Sample& sample, double p, const std::array<Tried, 2>& before,
+                      PowerCache& g) {
+  for (const Tried& tried : before) {
+    if (tried.order == p) return tried.sum_squares;
+  }
+  return fit_power(sample, p, g).first.sum_squares;
+}
+
 /// The fit of least sum of squares between the orders `low` and `high`, by golden
 /// sections: the fallback where the slopes at the ends do not change sign.
 Fit narrow_by_golden_sections(const Sample& sample, double low, double high,
                               PowerCache& g) {
   const double golden = 0.5 * (std::sqrt(5.0) - 1.0);
+  std::array<Tried, 2> tried;
   for (int step = 0; step < 100 && high - low > 1e-13 * high; ++step) {
     const double left = high - golden * (high - low);
     const double right = low + golden * (high - low);
-    if (fit_power(sample, left, g).first.sum_squares <
-        fit_power(sample, right, g).first.sum_squares) {
+    const double sum_left = sum_of_squares(sample, left, tried, g);
+    const double sum_right = sum_of_squares(sample, right, tried, g);
+    tried = {Tried{left, sum_left}, Tried{right, sum_right}};
+    if (sum_left < sum_right) {
       high = right;
     } else {
       low = left;

@@ -146,9 +146,9 @@ TEST(LeastSquares, TheFitOfSmallerSigmaIsChosenBeforeItsOrderIsTested) {
 TEST(LeastSquares, KeepsItsBitsWhereTheFitsRetraceTheirOrders) {
   // Eight meshes h = 1/(10 + k), f = 4 + h^2 / 2. From k = 99992 the h are within 0.007 %
   // of each other and the values differ by round-off: both fits walk golden sections,
-  // and the powers of an order asked again are reused, never computed another way. The
-  // bits are pinned from the build that computed every power anew; from k = 1000 the
-  // fits converge by regula falsi.
+  // and the powers and sums of an order asked again are reused, never computed another
+  // way. The bits are pinned from the build that computed every power anew; from
+  // k = 1000 the fits converge by regula falsi.
   struct Case {
     int first;
     double uncertainty, sigma, order;
