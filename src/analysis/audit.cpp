@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "textio/shortest_text.hpp"
 
@@ -46,63 +48,22 @@ void set_effectivity(std::vector<double>& ratios, Coverage& coverage) {
       ratios.size() % 2 == 1 ? ratios[middle] : 0.5 * (ratios[middle - 1] + ratios[middle]);
 }
 
-using Member = std::function<bool(const AuditRow&)>;
+/// The slots of AuditTally's fixed groups; the schemes' groups come between the
+/// finest mesh and the bands of Re*h.
+constexpr std::size_t kAll = 0;
+constexpr std::size_t kFinest = 1;
+constexpr std::size_t kResolved = 2;
+constexpr std::size_t kUnresolved = 3;
+constexpr std::size_t kFirstBand = 4;
+constexpr std::size_t kNoOrderRatio = kFirstBand + std::size(kOrderBands);
 
-/// The coverage of `estimator` over the rows that `member` admits; nothing when it
-/// admits none of the estimator's rows.
-std::optional<Coverage> cover(std::span<const AuditRow> rows, Estimator estimator,
-                              std::string group, const Member& member) {
-  Coverage coverage;
-  coverage.estimator = estimator;
-  coverage.group = std::move(group);
-  bool any = false;
-  std::vector<double> ratios;
-  for (const AuditRow& row : rows) {
-    if (row.estimator != estimator || !member(row)) continue;
-    any = true;
-    if (!row.uncertainty) {
-      ++coverage.abstained;
-      continue;
-    }
-    ++coverage.valued;
-    if (covers(row)) ++coverage.covered;
-    if (row.error != 0.0) ratios.push_back(effectivity(row));
-  }
-  if (!any) return {};
-  set_effectivity(ratios, coverage);
-  return coverage;
-}
-
-/// The groups of the audit, each a name and who belongs, in the order of Audit::groups.
-std::vector<std::pair<std::string, Member>> groups_of(std::span<const AuditRow> rows) {
-  std::vector<std::pair<std::string, Member>> groups = {
-      {"all", [](const AuditRow&) { return true; }},
-      {"finest mesh", [](const AuditRow& row) { return row.finest; }}};
-  std::vector<std::string> schemes;
-  for (const AuditRow& row : rows) {
-    if (row.scheme.empty() ||
-        std::find(schemes.begin(), schemes.end(), row.scheme) != schemes.end()) {
-      continue;
-    }
-    schemes.push_back(row.scheme);
-    groups.emplace_back(row.scheme, [scheme = row.scheme](const AuditRow& member) {
-      return member.scheme == scheme;
-    });
-  }
-  const std::string resolved = shortest(kResolvedCellReynolds);
-  groups.emplace_back("Re*h < " + resolved, [](const AuditRow& row) {
-    return row.cell_reynolds && *row.cell_reynolds < kResolvedCellReynolds;
-  });
-  groups.emplace_back("Re*h >= " + resolved, [](const AuditRow& row) {
-    return row.cell_reynolds && *row.cell_reynolds >= kResolvedCellReynolds;
-  });
-  for (const OrderBand& band : kOrderBands) {
-    groups.emplace_back(std::string(band.name), [band](const AuditRow& row) {
-      return row.order_ratio && *row.order_ratio >= band.low && *row.order_ratio < band.high;
-    });
-  }
-  groups.emplace_back("no P", [](const AuditRow& row) { return !row.order_ratio; });
-  return groups;
+/// The name of the fixed group in `slot`; the bands of Re*h drawn at kResolvedCellReynolds.
+std::string fixed_name(std::size_t slot) {
+  if (slot == kResolved) return "Re*h < " + shortest(kResolvedCellReynolds);
+  if (slot == kUnresolved) return "Re*h >= " + shortest(kResolvedCellReynolds);
+  constexpr std::string_view kFirstNames[] = {"all", "finest mesh"};
+  if (slot < kResolved) return std::string(kFirstNames[slot]);
+  return std::string(slot == kNoOrderRatio ? "no P" : kOrderBands[slot - kFirstBand].name);
 }
 
 }  // namespace
@@ -131,22 +92,78 @@ std::vector<AuditRow> audit_rows(std::span<const VariableStudy> studies,
   return rows;
 }
 
-Audit audit_estimators(std::span<const AuditRow> rows) {
-  const auto groups = groups_of(rows);
-  Audit result;
-  for (std::size_t e = 0; e < kEstimatorCount; ++e) {
-    for (const auto& [name, member] : groups) {
-      if (auto coverage = cover(rows, static_cast<Estimator>(e), name, member)) {
-        result.groups.push_back(std::move(*coverage));
-      }
+void AuditTally::count(const AuditRow& row, Tally& tally) {
+  ++tally.members;
+  if (!row.uncertainty) {
+    ++tally.abstained;
+    return;
+  }
+  ++tally.valued;
+  if (covers(row)) ++tally.covered;
+  if (row.error != 0.0) tally.effectivities.push_back(effectivity(row));
+}
+
+AuditTally::Tallies& AuditTally::scheme_tallies(const std::string& scheme) {
+  const auto found = std::find(schemes_.begin(), schemes_.end(), scheme);
+  if (found != schemes_.end()) return by_scheme_[static_cast<std::size_t>(found - schemes_.begin())];
+  schemes_.push_back(scheme);
+  return by_scheme_.emplace_back();
+}
+
+void AuditTally::add(AuditRow row) {
+  const auto e = static_cast<std::size_t>(row.estimator);
+  count(row, fixed_[kAll][e]);
+  if (row.finest) count(row, fixed_[kFinest][e]);
+  if (!row.scheme.empty()) count(row, scheme_tallies(row.scheme)[e]);
+  const std::optional<double> re_h = row.cell_reynolds;
+  if (re_h && *re_h < kResolvedCellReynolds) count(row, fixed_[kResolved][e]);
+  if (re_h && *re_h >= kResolvedCellReynolds) count(row, fixed_[kUnresolved][e]);
+  const std::optional<double> P = row.order_ratio;
+  for (std::size_t b = 0; b < std::size(kOrderBands); ++b) {
+    if (P && *P >= kOrderBands[b].low && *P < kOrderBands[b].high) {
+      count(row, fixed_[kFirstBand + b][e]);
     }
   }
-  for (const AuditRow& row : rows) {
-    if (row.uncertainty && !covers(row)) result.failing.push_back(row);
+  if (!P) count(row, fixed_[kNoOrderRatio][e]);
+  if (row.uncertainty && !covers(row)) failing_.push_back(std::move(row));
+}
+
+void AuditTally::add_group(Estimator estimator, std::string_view name, Tally& tally,
+                           Audit& audit) {
+  if (tally.members == 0) return;
+  Coverage& coverage = audit.groups.emplace_back();
+  coverage.estimator = estimator;
+  coverage.group = std::string(name);
+  coverage.valued = tally.valued;
+  coverage.covered = tally.covered;
+  coverage.abstained = tally.abstained;
+  set_effectivity(tally.effectivities, coverage);
+  std::vector<double>().swap(tally.effectivities);  // let go at once: the next may be large
+}
+
+Audit AuditTally::result() && {
+  Audit audit;
+  for (std::size_t e = 0; e < kEstimatorCount; ++e) {
+    const auto estimator = static_cast<Estimator>(e);
+    add_group(estimator, fixed_name(kAll), fixed_[kAll][e], audit);
+    add_group(estimator, fixed_name(kFinest), fixed_[kFinest][e], audit);
+    for (std::size_t s = 0; s < schemes_.size(); ++s) {
+      add_group(estimator, schemes_[s], by_scheme_[s][e], audit);
+    }
+    for (std::size_t slot = kResolved; slot < kFixedGroups; ++slot) {
+      add_group(estimator, fixed_name(slot), fixed_[slot][e], audit);
+    }
   }
-  std::stable_sort(result.failing.begin(), result.failing.end(),
+  audit.failing = std::move(failing_);
+  std::stable_sort(audit.failing.begin(), audit.failing.end(),
                    [](const AuditRow& a, const AuditRow& b) { return effectivity(a) < effectivity(b); });
-  return result;
+  return audit;
+}
+
+Audit audit_estimators(std::span<const AuditRow> rows) {
+  AuditTally tally;
+  for (const AuditRow& row : rows) tally.add(row);
+  return std::move(tally).result();
 }
 
 }  // namespace talvenor

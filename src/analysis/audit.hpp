@@ -7,7 +7,9 @@
 // estimate used) and by its order ratio P = p_apparent / p_formal, the bands in which
 // Xing and Stern (2010) grade their factors of safety.
 
+#include <array>
 #include <cstddef>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <span>
@@ -106,6 +108,40 @@ struct AuditSource {
 /// a label). The norms of the error have no value to grade.
 ///   Re 100, formal 1, the row N = 40 with p_apparent 0.5: cell_reynolds 2.5, P 0.5
 std::vector<AuditRow> audit_rows(std::span<const VariableStudy> studies, const AuditSource& source);
+
+/// The audit drawn a row at a time, in the order audit_estimators takes them, with
+/// the same result to the bit: of each row it keeps only the counts of its groups, its
+/// effectivity once per group (8 bytes; the medians need them all), and the row itself
+/// where U fails to cover |E|. A million values graded by three estimators take some
+/// 50 MB here against 336 MB as rows.
+class AuditTally {
+ public:
+  void add(AuditRow row);
+  Audit result() &&;
+
+ private:
+  /// The rows of one estimator in one group.
+  struct Tally {
+    std::size_t members = 0;
+    std::size_t valued = 0;
+    std::size_t covered = 0;
+    std::size_t abstained = 0;
+    std::vector<double> effectivities;  ///< U / |E| of the valued rows with E nonzero
+  };
+  /// The groups that every audit has, one slot each: all, finest mesh, the two bands of
+  /// Re*h, the bands of P, no P.
+  static constexpr std::size_t kFixedGroups = 5 + std::size(kOrderBands);
+  using Tallies = std::array<Tally, kEstimatorCount>;
+
+  static void count(const AuditRow& row, Tally& tally);
+  Tallies& scheme_tallies(const std::string& scheme);
+  static void add_group(Estimator estimator, std::string_view name, Tally& tally, Audit& audit);
+
+  std::array<Tallies, kFixedGroups> fixed_;
+  std::vector<std::string> schemes_;  ///< in the order of first appearance
+  std::vector<Tallies> by_scheme_;    ///< one per scheme
+  std::vector<AuditRow> failing_;
+};
 
 /// The audit of `rows`.
 ///   U 2, 0.5, none against E 1, -1, 1 for u_gci of scheme "upwind":

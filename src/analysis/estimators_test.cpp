@@ -143,5 +143,37 @@ TEST(LeastSquares, TheFitOfSmallerSigmaIsChosenBeforeItsOrderIsTested) {
   EXPECT_NEAR(estimate->uncertainty, expected, 1e-12);
 }
 
+TEST(LeastSquares, KeepsItsBitsWhereTheFitsRetraceTheirOrders) {
+  // Eight meshes h = 1/(10 + k), f = 4 + h^2 / 2. From k = 99992 the h are within 0.007 %
+  // of each other and the values differ by round-off: both fits walk golden sections,
+  // and the powers and sums of an order asked again are reused, never computed another
+  // way. The bits are pinned from the build that computed every power anew; from
+  // k = 1000 the fits converge by regula falsi.
+  struct Case {
+    int first;
+    double uncertainty, sigma, order;
+    ErrorFit fit;
+  };
+  const Case cases[] = {
+      {99992, 0x1.4ed41bef1429ep-32, 0x1.bed658f1b346dp-52, 0x1.ffda00816dff9p+2, ErrorFit::first},
+      {1000, 0x1.557cc50bbc98dp-21, 0x1.331b1b18c1e1ep-42, 0x1.e694136b98cc8p+0, ErrorFit::observed},
+  };
+  for (const Case& c : cases) {
+    std::vector<double> h;
+    std::vector<double> values;
+    for (int k = c.first; k < c.first + 8; ++k) {
+      h.push_back(1.0 / (10 + k));
+      values.push_back(4.0 + 0.5 * h.back() * h.back());
+    }
+    const auto estimate = u_lsq(h, values, 2.0);
+    ASSERT_TRUE(estimate) << c.first;
+    EXPECT_EQ(estimate->uncertainty, c.uncertainty) << c.first;
+    EXPECT_EQ(estimate->sigma, c.sigma) << c.first;
+    EXPECT_EQ(*estimate->order, c.order) << c.first;
+    EXPECT_EQ(estimate->fit, c.fit) << c.first;
+    EXPECT_TRUE(estimate->weighted) << c.first;
+  }
+}
+
 }  // namespace
 }  // namespace talvenor

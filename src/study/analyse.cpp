@@ -1,7 +1,6 @@
 #include "study/analyse.hpp"
 
 #include <cmath>
-#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -51,15 +50,14 @@ std::vector<AuditRow> judge_group(const StudyOutcome& outcome, Combination& grou
 }
 
 void judge_and_audit(StudyOutcome& outcome) {
-  std::vector<AuditRow> rows;
+  AuditTally tally;
   for (std::size_t c = 0; c < outcome.groups.size(); ++c) {
     std::vector<AuditRow> graded = outcome.finished.empty()
                                        ? judge_group(outcome, outcome.groups[c])
                                        : std::move(outcome.finished[c].graded);
-    rows.insert(rows.end(), std::make_move_iterator(graded.begin()),
-                std::make_move_iterator(graded.end()));
+    for (AuditRow& row : graded) tally.add(std::move(row));
   }
-  outcome.audit = audit_estimators(rows);
+  outcome.audit = std::move(tally).result();
 }
 
 }  // namespace talvenor

@@ -63,16 +63,15 @@ std::vector<MeshRow> kept_rows(const VariableStudy& study, std::size_t v, bool t
 }
 
 /// The data study's variables through the one analysis, a variable at a time: each
-/// judged and graded (judge_and_grade), its block of the table printed and its rows
-/// written into `csv` at once, then only what the other reports need kept: in
-/// `outcome` the studies that keep rows (kept_rows), the first ones; in `names` the
-/// names of the others, which join the group once the audit's values are let go.
-std::vector<AuditRow> stream_variables(DataFile file, StudyOutcome& outcome, TextFile& csv,
-                                       std::vector<std::string>& names) {
-  std::vector<AuditRow> graded;
-  // Room for every value once per estimator, set aside at once: a vector grown by
-  // doubling would hold up to twice as much while it moves.
-  if (file.has_errors) graded.reserve(row_count(file) * kEstimatorCount);
+/// judged and graded (judge_and_grade) into the tally it gives back, its block of the
+/// table printed and its rows written into `csv` at once, then only what the other
+/// reports need kept: in `outcome` the studies that keep rows (kept_rows), the first
+/// ones; in `names` the names of the others, which join the group once the tally is
+/// let go.
+AuditTally stream_variables(DataFile file, StudyOutcome& outcome, TextFile& csv,
+                            std::vector<std::string>& names) {
+  AuditTally tally;
+  std::vector<AuditRow> graded;  // one variable's, tallied at once
   Combination& group = outcome.groups.front();
   const bool table = outcome.table != PaperTable::none;
   if (outcome.judged) group.verdicts.reserve(file.series.size());
@@ -81,6 +80,8 @@ std::vector<AuditRow> stream_variables(DataFile file, StudyOutcome& outcome, Tex
       std::move(file), outcome.formal_known ? std::optional<double>(group.formal) : std::nullopt,
       [&](VariableStudy&& study) {
         judge_and_grade(outcome, group, study, graded);
+        for (AuditRow& row : graded) tally.add(std::move(row));
+        graded.clear();
         std::fputs(variable_block(study).c_str(), stdout);
         for (const MeshRow& row : study.rows) csv.write_record(csv_record(study.name, row));
         outcome.any_errors = outcome.any_errors || has_errors(study);
@@ -94,7 +95,7 @@ std::vector<AuditRow> stream_variables(DataFile file, StudyOutcome& outcome, Tex
         group.studies.push_back(std::move(study));
       },
       stop_if_interrupted);
-  return graded;
+  return tally;
 }
 
 }  // namespace
@@ -121,10 +122,10 @@ void run_data_study(const StudyOptions& options) {
   std::fputs((outcome.head + "\n").c_str(), stdout);
   // Written as the variables are analysed, and put in place whole once all are.
   TextFile csv = open_streamed(outcome);
-  // The graded values, a hundred bytes each, let go once the audit is drawn from them;
-  // only then do the variables that keep no rows take the room of a study each.
+  // The tally of the graded values is let go once the audit is drawn from it; only
+  // then do the variables that keep no rows take the room of a study each.
   std::vector<std::string> names;
-  outcome.audit = audit_estimators(stream_variables(std::move(file), outcome, csv, names));
+  outcome.audit = stream_variables(std::move(file), outcome, csv, names).result();
   csv.close();
   std::vector<VariableStudy>& studies = outcome.groups.front().studies;
   for (std::string& name : names) studies.emplace_back().name = std::move(name);
