@@ -20,12 +20,13 @@ std::string name_of(Estimator estimator) {
 std::string figure(const std::optional<double>& value, int digits = 3) {
   if (!value) return "";
   const double size = std::fabs(*value);
-  if (size != 0.0 && (size < 1e-3 || size >= 1e5)) return scientific_text(*value, digits - 1);
+  if (size == 0.0) return fixed_text(*value, 0);  // no logarithm to take
+  if (size < 1e-3 || size >= 1e5) return scientific_text(*value, digits - 1);
   // digits significant digits in fixed notation.
   const int before = size >= 1.0 ? static_cast<int>(std::floor(std::log10(size))) + 1 : 0;
   const int after = size >= 1.0 ? std::max(digits - before, 0)
                                 : digits - 1 - static_cast<int>(std::floor(std::log10(size)));
-  return fixed_text(*value, size == 0.0 ? 0 : after);
+  return fixed_text(*value, after);
 }
 
 std::string full(const std::optional<double>& value) {
