@@ -285,35 +285,21 @@ Fit narrow_by_golden_sections(const Sample& sample, double low, double high,
   return fit_power(sample, 0.5 * (low + high), g).first;
 }
 
-/// The fit phi0 + alpha h^p with the least sum of squares: the best order of the grid,
-/// then the zero of the slope between its neighbours by regula falsi (the Illinois
-/// variant: the end that stays has its slope halved). The powers come from `g`.
-ObservedFit fit_observed(const Sample& sample, PowerCache& g) {
-  std::size_t best = 0;
-  std::array<std::pair<Fit, double>, kOrderGrid.size()> fits;
-  for (std::size_t k = 0; k < kOrderGrid.size(); ++k) {
-    fits[k] = fit_power(sample, kOrderGrid[k], g);
-    if (fits[k].first.sum_squares < fits[best].first.sum_squares) best = k;
-  }
-  if (best == 0 || best + 1 == kOrderGrid.size()) return {fits[best].first, true};
-  double low = kOrderGrid[best - 1];
-  double high = kOrderGrid[best + 1];
-  double slope_low = fits[best - 1].second;
-  double slope_high = fits[best + 1].second;
-  if (!(slope_low < 0.0 && slope_high > 0.0)) {
-    return {narrow_by_golden_sections(sample, low, high, g), false};
-  }
-  // The iterate of least |slope| is kept, not the one of least sum: near its minimum
-  // the sum is flat to round-off over some 1e-8 of p, while the slope still changes.
-  Fit found = fits[best].first;
-  double least_slope = std::fabs(fits[best].second);
+/// The zero of the slope of the sum of squares between orders `low` and `high`, where
+/// the slope goes from negative to positive, by regula falsi (the Illinois variant: the
+/// end that stays has its slope halved), starting from `found`, the grid's best fit.
+/// The iterate of least |slope| is kept, not the one of least sum: near its minimum the
+/// sum is flat to round-off over some 1e-8 of p, while the slope still changes.
+Fit regula_falsi(const Sample& sample, double low, double high, double slope_low,
+                 double slope_high, std::pair<Fit, double> found, PowerCache& g) {
+  double least_slope = std::fabs(found.second);
   int kept = 0;  // which end stayed last time: -1 low, +1 high
   for (int step = 0; step < 100 && high - low > 1e-12 * high; ++step) {
     const double p = high - slope_high * (high - low) / (slope_high - slope_low);
     if (!(p > low && p < high)) break;
     const auto [fit, slope] = fit_power(sample, p, g);
     if (std::fabs(slope) <= least_slope) {
-      found = fit;
+      found.first = fit;
       least_slope = std::fabs(slope);
     }
     if (slope == 0.0) break;
@@ -329,7 +315,28 @@ ObservedFit fit_observed(const Sample& sample, PowerCache& g) {
       kept = -1;
     }
   }
-  return {found, false};
+  return found.first;
+}
+
+/// The fit phi0 + alpha h^p with the least sum of squares: the best order of the grid,
+/// then the zero of the slope between its neighbours (regula_falsi, or golden sections
+/// where the slopes do not bracket it). The powers come from `g`.
+ObservedFit fit_observed(const Sample& sample, PowerCache& g) {
+  std::size_t best = 0;
+  std::array<std::pair<Fit, double>, kOrderGrid.size()> fits;
+  for (std::size_t k = 0; k < kOrderGrid.size(); ++k) {
+    fits[k] = fit_power(sample, kOrderGrid[k], g);
+    if (fits[k].first.sum_squares < fits[best].first.sum_squares) best = k;
+  }
+  if (best == 0 || best + 1 == kOrderGrid.size()) return {fits[best].first, true};
+  const double low = kOrderGrid[best - 1];
+  const double high = kOrderGrid[best + 1];
+  const double slope_low = fits[best - 1].second;
+  const double slope_high = fits[best + 1].second;
+  if (!(slope_low < 0.0 && slope_high > 0.0)) {
+    return {narrow_by_golden_sections(sample, low, high, g), false};
+  }
+  return {regula_falsi(sample, low, high, slope_low, slope_high, fits[best], g), false};
 }
 
 /// The standard deviation of a fit with `parameters` unknowns:

@@ -29,6 +29,27 @@ void check_study_case(const CaseData& base) {
           exact_solution_values_text() + " and itmax of at least 1");
 }
 
+namespace {
+
+/// The iterations of `method` on `data` from its exact solution, each iterate's
+/// variables pushed into `iterates`, the starting field's first; Newton's result.
+std::optional<NewtonResult> iterate_from_exact(CaseData& data, Method method,
+                                               LastIterates& iterates) {
+  // Iteration 0 is the starting field, the exact solution, as the iterations see it.
+  data.u = data.ua;
+  compute_variables(data);
+  check_fp_faults("the variables of the starting field");
+  iterates.push(numerical_variables(data));
+  const IterationObserver observe = [&](const CaseData& iterated) {
+    iterates.push(numerical_variables(iterated));
+  };
+  if (method == Method::newton) return solve_newton(data, observe);
+  run_iterations(data, observe);
+  return std::nullopt;
+}
+
+}  // namespace
+
 MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
   CaseData data = base;
   data.N = N;
@@ -43,19 +64,7 @@ MeshRun run_mesh(const CaseData& base, std::int32_t N, Method method) {
   try {
     compute_exact(data);
     run.exact = exact_variables(data);
-    // Iteration 0 is the starting field, the exact solution, as the iterations see it.
-    data.u = data.ua;
-    compute_variables(data);
-    check_fp_faults("the variables of the starting field");
-    iterates.push(numerical_variables(data));
-    const IterationObserver observe = [&](const CaseData& iterated) {
-      iterates.push(numerical_variables(iterated));
-    };
-    if (method == Method::newton) {
-      newton = solve_newton(data, observe);
-    } else {
-      run_iterations(data, observe);
-    }
+    newton = iterate_from_exact(data, method, iterates);
     run.numerical = iterates.last();
     run.norms = error_norms(data, data.h);
     run.scale = std::fabs(data.ua.back());
